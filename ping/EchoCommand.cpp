@@ -1,0 +1,103 @@
+#include "ping/EchoCommand.h"
+
+#include "ping/PingThrd.h"
+#include "ping/WorkerRegistry.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+std::optional<std::int32_t> parseInt32(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    return ok ? std::optional<std::int32_t>(value) : std::nullopt;
+}
+
+const char* permissionHint()
+{
+    return "Sending ICMP echoes needs permission: allow your group ping sockets with\n"
+           "  sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+           "or give the program the raw-socket capability with\n"
+           "  setcap cap_net_raw+ep <program>\n";
+}
+
+}
+
+const char* EchoCommand::usage()
+{
+    return "usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r]\n";
+}
+
+std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& arguments)
+{
+    Options options;
+    bool haveHost = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "-r") {
+            options.reverseLookup = true;
+            continue;
+        }
+        std::int32_t* target = argument == "-s" ? &options.payloadSize
+                             : argument == "-w" ? &options.timeOut
+                             : argument == "-t" ? &options.ttl
+                                                : nullptr;
+        if (target) {
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            const auto value = parseInt32(arguments[++i]);
+            if (!value)
+                return std::nullopt;
+            *target = *value;
+            continue;
+        }
+        if (haveHost)
+            return std::nullopt;
+        options.host = argument;
+        haveHost = true;
+    }
+    if (!haveHost)
+        return std::nullopt;
+    return options;
+}
+
+void EchoCommand::printOutcome(const TPingThread& w, std::ostream& out)
+{
+    out << "HostText: " << w.HostText.toStdString() << '\n'
+        << "HostIP: " << w.HostIP.toStdString() << '\n'
+        << "ReplyAddress: " << w.ReplyAddress.toStdString() << '\n'
+        << "ReplyStatus: " << w.ReplyStatus << '\n'
+        << "RoundTripTime: " << w.RoundTripTime << '\n'
+        << "ReplyDataSize: " << w.ReplyDataSize << '\n'
+        << "ReplyCount: " << w.ReplyCount << '\n'
+        << "ReplyHostName: " << w.ReplyHostName.toStdString() << '\n'
+        << "ErrorNumber: " << w.ErrorNumber << '\n'
+        << "ErrorText: " << w.ErrorText.toStdString() << '\n';
+}
+
+int EchoCommand::run(const Options& options, std::ostream& out, std::ostream& err)
+{
+    int status = ExitNoReply;
+    auto* worker = new TPingThread;
+    RegisterWorker(worker);
+    worker->OnTerminate = [&](QObject* sender) {
+        const auto* done = qobject_cast<TPingThread*>(sender);
+        if (!done)
+            return;
+        printOutcome(*done, out);
+        out.flush();
+        if (!done->ConstructionError.isEmpty())
+            err << "quorvane-echo: " << done->ConstructionError.toStdString() << '\n' << permissionHint();
+        status = done->ReplyCount != 0 ? ExitReply : ExitNoReply;
+        QCoreApplication::quit();
+    };
+    worker->HostText = options.host;
+    worker->ReverseLookup = options.reverseLookup;
+    worker->PayloadSize = options.payloadSize;
+    worker->TimeOut = options.timeOut;
+    worker->Ttl = options.ttl;
+    worker->Resume();
+    QCoreApplication::exec();
+    return status;
+}

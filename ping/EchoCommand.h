@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+
+class TPingThread;
+
+// quorvane-echo: one worker with the inputs given on the command line, its
+// outcome printed as "Field: value" lines.
+class EchoCommand {
+public:
+    struct Options {
+        QString host;
+        std::int32_t payloadSize = 0;
+        std::int32_t timeOut = 0;
+        std::int32_t ttl = 0;
+        bool reverseLookup = false;
+    };
+
+    static constexpr int ExitReply = 0;
+    static constexpr int ExitNoReply = 1;
+    static constexpr int ExitUsage = 2;
+
+    // Arguments without the program name; nothing when they make no sense.
+    static std::optional<Options> parse(const QStringList& arguments);
+    static const char* usage();
+
+    // Needs a running Qt application object; returns the exit status.
+    static int run(const Options& options, std::ostream& out, std::ostream& err);
+
+    static void printOutcome(const TPingThread& worker, std::ostream& out);
+};

@@ -1,0 +1,198 @@
+#include "ping/EchoReplyParser.h"
+
+#include "ping/EchoService.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint8_t IcmpEchoReplyType = 0;
+constexpr std::uint8_t IcmpDestUnreachable = 3;
+constexpr std::uint8_t IcmpSourceQuench = 4;
+constexpr std::uint8_t IcmpEchoRequestType = 8;
+constexpr std::uint8_t IcmpTimeExceeded = 11;
+constexpr std::uint8_t IcmpParameterProblem = 12;
+constexpr std::uint8_t IpProtoIcmp = 1;
+constexpr std::size_t MinIpHeader = 20;
+
+std::uint16_t read16(std::span<const std::uint8_t> d, std::size_t at)
+{
+    return static_cast<std::uint16_t>(d[at] << 8 | d[at + 1]);
+}
+
+std::uint32_t readAddress(std::span<const std::uint8_t> d, std::size_t at)
+{
+    std::uint32_t address;
+    std::memcpy(&address, d.data() + at, 4);
+    return address;
+}
+
+struct IpHeader {
+    std::size_t headerLength = 0;
+    std::size_t totalLength = 0;
+    std::uint8_t tos = 0;
+    std::uint8_t flags = 0;
+    std::uint8_t ttl = 0;
+    std::uint8_t protocol = 0;
+    std::uint32_t source = 0;
+    std::uint32_t destination = 0;
+};
+
+// Quoted headers inside ICMP errors may come with a total length that the
+// quoting router rewrote, so only the header length is trusted there.
+std::optional<IpHeader> readIpHeader(std::span<const std::uint8_t> d, bool checkTotalLength)
+{
+    if (d.size() < MinIpHeader || (d[0] >> 4) != 4)
+        return std::nullopt;
+    IpHeader h;
+    h.headerLength = static_cast<std::size_t>(d[0] & 0x0F) * 4;
+    if (h.headerLength < MinIpHeader || h.headerLength > d.size())
+        return std::nullopt;
+    h.totalLength = read16(d, 2);
+    if (checkTotalLength && (h.totalLength < h.headerLength || h.totalLength > d.size()))
+        return std::nullopt;
+    h.tos = d[1];
+    h.flags = static_cast<std::uint8_t>(d[6] >> 5);
+    h.ttl = d[8];
+    h.protocol = d[9];
+    h.source = readAddress(d, 12);
+    h.destination = readAddress(d, 16);
+    return h;
+}
+
+bool isOurRequest(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
+{
+    return icmp.size() >= EchoReplyParser::IcmpHeaderSize && icmp[0] == IcmpEchoRequestType
+        && icmp[1] == 0
+        && (!expected.checkIdentifier || read16(icmp, 4) == expected.identifier)
+        && read16(icmp, 6) == expected.sequence;
+}
+
+bool isErrorType(std::uint8_t type)
+{
+    return type == IcmpDestUnreachable || type == IcmpSourceQuench || type == IcmpTimeExceeded
+        || type == IcmpParameterProblem;
+}
+
+std::optional<EchoAnswer> echoReply(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
+{
+    if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != IcmpEchoReplyType || icmp[1] != 0)
+        return std::nullopt;
+    if (expected.checkIdentifier && read16(icmp, 4) != expected.identifier)
+        return std::nullopt;
+    if (read16(icmp, 6) != expected.sequence)
+        return std::nullopt;
+    // A reply that does not carry our data back unchanged answers someone
+    // else's request (or none), however well its numbers match.
+    const auto data = icmp.subspan(EchoReplyParser::IcmpHeaderSize);
+    if (!std::ranges::equal(data, expected.payload))
+        return std::nullopt;
+    EchoAnswer answer;
+    answer.dataSize = static_cast<std::uint16_t>(data.size());
+    return answer;
+}
+
+}
+
+std::uint16_t EchoReplyParser::checksum(std::span<const std::uint8_t> data)
+{
+    std::uint32_t sum = 0;
+    std::size_t i = 0;
+    for (; i + 1 < data.size(); i += 2)
+        sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
+    if (i < data.size())
+        sum += static_cast<std::uint32_t>(data[i] << 8);
+    while (sum >> 16)
+        sum = (sum & 0xFFFF) + (sum >> 16);
+    return static_cast<std::uint16_t>(~sum);
+}
+
+std::uint32_t EchoReplyParser::statusForIcmpError(std::uint8_t type, std::uint8_t code)
+{
+    switch (type) {
+    case IcmpDestUnreachable:
+        switch (code) {
+        case 0: case 6: case 9: case 11: return IpStatus::DestNetUnreachable;
+        case 2: return IpStatus::DestProtUnreachable;
+        case 3: return IpStatus::DestPortUnreachable;
+        case 4: return IpStatus::PacketTooBig;
+        case 5: return IpStatus::BadRoute;
+        default: return IpStatus::DestHostUnreachable;
+        }
+    case IcmpTimeExceeded:
+        return code == 1 ? IpStatus::TtlExpiredReassembly : IpStatus::TtlExpiredTransit;
+    case IcmpParameterProblem:
+        return IpStatus::ParameterProblem;
+    case IcmpSourceQuench:
+        return IpStatus::SourceQuench;
+    default:
+        return IpStatus::GeneralFailure;
+    }
+}
+
+std::optional<EchoAnswer> EchoReplyParser::parseRawPacket(std::span<const std::uint8_t> packet,
+                                                          const EchoExpectation& expected)
+{
+    const auto ip = readIpHeader(packet, true);
+    if (!ip || ip->protocol != IpProtoIcmp)
+        return std::nullopt;
+    const auto icmp = packet.subspan(ip->headerLength, ip->totalLength - ip->headerLength);
+    // The kernel hands raw sockets what arrived, before any checksum test.
+    if (icmp.size() < IcmpHeaderSize || checksum(icmp) != 0)
+        return std::nullopt;
+
+    if (icmp[0] == IcmpEchoReplyType) {
+        auto answer = echoReply(icmp, expected);
+        if (answer) {
+            answer->source = ip->source;
+            answer->ttl = ip->ttl;
+            answer->tos = ip->tos;
+            answer->flags = ip->flags;
+        }
+        return answer;
+    }
+    if (!isErrorType(icmp[0]))
+        return std::nullopt;
+
+    const auto quoted = icmp.subspan(IcmpHeaderSize);
+    const auto quotedIp = readIpHeader(quoted, false);
+    if (!quotedIp || quotedIp->protocol != IpProtoIcmp || quotedIp->destination != expected.target)
+        return std::nullopt;
+    if (!isOurRequest(quoted.subspan(quotedIp->headerLength), expected))
+        return std::nullopt;
+    EchoAnswer answer;
+    answer.source = ip->source;
+    answer.status = statusForIcmpError(icmp[0], icmp[1]);
+    answer.ttl = ip->ttl;
+    answer.tos = ip->tos;
+    answer.flags = ip->flags;
+    return answer;
+}
+
+std::optional<EchoAnswer> EchoReplyParser::parseDatagramReply(std::span<const std::uint8_t> message,
+                                                              std::uint32_t source, std::uint8_t ttl,
+                                                              std::uint8_t tos,
+                                                              const EchoExpectation& expected)
+{
+    auto answer = echoReply(message, expected);
+    if (answer) {
+        answer->source = source;
+        answer->ttl = ttl;
+        answer->tos = tos;
+    }
+    return answer;
+}
+
+std::optional<EchoAnswer> EchoReplyParser::parseQueuedError(std::uint8_t type, std::uint8_t code,
+                                                            std::uint32_t reporter,
+                                                            std::span<const std::uint8_t> quotedRequest,
+                                                            const EchoExpectation& expected)
+{
+    if (!isErrorType(type) || !isOurRequest(quotedRequest, expected))
+        return std::nullopt;
+    EchoAnswer answer;
+    answer.source = reporter;
+    answer.status = statusForIcmpError(type, code);
+    return answer;
+}

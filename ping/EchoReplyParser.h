@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+
+// Decides whether a received packet answers our echo, and what it says.
+// Every socket kind hands us something different: a raw socket the whole
+// IP datagram, a datagram socket the bare ICMP message, and its error queue
+// the kernel's extended error with our own request quoted back. Anything
+// that is not unmistakably about our request yields nothing, so that the
+// caller keeps waiting.
+
+struct EchoExpectation {
+    std::uint32_t target = 0;       // network byte order
+    std::uint16_t identifier = 0;   // host byte order
+    std::uint16_t sequence = 0;     // host byte order
+    bool checkIdentifier = true;    // a datagram socket's kernel already did
+    std::span<const std::uint8_t> payload;
+};
+
+struct EchoAnswer {
+    std::uint32_t source = 0;       // network byte order
+    std::uint32_t status = 0;       // IP status code, 0 for an echo reply
+    std::uint8_t ttl = 0;
+    std::uint8_t tos = 0;
+    std::uint8_t flags = 0;
+    std::uint16_t dataSize = 0;
+    bool refusedLocally = false;    // our own kernel refused the request: nothing was sent
+};
+
+class EchoReplyParser {
+public:
+    static constexpr std::size_t IcmpHeaderSize = 8;
+
+    // A whole IPv4 datagram as a raw ICMP socket receives it.
+    static std::optional<EchoAnswer> parseRawPacket(std::span<const std::uint8_t> packet,
+                                                    const EchoExpectation& expected);
+
+    // An ICMP message without IP header, as a datagram socket receives it.
+    static std::optional<EchoAnswer> parseDatagramReply(std::span<const std::uint8_t> message,
+                                                        std::uint32_t source, std::uint8_t ttl,
+                                                        std::uint8_t tos,
+                                                        const EchoExpectation& expected);
+
+    // An ICMP error that the kernel queued for a datagram socket: its type,
+    // code and reporter, and the request it quotes.
+    static std::optional<EchoAnswer> parseQueuedError(std::uint8_t type, std::uint8_t code,
+                                                      std::uint32_t reporter,
+                                                      std::span<const std::uint8_t> quotedRequest,
+                                                      const EchoExpectation& expected);
+
+    static std::uint32_t statusForIcmpError(std::uint8_t type, std::uint8_t code);
+    static std::uint16_t checksum(std::span<const std::uint8_t> data);
+};

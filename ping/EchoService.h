@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+
+// The ICMP echo service that TICMP talks to. Its shape follows what the
+// client needs: a counted start-up and clean-up, binding the service, one
+// handle per client, one echo per call. A process-wide seam lets tests put
+// a fake in its place to reach every construction failure.
+
+using EchoHandle = std::intptr_t;
+inline constexpr EchoHandle InvalidEchoHandle = -1;
+
+#pragma pack(push, 1)
+struct IpOptionInformation {
+    std::uint8_t Ttl = 0;
+    std::uint8_t Tos = 0;
+    std::uint8_t Flags = 0;
+    std::uint8_t OptionsSize = 0;
+    std::uint32_t OptionsData = 0;
+};
+
+struct IcmpEchoReply {
+    std::uint32_t Address = 0;      // network byte order
+    std::uint32_t Status = 0;
+    std::uint32_t RoundTripTime = 0;
+    std::uint16_t DataSize = 0;
+    std::uint16_t Reserved = 0;
+    std::uint32_t DataOffset = 0;   // from the start of the reply buffer
+    IpOptionInformation Options;
+};
+#pragma pack(pop)
+static_assert(sizeof(IpOptionInformation) == 8);
+static_assert(sizeof(IcmpEchoReply) == 28);
+
+// IP status codes of the echo service.
+namespace IpStatus {
+inline constexpr std::uint32_t Success = 0;
+inline constexpr std::uint32_t BufTooSmall = 11001;
+inline constexpr std::uint32_t DestNetUnreachable = 11002;
+inline constexpr std::uint32_t DestHostUnreachable = 11003;
+inline constexpr std::uint32_t DestProtUnreachable = 11004;
+inline constexpr std::uint32_t DestPortUnreachable = 11005;
+inline constexpr std::uint32_t NoResources = 11006;
+inline constexpr std::uint32_t BadOption = 11007;
+inline constexpr std::uint32_t PacketTooBig = 11009;
+inline constexpr std::uint32_t RequestTimedOut = 11010;
+inline constexpr std::uint32_t BadRequest = 11011;
+inline constexpr std::uint32_t BadRoute = 11012;
+inline constexpr std::uint32_t TtlExpiredTransit = 11013;
+inline constexpr std::uint32_t TtlExpiredReassembly = 11014;
+inline constexpr std::uint32_t ParameterProblem = 11015;
+inline constexpr std::uint32_t SourceQuench = 11016;
+inline constexpr std::uint32_t BadDestination = 11018;
+inline constexpr std::uint32_t GeneralFailure = 11050;
+}
+
+class EchoService {
+public:
+    virtual ~EchoService() = default;
+
+    // Counted: every successful or failed Startup is paired with one Cleanup.
+    virtual int Startup(std::uint16_t version) = 0;
+    virtual void Cleanup() = 0;
+
+    virtual bool Load() = 0;
+    virtual void Unload() = 0;
+    virtual bool HasEntryPoints() = 0;
+
+    virtual EchoHandle CreateFile() = 0;
+    virtual void CloseHandle(EchoHandle handle) = 0;
+
+    // Sends one echo and waits for its answer. Returns the number of reply
+    // records stored in replyBuffer (0 or 1); status receives the IP status
+    // code on failure and 0 after a reply.
+    virtual std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination,
+                                   const void* request, std::uint16_t requestSize,
+                                   const IpOptionInformation* options, void* replyBuffer,
+                                   std::uint32_t replySize, std::uint32_t timeoutMs,
+                                   std::uint32_t& status) = 0;
+
+    // The service every new client binds to: the Linux one unless a test
+    // has installed another.
+    static EchoService& active();
+    static EchoService* install(EchoService* service);
+};

@@ -1,0 +1,173 @@
+#include "ping/Icmp.h"
+
+#include "ping/Resolver.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr std::uint16_t SocketVersion = 0x0101;
+constexpr std::size_t ReplyRecordSize = sizeof(IcmpEchoReply);
+static_assert(sizeof(TICMP::RequestText) - 1 == 45);
+
+const QHash<std::uint32_t, QString>& statusTexts()
+{
+    static const QHash<std::uint32_t, QString> texts{
+        {0, "No error"},
+        {11001, "Buffer too small"},
+        {11002, "Destination network unreachable"},
+        {11003, "Destination host unreachable"},
+        {11004, "Destination protocol unreachable"},
+        {11005, "Destination port unreachable"},
+        {11006, "No resources"},
+        {11007, "Bad option"},
+        {11008, "Hardware error"},
+        {11009, "Packet too big"},
+        {11010, "Request timed out"},
+        {11011, "Bad request"},
+        {11012, "Bad route"},
+        {11013, "TTL expired in transit"},
+        {11014, "TTL expired in reassembly"},
+        {11015, "Parameter problem"},
+        {11016, "Source quench"},
+        {11017, "Option too big"},
+        {11018, "Bad Destination"},
+        {11019, "Address deleted"},
+        {11020, "Spec MTU change"},
+        {11021, "MTU change"},
+        {11050, "General failure"},
+        {11255, "Pending"},
+    };
+    return texts;
+}
+
+}
+
+TICMP::TICMP()
+    : m_service(EchoService::active())
+{
+    const char* failure = nullptr;
+    if (m_service.Startup(SocketVersion) != 0)
+        failure = "Error initialising Winsock";
+    else if (!(m_libraryLoaded = m_service.Load()))
+        failure = "Unable to register icmp.dll";
+    else if (!m_service.HasEntryPoints())
+        failure = "Error loading dll functions";
+    else if ((m_handle = m_service.CreateFile()) == InvalidEchoHandle)
+        failure = "Unable to get ping handle";
+    if (failure) {
+        releaseService();
+        throw TICMPException(failure);
+    }
+}
+
+TICMP::~TICMP()
+{
+    releaseService();
+}
+
+void TICMP::releaseService()
+{
+    if (m_handle != InvalidEchoHandle)
+        m_service.CloseHandle(m_handle);
+    m_handle = InvalidEchoHandle;
+    if (m_libraryLoaded)
+        m_service.Unload();
+    m_libraryLoaded = false;
+    // Paired with the start-up even when the start-up itself failed.
+    m_service.Cleanup();
+}
+
+void TICMP::notice(const QString& text)
+{
+    if (OnNotice)
+        OnNotice(this, text);
+}
+
+void TICMP::SetHostAddress(const QString& text)
+{
+    if (text == HostAddress)
+        return;
+    HostAddress = text;
+    Resolved = false;
+}
+
+void TICMP::ResolveHost()
+{
+    TargetAddr = Resolver::parseAddress(HostAddress);
+    if (TargetAddr != Resolver::NoAddress) {
+        HostName = HostAddress;
+    } else {
+        std::uint32_t error = 0;
+        const auto entry = Resolver::lookUpName(HostAddress, error);
+        if (!entry) {
+            LastError = error;
+            notice("Unable to resolve " + HostAddress);
+            return;
+        }
+        TargetAddr = entry->address;
+        HostName = entry->officialName;
+    }
+    HostIP = Resolver::dottedText(TargetAddr);
+    Resolved = true;
+}
+
+std::int32_t TICMP::SendEcho()
+{
+    LastError = 0;
+    if (!Resolved)
+        ResolveHost();
+    if (TargetAddr == Resolver::NoAddress) {
+        LastError = IpStatus::BadDestination;
+        notice("Invalid host address");
+        return 0;
+    }
+    // A negative size has no buffer to send; refuse it before allocating.
+    if (PayloadSize < 0) {
+        LastError = IpStatus::BadRequest;
+        notice("Invalid payload size");
+        return 0;
+    }
+
+    // Only the low 16 bits of the size travel, so that is all the request
+    // needs, and no reply can carry more data back than was sent.
+    const auto sentSize = static_cast<std::uint16_t>(PayloadSize);
+    std::vector<std::uint8_t> request(sentSize, ' ');
+    std::memcpy(request.data(), RequestText, std::min<std::size_t>(sentSize, sizeof RequestText - 1));
+    std::vector<std::uint8_t> reply(ReplyRecordSize + sentSize, 0);
+
+    if (OnBeforeSend)
+        OnBeforeSend(this);
+
+    IpOptionInformation options;
+    options.Ttl = static_cast<std::uint8_t>(Ttl);
+    options.Flags = static_cast<std::uint8_t>(IpFlags);
+
+    std::uint32_t status = 0;
+    const auto count = m_service.SendEcho(m_handle, TargetAddr, request.data(), sentSize, &options, reply.data(),
+                                          static_cast<std::uint32_t>(reply.size()),
+                                          static_cast<std::uint32_t>(TimeOut), status);
+    LastError = status;
+    std::memcpy(&LastReply, reply.data(), ReplyRecordSize);
+
+    if (OnAfterSend)
+        OnAfterSend(this, static_cast<std::int32_t>(count));
+    return static_cast<std::int32_t>(count);
+}
+
+QString TICMP::StatusText() const
+{
+    return StatusText(LastError);
+}
+
+QString TICMP::StatusText(std::uint32_t status)
+{
+    const auto found = statusTexts().constFind(status);
+    if (found != statusTexts().cend())
+        return *found;
+    return "ICMP error #" + QString::number(status);
+}

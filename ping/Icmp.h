@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ping/EchoService.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+
+// Raised only by TICMP's construction, with one of four fixed messages.
+class TICMPException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One ICMP echo exchange with one IPv4 host: resolves the host text, sends
+// one request with the configured payload size, time-out, TTL and flags, and
+// keeps the first reply record and the service's status.
+class TICMP {
+public:
+    TICMP();
+    ~TICMP();
+    TICMP(const TICMP&) = delete;
+    TICMP& operator=(const TICMP&) = delete;
+
+    void SetHostAddress(const QString& text);
+    void ResolveHost();
+    std::int32_t SendEcho();
+    QString StatusText() const;
+    static QString StatusText(std::uint32_t status);
+
+    IcmpEchoReply LastReply{};
+    QString HostAddress;
+    QString HostName;
+    QString HostIP;
+    std::uint32_t TargetAddr = 0;
+    std::int32_t PayloadSize = 56;
+    std::int32_t TimeOut = 4000;
+    std::int32_t Ttl = 64;
+    std::int32_t IpFlags = 0;
+    std::function<void(TICMP* sender, const QString& text)> OnNotice;
+    std::function<void(TICMP* sender)> OnBeforeSend;
+    std::function<void(TICMP* sender, std::int32_t count)> OnAfterSend;
+    std::uint32_t LastError = 0;
+    bool Resolved = false;
+
+    // The fixed text every request carries, cut or padded to the payload size.
+    static constexpr char RequestText[] = "Echo request sent by the host monitor; filler";
+
+private:
+    void releaseService();
+    void notice(const QString& text);
+
+    EchoService& m_service;
+    bool m_libraryLoaded = false;
+    EchoHandle m_handle = InvalidEchoHandle;
+};

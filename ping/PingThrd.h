@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ping/StopSignal.h"
+
+#include <QString>
+#include <QThread>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class TICMP;
+
+// Runs one echo on a thread of its own so that the window never waits on
+// the network. Created "suspended" (constructed, not started); the creator
+// writes the inputs and calls Resume(). After the echo the termination
+// callback runs on the thread that created the worker while the worker
+// waits for it; then the worker deletes itself.
+class TPingThread : public QThread {
+    Q_OBJECT
+
+public:
+    using TerminateCallback = std::function<void(QObject* sender)>;
+
+    explicit TPingThread(QObject* parent = nullptr);
+    ~TPingThread() override;
+
+    void Resume();
+
+    // Asks a running worker to give up its echo and not to hand over its
+    // outcome; safe to call at any time on the creating thread.
+    void RequestStop();
+
+    // Input, written before Resume().
+    QString HostText;
+    bool ReverseLookup = false;
+    std::int32_t PayloadSize = 0;
+    std::int32_t TimeOut = 0;
+    std::int32_t Ttl = 0;
+    std::int32_t IpFlags = 0;
+    bool FreeOnTerminate = true;
+    TerminateCallback OnTerminate;
+
+    // Echo outcome, written by Execute().
+    QString HostIP;
+    QString ReplyAddress;
+    std::uint32_t ReplyStatus = 0;
+    std::uint32_t RoundTripTime = 0;
+    std::uint16_t ReplyDataSize = 0;
+    std::int32_t ReplyCount = 0;
+    QString ReplyHostName;
+    std::uint32_t ErrorNumber = 0;
+    QString ErrorText;
+
+    // The message of an echo client that could not be built (no ICMP
+    // permission, typically); empty otherwise. Kept so that the owner can
+    // tell this apart from an echo that simply failed.
+    QString ConstructionError;
+
+protected:
+    void run() override;
+    void Execute();
+
+private:
+    struct Handover;
+
+    void handOver();
+
+    TICMP* EchoClient = nullptr;
+    StopSignal m_stop;
+    std::shared_ptr<Handover> m_handover;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <vector>
+
+class TPingThread;
+
+// The process-wide list of started workers. An entry is dropped when its
+// worker ends, so nothing is ever asked of a thread that is no longer one
+// of our live workers, and the list stays as short as the set of workers in
+// flight. Used only on the thread that creates the workers.
+class WorkerRegistry {
+public:
+    static void registerWorker(TPingThread* worker);
+
+    // index counts from 1; a live entry is asked to stop, then cleared.
+    static void releaseWorker(int index);
+
+    // Releases every entry, then waits (up to waitMs in all) for the
+    // released workers to end and destroys those that did. Runs once the
+    // event loop has finished, so that no echo outlives its program.
+    static void releaseAllWorkers(int waitMs = 1000);
+
+    static void workerEnded(TPingThread* worker);
+
+    static int length();
+    static TPingThread* entry(int index);
+
+private:
+    static std::vector<TPingThread*>& entries();
+};
+
+inline void RegisterWorker(TPingThread* worker) { WorkerRegistry::registerWorker(worker); }
+inline void ReleaseWorker(int index) { WorkerRegistry::releaseWorker(index); }
+inline void ReleaseAllWorkers() { WorkerRegistry::releaseAllWorkers(); }
+
+// Releases all workers when it goes out of scope; the program's entry keeps
+// one between its application object and its event loop.
+class WorkerShutdown {
+public:
+    WorkerShutdown() = default;
+    ~WorkerShutdown() { ReleaseAllWorkers(); }
+    WorkerShutdown(const WorkerShutdown&) = delete;
+    WorkerShutdown& operator=(const WorkerShutdown&) = delete;
+};

@@ -1,0 +1,18 @@
+#include "ping/EchoCommand.h"
+#include "ping/WorkerRegistry.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const auto options = EchoCommand::parse(app.arguments().mid(1));
+    if (!options) {
+        std::cerr << EchoCommand::usage();
+        return EchoCommand::ExitUsage;
+    }
+    const WorkerShutdown shutdown;
+    return EchoCommand::run(*options, std::cout, std::cerr);
+}

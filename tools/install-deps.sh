@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs whatever the build, the tests and the benchmarks need and this
+# machine lacks. A fresh minimal Debian has only make, so the tool chain is
+# in the list too.
+set -euo pipefail
+
+packages=(
+  g++ cmake make pkg-config ca-certificates
+  qt6-base-dev libgl-dev
+  libgtest-dev googletest libbenchmark-dev
+  fonts-liberation fonts-dejavu-core
+  iproute2 procps
+  xvfb xauth imagemagick
+)
+[ "${QUORVANE_FUZZ_DEPS:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" -ne 0 ] && sudo=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+echo "Installing: ${missing[*]}"
+if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi
