@@ -1,0 +1,91 @@
+#include "EchoRun.h"
+
+#include "ping/PingThrd.h"
+#include "ping/WorkerRegistry.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+std::vector<EchoOutcome> runEchoes(const std::vector<EchoInput>& inputs, int waitMs)
+{
+    std::vector<EchoOutcome> outcomes(inputs.size());
+    std::size_t pending = inputs.size();
+    QEventLoop loop;
+    QElapsedTimer clock;
+    clock.start();
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        auto* worker = new TPingThread;
+        RegisterWorker(worker);
+        worker->OnTerminate = [&, i](QObject* sender) {
+            const auto* w = qobject_cast<TPingThread*>(sender);
+            EchoOutcome& o = outcomes[i];
+            o.done = true;
+            o.elapsedMs = clock.elapsed();
+            o.hostText = w->HostText;
+            o.hostIP = w->HostIP;
+            o.replyAddress = w->ReplyAddress;
+            o.replyHostName = w->ReplyHostName;
+            o.errorText = w->ErrorText;
+            o.constructionError = w->ConstructionError;
+            o.replyStatus = w->ReplyStatus;
+            o.roundTripTime = w->RoundTripTime;
+            o.errorNumber = w->ErrorNumber;
+            o.replyDataSize = w->ReplyDataSize;
+            o.replyCount = w->ReplyCount;
+            if (--pending == 0)
+                loop.quit();
+        };
+        worker->HostText = inputs[i].host;
+        worker->PayloadSize = inputs[i].payloadSize;
+        worker->TimeOut = inputs[i].timeOut;
+        worker->Ttl = inputs[i].ttl;
+        worker->ReverseLookup = inputs[i].reverseLookup;
+        worker->Resume();
+    }
+    QTimer::singleShot(waitMs, &loop, &QEventLoop::quit);
+    if (pending > 0)
+        loop.exec();
+    // Whatever did not finish in time must not call back into this frame.
+    ReleaseAllWorkers();
+    return outcomes;
+}
+
+EchoOutcome runEcho(const EchoInput& input)
+{
+    return runEchoes({input}).front();
+}
+
+long icmpEchoesSent()
+{
+    std::ifstream snmp("/proc/net/snmp");
+    std::string names;
+    std::string values;
+    while (std::getline(snmp, names) && std::getline(snmp, values)) {
+        if (names.rfind("Icmp:", 0) != 0)
+            continue;
+        std::istringstream n(names);
+        std::istringstream v(values);
+        std::string name;
+        std::string value;
+        while (n >> name && v >> value) {
+            if (name == "OutEchos")
+                return std::stol(value);
+        }
+    }
+    throw std::runtime_error("no Icmp OutEchos counter in /proc/net/snmp");
+}
+
+void setPingSocketsAllowed(bool allowed)
+{
+    std::ofstream range("/proc/sys/net/ipv4/ping_group_range");
+    range << (allowed ? "0 2147483647" : "1 0");
+    range.close();
+    if (!range)
+        throw std::runtime_error("cannot write net.ipv4.ping_group_range");
+}

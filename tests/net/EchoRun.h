@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// Runs workers against the test network the way the window does, and
+// copies each outcome while its worker waits in the callback.
+struct EchoInput {
+    QString host;
+    std::int32_t payloadSize = 32;
+    std::int32_t timeOut = 2000;
+    std::int32_t ttl = 32;
+    bool reverseLookup = false;
+};
+
+struct EchoOutcome {
+    bool done = false;
+    QString hostText, hostIP, replyAddress, replyHostName, errorText, constructionError;
+    std::uint32_t replyStatus = 0, roundTripTime = 0, errorNumber = 0;
+    std::uint16_t replyDataSize = 0;
+    std::int32_t replyCount = -1;
+    qint64 elapsedMs = 0;  // from the start of the batch to the callback
+};
+
+std::vector<EchoOutcome> runEchoes(const std::vector<EchoInput>& inputs, int waitMs = 8000);
+EchoOutcome runEcho(const EchoInput& input);
+
+// The client namespace's count of echo requests sent, from /proc/net/snmp.
+long icmpEchoesSent();
+
+// Opens or closes the kernel's datagram ICMP sockets to every group in the
+// client namespace, which decides the socket kind the engine uses.
+void setPingSocketsAllowed(bool allowed);

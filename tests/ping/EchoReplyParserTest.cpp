@@ -1,0 +1,253 @@
+#include "ping/EchoReplyParser.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const std::string Payload = "Echo request sent by the host mo";
+constexpr std::uint16_t Id = 0x1234;
+constexpr std::uint16_t Seq = 0xBEEF;
+
+std::uint32_t address(const char* text)
+{
+    return inet_addr(text);
+}
+
+Bytes icmp(std::uint8_t type, std::uint8_t code, std::uint16_t id, std::uint16_t seq, const Bytes& body)
+{
+    Bytes m{type, code, 0, 0, std::uint8_t(id >> 8), std::uint8_t(id), std::uint8_t(seq >> 8), std::uint8_t(seq)};
+    m.insert(m.end(), body.begin(), body.end());
+    const auto sum = EchoReplyParser::checksum(m);
+    m[2] = std::uint8_t(sum >> 8);
+    m[3] = std::uint8_t(sum);
+    return m;
+}
+
+Bytes ip(const char* source, const char* destination, const Bytes& body, int optionWords = 0, std::uint8_t ttl = 57)
+{
+    const std::size_t header = 20 + 4 * static_cast<std::size_t>(optionWords);
+    Bytes p(header, 0);
+    p[0] = std::uint8_t(0x40 | (header / 4));
+    const auto total = header + body.size();
+    p[2] = std::uint8_t(total >> 8);
+    p[3] = std::uint8_t(total);
+    p[6] = 0x40;  // don't fragment
+    p[8] = ttl;
+    p[9] = 1;
+    const auto s = address(source);
+    const auto d = address(destination);
+    std::memcpy(&p[12], &s, 4);
+    std::memcpy(&p[16], &d, 4);
+    p.insert(p.end(), body.begin(), body.end());
+    return p;
+}
+
+Bytes payload()
+{
+    return Bytes(Payload.begin(), Payload.end());
+}
+
+EchoExpectation expectation(const Bytes& data)
+{
+    EchoExpectation e;
+    e.target = address("198.18.2.20");
+    e.identifier = Id;
+    e.sequence = Seq;
+    e.payload = data;
+    return e;
+}
+
+Bytes ourRequest()
+{
+    return icmp(8, 0, Id, Seq, payload());
+}
+
+TEST(RawPacket, AcceptsOurReplyFromAnyAddress)
+{
+    const auto data = payload();
+    const auto answer = EchoReplyParser::parseRawPacket(ip("198.18.2.13", "198.18.0.2", icmp(0, 0, Id, Seq, data)),
+                                                        expectation(data));
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->source, address("198.18.2.13"));
+    EXPECT_EQ(answer->status, 0u);
+    EXPECT_EQ(answer->dataSize, Payload.size());
+    EXPECT_EQ(answer->ttl, 57);
+    EXPECT_EQ(answer->flags, 0x02);
+}
+
+TEST(RawPacket, AcceptsReplyBehindIpOptions)
+{
+    const auto data = payload();
+    EXPECT_TRUE(EchoReplyParser::parseRawPacket(ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, data), 3),
+                                                expectation(data)));
+}
+
+struct ForeignCase {
+    const char* name;
+    Bytes packet;
+};
+
+class RawPacketNotOurs : public testing::TestWithParam<ForeignCase> {};
+
+TEST_P(RawPacketNotOurs, IsIgnored)
+{
+    const auto data = payload();
+    EXPECT_FALSE(EchoReplyParser::parseRawPacket(GetParam().packet, expectation(data)));
+}
+
+Bytes withBadChecksum()
+{
+    auto p = ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, payload()));
+    p.back() ^= 0x01;
+    return p;
+}
+
+Bytes truncatedData()
+{
+    auto data = payload();
+    data.resize(20);
+    return ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, data));
+}
+
+Bytes changedData()
+{
+    auto data = payload();
+    data[0] = 'X';
+    return ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, data));
+}
+
+Bytes totalLengthBeyondBuffer()
+{
+    auto p = ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, payload()));
+    p.resize(p.size() - 4);
+    return p;
+}
+
+Bytes headerLengthBelowMinimum()
+{
+    auto p = ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, payload()));
+    p[0] = 0x44;
+    return p;
+}
+
+Bytes headerLengthBeyondPacket()
+{
+    Bytes p = ip("198.18.2.20", "198.18.0.2", {});
+    p[0] = 0x4F;
+    return p;
+}
+
+Bytes notIcmp()
+{
+    auto p = ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, payload()));
+    p[9] = 17;
+    return p;
+}
+
+Bytes ipVersion6()
+{
+    auto p = ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq, payload()));
+    p[0] = 0x65;
+    return p;
+}
+
+Bytes errorAbout(const char* target, const Bytes& request, int quotedOptionWords = 0)
+{
+    return ip("198.18.0.1", "198.18.0.2", icmp(11, 0, 0, 0, ip("198.18.0.2", target, request, quotedOptionWords, 1)));
+}
+
+Bytes errorQuotingTooLittle()
+{
+    auto request = ourRequest();
+    request.resize(6);
+    return errorAbout("198.18.2.20", request);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forgeries, RawPacketNotOurs,
+    testing::Values(
+        ForeignCase{"WrongIdentifier", ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id + 1, Seq, payload()))},
+        ForeignCase{"WrongSequence", ip("198.18.2.20", "198.18.0.2", icmp(0, 0, Id, Seq + 1, payload()))},
+        ForeignCase{"TruncatedData", truncatedData()},
+        ForeignCase{"ChangedData", changedData()},
+        ForeignCase{"BadChecksum", withBadChecksum()},
+        ForeignCase{"EchoRequestNotReply", ip("198.18.2.20", "198.18.0.2", icmp(8, 0, Id, Seq, payload()))},
+        ForeignCase{"ReplyWithNonZeroCode", ip("198.18.2.20", "198.18.0.2", icmp(0, 1, Id, Seq, payload()))},
+        ForeignCase{"TotalLengthBeyondBuffer", totalLengthBeyondBuffer()},
+        ForeignCase{"HeaderLengthBelowMinimum", headerLengthBelowMinimum()},
+        ForeignCase{"HeaderLengthBeyondPacket", headerLengthBeyondPacket()},
+        ForeignCase{"NotIcmp", notIcmp()}, ForeignCase{"IpVersion6", ipVersion6()},
+        ForeignCase{"Empty", Bytes{}}, ForeignCase{"OnlyIpHeader", ip("198.18.2.20", "198.18.0.2", {})},
+        ForeignCase{"ErrorAboutOtherSequence", errorAbout("198.18.2.20", icmp(8, 0, Id, Seq - 1, payload()))},
+        ForeignCase{"ErrorAboutOtherIdentifier", errorAbout("198.18.2.20", icmp(8, 0, Id - 1, Seq, payload()))},
+        ForeignCase{"ErrorAboutOtherTarget", errorAbout("198.18.2.21", ourRequest())},
+        ForeignCase{"ErrorQuotingTooLittle", errorQuotingTooLittle()},
+        ForeignCase{"RedirectAboutOurRequest",
+                    ip("198.18.0.1", "198.18.0.2", icmp(5, 0, 0, 0, ip("198.18.0.2", "198.18.2.20", ourRequest())))}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RawPacket, RouterReportAboutOurRequestIsAnAnswerFromTheRouter)
+{
+    const auto data = payload();
+    for (int optionWords : {0, 2, 10}) {
+        const auto answer = EchoReplyParser::parseRawPacket(errorAbout("198.18.2.20", ourRequest(), optionWords),
+                                                            expectation(data));
+        ASSERT_TRUE(answer) << optionWords;
+        EXPECT_EQ(answer->source, address("198.18.0.1"));
+        EXPECT_EQ(answer->status, 11013u);
+        EXPECT_EQ(answer->dataSize, 0);
+    }
+}
+
+TEST(RawPacket, RouterReportQuotingOnlyTheEchoHeaderIsEnough)
+{
+    auto request = ourRequest();
+    request.resize(8);
+    const auto data = payload();
+    EXPECT_TRUE(EchoReplyParser::parseRawPacket(errorAbout("198.18.2.20", request), expectation(data)));
+}
+
+TEST(DatagramReply, KernelCheckedIdentifierIsNotCheckedAgain)
+{
+    const auto data = payload();
+    auto e = expectation(data);
+    e.checkIdentifier = false;
+    const auto answer = EchoReplyParser::parseDatagramReply(icmp(0, 0, 999, Seq, data), address("198.18.2.20"), 60,
+                                                            0, e);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->ttl, 60);
+    EXPECT_EQ(answer->source, address("198.18.2.20"));
+    EXPECT_FALSE(EchoReplyParser::parseDatagramReply(icmp(0, 0, 999, Seq + 1, data), 0, 60, 0, e));
+    EXPECT_FALSE(EchoReplyParser::parseDatagramReply(Bytes{0, 0, 0}, 0, 60, 0, e));
+}
+
+TEST(QueuedError, MatchesTheQuotedSequence)
+{
+    const auto data = payload();
+    auto e = expectation(data);
+    e.checkIdentifier = false;
+    const auto answer = EchoReplyParser::parseQueuedError(3, 0, address("198.18.0.1"), ourRequest(), e);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 11002u);
+    EXPECT_EQ(answer->source, address("198.18.0.1"));
+    EXPECT_FALSE(EchoReplyParser::parseQueuedError(3, 0, 0, icmp(8, 0, Id, Seq + 1, data), e));
+    EXPECT_FALSE(EchoReplyParser::parseQueuedError(0, 0, 0, ourRequest(), e));
+    EXPECT_FALSE(EchoReplyParser::parseQueuedError(11, 0, 0, Bytes{8, 0}, e));
+}
+
+TEST(Checksum, OddLengthAndKnownValue)
+{
+    // The header of an echo request with id 1, seq 1, no data.
+    EXPECT_EQ(EchoReplyParser::checksum(Bytes{8, 0, 0, 0, 0, 1, 0, 1}), 0xF7FD);
+    const auto m = icmp(0, 0, 1, 2, Bytes{1, 2, 3});
+    EXPECT_EQ(EchoReplyParser::checksum(m), 0);
+}
+
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <netinet/in.h>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+// An ICMP echo request as it arrived, IP header included.
+struct EchoRequest {
+    // Empty unless the datagram is a well-formed IPv4 ICMP echo request.
+    static std::optional<EchoRequest> parse(std::span<const std::uint8_t> datagram);
+
+    in_addr source{};
+    in_addr destination{};
+    std::uint8_t ttl = 0;
+    std::uint16_t identifier = 0;
+    std::uint16_t sequence = 0;
+    std::vector<std::uint8_t> payload;
+    bool checksumValid = false;
+};

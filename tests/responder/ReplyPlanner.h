@@ -1,0 +1,35 @@
+#pragma once
+
+#include "EchoRequest.h"
+#include "PlannedReply.h"
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+// Decides what the test hosts send back for an echo request, by the address
+// the request was sent to. Requests with a bad checksum are dropped, as a
+// kernel would.
+class ReplyPlanner {
+public:
+    ReplyPlanner();
+
+    std::vector<PlannedReply> plan(const EchoRequest &request) const;
+
+private:
+    enum class Behaviour {
+        Immediate,
+        Delayed,
+        Delayed200,
+        Silent,
+        FromOtherAddress,
+        WrongIdentifier,
+        WrongSequence,
+        Truncated,
+        Duplicated,
+        Mixed,
+    };
+
+    std::unordered_map<std::uint32_t, Behaviour> hosts_;
+    in_addr otherReplyAddress_{};
+};
