@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The host list file: one line per slot, host[;description[;threshold]].
+class HostListFile {
+public:
+    static constexpr int MaxLines = 10;
+
+    struct Line {
+        QString host;
+        std::optional<QString> description;  // absent: leave the slot's as it is
+        std::optional<QString> threshold;
+    };
+
+    // The first lines of the file (at most MaxLines), whatever their line
+    // ends. Reads no further than those lines, so a huge file costs no more
+    // than its head. Throws std::runtime_error when the file cannot be read.
+    static QStringList readLines(const QString& path);
+
+    // Splits the text of a file into lines at CR LF, LF or CR.
+    static QStringList splitLines(const QString& text);
+
+    // Nothing for an empty line, which leaves its slot unchanged.
+    static std::optional<Line> parse(const QString& line);
+
+    static QString compose(const QString& host, const QString& description, const QString& threshold);
+
+    // Ten lines, CR LF between them and none after the last. Throws
+    // std::runtime_error when the file cannot be written.
+    static void save(const QString& path, const QStringList& lines);
+};

@@ -1,0 +1,52 @@
+#include "monitor/Quorvane.h"
+
+#include "monitor/About.h"
+#include "monitor/QuitSignals.h"
+#include "monitor/Unit1.h"
+
+#include "ping/WorkerRegistry.h"
+#include "widgets/ABOUT1.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display the monitor still polls and writes its log file.
+void chooseOffscreenWithoutDisplay()
+{
+    if (std::getenv("QT_QPA_PLATFORM") || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY"))
+        return;
+    std::fprintf(stderr, "quorvane: no display found; running without a window (offscreen)\n");
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+}
+
+}
+
+int Quorvane::run(int argc, char* argv[])
+{
+    chooseOffscreenWithoutDisplay();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Quorvane");
+    QApplication::setApplicationDisplayName("Quorvane 1.4.2");
+    QApplication::setOrganizationName("Halvetor");
+
+    const WorkerShutdown shutdown;
+    TForm1::Options options;
+    options.arguments = QApplication::arguments().mid(1);
+    TForm1 form(options);
+    TAboutBox changeHost(&form);
+    TAboutBox1 about(&form);
+    changeHost.setAcceptHandler([&form](const QString& slot, const QString& host, const QString& description) {
+        form.applyHostChange(slot, host, description);
+    });
+    form.setDialogs(&changeHost, &about);
+
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::quitRequested, &form, [&form] { form.Button1Click(); });
+
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The window's options between runs: named text values, one access per
+// read or write, nothing cached. Lives in the user's configuration folder
+// (organisation "Halvetor", application "Quorvane").
+class SettingsStore {
+public:
+    // Nothing when the value is missing. Throws std::runtime_error when the
+    // store cannot be read or the value is not text.
+    static std::optional<QString> read(const QString& name);
+
+    static bool exists(const QString& name);
+
+    // Throws std::runtime_error when the store refuses the write.
+    static void write(const QString& name, const QString& value);
+
+    static QString yesNo(bool on) { return on ? "yes" : "no"; }
+};

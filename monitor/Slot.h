@@ -1,0 +1,36 @@
+#pragma once
+
+#include "monitor/Unit1.h"
+
+#include "graph/Vumo.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+// One host slot: its controls, found by their names in the slot table, and
+// its graph.
+struct TForm1::Slot {
+    explicit Slot(const SlotSpec& row) : spec(row) {}
+
+    const SlotSpec& spec;
+    GraphImage* image = nullptr;
+    TzavTransLabel* hostLabel = nullptr;
+    TzavTransLabel* descriptionLabel = nullptr;
+    QLabel* topScale = nullptr;
+    QLabel* bottomScale = nullptr;
+    QLabel* unit = nullptr;
+    LogView* pollLog = nullptr;
+    LogView* recentValues = nullptr;
+    QWidget* thresholdPanel = nullptr;
+    QLineEdit* thresholdEdit = nullptr;
+    QPushButton* closeButton = nullptr;
+    QPushButton* toggleButton = nullptr;
+    QMenu* popup = nullptr;
+    std::array<QAction*, 4> popupItems{};
+    std::unique_ptr<TVumo> graph;
+
+    QString host() const;
+};

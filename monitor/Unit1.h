@@ -1,0 +1,198 @@
+#pragma once
+
+#include "monitor/SlotTable.h"
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+class GraphImage;
+class HostListHolder;
+class LogView;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QWidget;
+class TAboutBox;
+class TAboutBox1;
+class TVumo;
+class TzavTransLabel;
+class TzavWebLabel;
+class WindowTimer;
+
+// The monitor window: ten host slots, the top bar, the menus, the logs and
+// the polling cycle. It keeps no model apart from its controls.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    struct Options {
+        QStringList arguments;        // without the program name
+        double logicalDpi = 0;        // 0: the screen's
+        QString programFolder;        // empty: the executable's folder
+    };
+
+    explicit TForm1(const Options& options);
+    ~TForm1() override;
+
+    void setDialogs(TAboutBox* changeHost, TAboutBox1* about);
+
+    // Outer size of the window as the layout commands set it, frame,
+    // caption and menu bar included.
+    QSize outerSize() const { return m_outerSize; }
+    bool startupCompleted() const { return m_startupCompleted; }
+
+    // Start-up and window commands.
+    void FormCreate();
+    void N4graphs1Click() { layoutCommand(4); }
+    void N6graphs1Click() { layoutCommand(6); }
+    void N8graphs1Click() { layoutCommand(8); }
+    void N10graphs1Click() { layoutCommand(10); }
+    void Stayontop1Click();
+    void Producthomepage1Click();
+    void About2Click();
+
+    // Polling cycle.
+    void Button2Click();
+    void Timer1Timer();
+    void TrackBar1Change();
+    void Edit2Change();
+    void TrackBar2Change();
+    void Edit3Change();
+    void Button1Click();
+    void Exit1Click() { Button1Click(); }
+
+    // Reply processing: the termination callback of every worker.
+    void PingThreadDone(QObject* sender);
+
+    // Logs.
+    void Showlog1Click();
+    void Writelog1Click();
+    void CheckBox4Click();
+    void saveLog(int slot);
+
+    // Display options and thresholds.
+    void CheckBox1Click();
+    void CheckBox5Click();
+    void CheckBox3Click();
+    void CheckBox2Click();
+    void CheckBox6Click();
+    void toggleThresholdPanel(int slot);
+    void closeThresholdPanel(int slot);
+    void thresholdChanged(int slot);
+    void showPollLog(int slot);
+    void hidePollLog(int slot);
+
+    // Host list and host changes.
+    void Memo2Change();
+    void Openhostfile1Click();
+    void Savecurrenthostselection1Click();
+    void changeHost(int slot);
+    void applyHostChange(const QString& slotText, const QString& host, const QString& description);
+
+    // Resets and graph export.
+    void resetSlot(int slot);
+    void Button3Click();
+    void Resetgraphs1Click() { Button3Click(); }
+    void saveGraph(int slot);
+
+    TVumo& graph(int slot) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Slot;
+    struct Outcome;
+
+    void buildWindow();
+    void buildTopBar(QWidget* client);
+    void buildMenus();
+    void buildSlot(int index, QWidget* client);
+    void connectHandlers();
+    void configureGraph(Slot& slot);
+    template <typename Sender, typename Signal, typename Handler>
+    void handle(const Sender* sender, Signal signal, Handler handler);
+    template <typename Handler>
+    void handleCommand(QAction* item, Handler handler);
+
+    void applySize(int outerHeight, int linkTop, int logHeight);
+    void layoutCommand(int graphs);
+    double screenFactor() const;
+
+    void loadHostFile(const QString& fileName);
+    void applyHolderToSlots();
+    void applySettings();
+    void applyIntervalSetting();
+    void applyPayloadSetting();
+    void applyLayoutSetting();
+    void applySwitchSetting(const char* name, QCheckBox* box);
+    void applyThresholdSetting(int slot);
+
+    std::optional<std::int32_t> payloadForTick();
+    void storeSetting(const QString& name, const QString& value);
+
+    void sampleProcedure(Slot& slot, const Outcome& outcome);
+    void foreignReplyProcedure(Slot& slot, const Outcome& outcome);
+    void failureProcedure(Slot& slot, const Outcome& outcome);
+    void setGridAfterSample(Slot& slot, int smallStep);
+    void publish(Slot& slot);
+    std::optional<std::int64_t> threshold(const Slot& slot) const;
+    void writeLogRecord(const QString& record);
+    void addCombinedLine(const QString& line);
+
+    Slot& slot(int number) const;
+
+    // Controls the Parts of the window share.
+    QWidget* Panel1 = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QSlider* TrackBar2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLineEdit* edit5 = nullptr;
+    QLabel* Label26 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QCheckBox* CheckBox5 = nullptr;
+    QCheckBox* CheckBox6 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+    QPushButton* Button3 = nullptr;
+    LogView* Memo1 = nullptr;
+    HostListHolder* Memo2 = nullptr;
+    TzavWebLabel* zavWebLabel1 = nullptr;
+    WindowTimer* Timer1 = nullptr;
+    std::array<QWidget*, RowPanels.size()> m_rowPanels{};
+    std::array<QAction*, Layouts.size()> m_layoutItems{};
+    QAction* Stayontop1 = nullptr;
+    QAction* Showlog1 = nullptr;
+    QAction* Writelog1 = nullptr;
+
+    std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
+
+    Options m_options;
+    QString m_programFolder;
+    QString m_openDialogFileName;
+    QString m_saveFilter;
+    QSize m_outerSize;
+    TAboutBox* m_changeHostBox = nullptr;
+    TAboutBox1* m_aboutBox = nullptr;
+    bool m_closing = false;
+    bool m_startupCompleted = false;
+    bool m_payloadErrorShown = false;
+    bool m_logFileErrorShown = false;
+    bool m_permissionErrorShown = false;
+};

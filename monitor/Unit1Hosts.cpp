@@ -1,0 +1,148 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/About.h"
+#include "monitor/GraphImage.h"
+#include "monitor/HostListFile.h"
+#include "monitor/HostListHolder.h"
+#include "monitor/Slot.h"
+#include "monitor/UserDialogs.h"
+
+#include "graph/Vumo.h"
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <stdexcept>
+
+namespace {
+
+constexpr const char* TextFileFilter = "Textfile (*.txt) | *.txt";
+
+}
+
+void TForm1::loadHostFile(const QString& fileName)
+{
+    Memo2->setLines(HostListFile::readLines(fileName));
+}
+
+void TForm1::Memo2Change()
+{
+    while (Memo2->lineCount() > HostListFile::MaxLines)
+        Memo2->deleteLastLine();
+}
+
+void TForm1::applyHolderToSlots()
+{
+    Memo2Change();
+    for (int n = 1; n <= SlotCount; ++n) {
+        const QString text = n <= Memo2->lineCount() ? Memo2->line(n - 1) : QString();
+        const auto line = HostListFile::parse(text);
+        if (!line)
+            continue;
+        Slot& s = slot(n);
+        s.hostLabel->SetCaption(line->host);
+        if (line->description)
+            s.descriptionLabel->SetCaption(*line->description);
+        if (line->threshold)
+            s.thresholdEdit->setText(*line->threshold);
+    }
+}
+
+void TForm1::Openhostfile1Click()
+{
+    const QString chosen = UserDialogs::active().openFileName(this, m_programFolder);
+    if (!chosen.isEmpty()) {
+        m_openDialogFileName = chosen;
+        if (QFileInfo::exists(chosen))
+            loadHostFile(chosen);
+        edit5->setText(chosen);
+    }
+    applyHolderToSlots();
+    setWindowTitle("Quorvane Grapher - " + m_openDialogFileName);
+    Button3Click();
+}
+
+void TForm1::Savecurrenthostselection1Click()
+{
+    m_saveFilter = TextFileFilter;
+    const QString path = UserDialogs::active().saveFileName(this, m_programFolder, edit5->text(), m_saveFilter);
+    if (path.isEmpty())
+        return;
+    QStringList lines;
+    for (int n = 1; n <= SlotCount; ++n) {
+        const Slot& s = slot(n);
+        lines << HostListFile::compose(s.host(), s.descriptionLabel->Caption(), s.thresholdEdit->text());
+    }
+    HostListFile::save(path, lines);
+}
+
+void TForm1::changeHost(int n)
+{
+    if (!m_changeHostBox)
+        return;
+    const Slot& s = slot(n);
+    m_changeHostBox->edit(QString::number(n), s.host(), s.descriptionLabel->Caption());
+}
+
+void TForm1::applyHostChange(const QString& slotText, const QString& host, const QString& description)
+{
+    for (int n = 1; n <= SlotCount; ++n) {
+        if (slotText != QString::number(n))
+            continue;
+        Slot& s = slot(n);
+        s.hostLabel->SetCaption(host);
+        s.descriptionLabel->SetCaption(description);
+        s.graph->Graphs()[0]->Clear();
+        s.graph->Graphs()[1]->Clear();
+        publish(s);
+        s.topScale->setText("1");
+        s.recentValues->clear();
+        s.graph->SetTopLeftText(QString());
+        s.pollLog->clear();
+    }
+}
+
+void TForm1::resetSlot(int n)
+{
+    Slot& s = slot(n);
+    s.graph->Graphs()[0]->Clear();
+    s.graph->Graphs()[1]->Clear();
+    publish(s);
+    s.topScale->setText("1");
+    s.recentValues->clear();
+    s.graph->SetTopRightText(QString());
+    s.graph->SetTopLeftText(QString());
+    s.pollLog->clear();
+}
+
+void TForm1::Button3Click()
+{
+    for (int n = 1; n <= SlotCount; ++n) {
+        Slot& s = slot(n);
+        s.graph->Graphs()[0]->Clear();
+        s.graph->Graphs()[1]->Clear();
+        s.graph->SetBackColor(clWhite);
+        publish(s);
+        s.pollLog->clear();
+    }
+    for (int n = 1; n <= SlotCount; ++n)
+        slot(n).topScale->setText("1");
+    for (int n = 1; n <= SlotCount; ++n)
+        graph(n).SetTopLeftText(QString());
+    for (int n = 1; n <= SlotCount; ++n)
+        slot(n).recentValues->clear();
+}
+
+void TForm1::saveGraph(int n)
+{
+    const Slot& s = slot(n);
+    const QString path = UserDialogs::active().saveFileName(this, m_programFolder, s.host() + ".bmp", m_saveFilter);
+    if (path.isEmpty())
+        return;
+    if (!s.image->picture().save(path, "BMP"))
+        throw std::runtime_error(QString("Cannot write the graph to \"%1\"").arg(path).toStdString());
+}

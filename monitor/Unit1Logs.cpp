@@ -1,0 +1,65 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/SettingsStore.h"
+#include "monitor/Slot.h"
+#include "monitor/UserDialogs.h"
+
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace {
+
+constexpr int NarrowWidth = 705;
+constexpr int WideWidth = 930;
+constexpr int FrameWidth = 8;
+
+}
+
+void TForm1::Showlog1Click()
+{
+    const bool show = !Showlog1->isChecked();
+    double factor = screenFactor();
+    if (factor > 1.0)
+        factor += (factor - 1.0) / 10.0;
+    else
+        factor = 1.0;
+    const int outerWidth = static_cast<int>(std::nearbyint((show ? WideWidth : NarrowWidth) * factor));
+    Memo1->setVisible(show);
+    Showlog1->setChecked(show);
+    m_outerSize.setWidth(outerWidth);
+    setFixedWidth(outerWidth - FrameWidth);
+}
+
+void TForm1::Writelog1Click()
+{
+    const bool on = !CheckBox4->isChecked();
+    storeSetting("writelog", SettingsStore::yesNo(on));
+    CheckBox4->setChecked(on);
+    Writelog1->setChecked(on);
+}
+
+void TForm1::CheckBox4Click()
+{
+    Writelog1->setChecked(CheckBox4->isChecked());
+    storeSetting("writelog", SettingsStore::yesNo(CheckBox4->isChecked()));
+}
+
+void TForm1::saveLog(int n)
+{
+    Slot& s = slot(n);
+    const QString path = UserDialogs::active().saveFileName(this, m_programFolder, s.host() + ".txt", m_saveFilter);
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !s.pollLog->saveTo(file) || !file.flush())
+        throw std::runtime_error(
+            QString("Cannot write the poll log to \"%1\": %2").arg(path, file.errorString()).toStdString());
+    file.close();
+}

@@ -1,0 +1,95 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/SettingsStore.h"
+#include "monitor/GraphImage.h"
+#include "monitor/Slot.h"
+
+#include "graph/Vumo.h"
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+void TForm1::CheckBox1Click()
+{
+    for (int n = 1; n <= SlotCount; ++n)
+        slot(n).hostLabel->setVisible(CheckBox1->isChecked());
+    storeSetting("showlabel", SettingsStore::yesNo(CheckBox1->isChecked()));
+}
+
+void TForm1::CheckBox5Click()
+{
+    for (int n = 1; n <= SlotCount; ++n)
+        slot(n).descriptionLabel->setVisible(CheckBox5->isChecked());
+    storeSetting("showdesc", SettingsStore::yesNo(CheckBox5->isChecked()));
+}
+
+void TForm1::CheckBox3Click()
+{
+    const bool on = CheckBox3->isChecked();
+    for (int n = 1; n <= SlotCount; ++n)
+        graph(n).Graphs()[1]->SetVisible(on);
+    for (int n = 1; n <= SlotCount; ++n)
+        graph(n).SetShowTopLeft(on);
+    storeSetting("showaverage", SettingsStore::yesNo(on));
+    for (int n = 1; n <= SlotCount; ++n)
+        publish(slot(n));
+}
+
+void TForm1::CheckBox2Click()
+{
+    const bool on = CheckBox2->isChecked();
+    for (int n = 1; n <= SlotCount; ++n)
+        graph(n).SetShowTopRight(on);
+    storeSetting("showlast", SettingsStore::yesNo(on));
+    for (int n = 1; n <= SlotCount; ++n)
+        publish(slot(n));
+}
+
+void TForm1::CheckBox6Click()
+{
+    if (CheckBox6->isChecked())
+        return;
+    for (int n = 1; n <= SlotCount; ++n)
+        graph(n).SetBackColor(clWhite);
+    for (int n = 1; n <= SlotCount; ++n)
+        publish(slot(n));
+}
+
+void TForm1::toggleThresholdPanel(int n)
+{
+    Slot& s = slot(n);
+    if (s.thresholdPanel->isVisible()) {
+        s.thresholdPanel->hide();
+        return;
+    }
+    s.thresholdPanel->show();
+    s.thresholdPanel->raise();
+    s.thresholdEdit->setFocus();
+}
+
+void TForm1::closeThresholdPanel(int n)
+{
+    slot(n).thresholdPanel->hide();
+}
+
+void TForm1::thresholdChanged(int n)
+{
+    const Slot& s = slot(n);
+    const QString name = s.spec.thresholdEdit;
+    storeSetting(name, SettingsStore::exists(name) ? s.thresholdEdit->text() : QString("10"));
+}
+
+void TForm1::showPollLog(int n)
+{
+    Slot& s = slot(n);
+    s.image->lower();
+    s.pollLog->show();
+    s.pollLog->raise();
+}
+
+void TForm1::hidePollLog(int n)
+{
+    slot(n).pollLog->hide();
+}

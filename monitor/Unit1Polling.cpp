@@ -1,0 +1,121 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/ErrorHandler.h"
+#include "monitor/LogFormat.h"
+#include "monitor/Slot.h"
+#include "monitor/StrictInteger.h"
+#include "monitor/WindowTimer.h"
+
+#include "ping/PingThrd.h"
+#include "ping/WorkerRegistry.h"
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+
+constexpr std::int32_t EchoTimeOut = 5000;
+constexpr std::int32_t EchoTtl = 32;
+
+}
+
+void TForm1::Button2Click()
+{
+    Edit4->setText(LogFormat::fileStamp(QDateTime::currentDateTime()));
+    if (Timer1->enabled()) {
+        Timer1->setEnabled(false);
+        Button2->setText("&Start");
+    } else {
+        Timer1->setEnabled(true);
+        Button2->setText("&Stop");
+        Memo1->clear();
+    }
+}
+
+// The payload text is read and converted once, before any worker exists,
+// so that a bad text never leaves a created worker unstarted. It is told
+// once per run in a message box and on every such tick in the combined log.
+std::optional<std::int32_t> TForm1::payloadForTick()
+{
+    const auto payload = StrictInteger::tryParse(Edit3->text());
+    if (payload && *payload >= 0)
+        return payload;
+    const QString shown = Edit3->text().size() > 40 ? Edit3->text().left(37) + "..." : Edit3->text();
+    const QString message =
+        QString("The payload \"%1\" is not a whole number of bytes from 0 to 2147483647; no echo was sent")
+            .arg(shown);
+    addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+    if (!m_payloadErrorShown) {
+        m_payloadErrorShown = true;
+        ErrorHandler::report(message + ".");
+    }
+    return std::nullopt;
+}
+
+void TForm1::Timer1Timer()
+{
+    const auto payload = payloadForTick();
+    if (!payload)
+        return;
+    for (int n = 1; n <= SlotCount; ++n) {
+        Slot& s = slot(n);
+        if (s.host().isEmpty())
+            continue;
+        auto* worker = new TPingThread;
+        RegisterWorker(worker);
+        worker->FreeOnTerminate = true;
+        worker->OnTerminate = [this](QObject* sender) { ErrorHandler::run([this, sender] { PingThreadDone(sender); }); };
+        worker->HostText = s.host();
+        worker->TimeOut = EchoTimeOut;
+        worker->Ttl = EchoTtl;
+        worker->ReverseLookup = s.spec.reverseLookup;
+        worker->PayloadSize = *payload;
+        worker->Resume();
+    }
+}
+
+void TForm1::TrackBar1Change()
+{
+    const QString text = QString::number(TrackBar1->value());
+    Edit2->setText(text);
+    Timer1->setInterval(static_cast<qint64>(TrackBar1->value()) * 1000);
+    Label26->setText(Edit2->text() == "1" ? "second" : "in seconds");
+    storeSetting("interval", Edit2->text());
+}
+
+void TForm1::Edit2Change()
+{
+    if (Edit2->text().isEmpty())
+        Edit2->setText("1");
+    const std::int32_t seconds = StrictInteger::parse(Edit2->text());
+    if (seconds < 0)
+        throw std::runtime_error(
+            QString("'%1' is not a valid interval: give whole seconds from 0 up").arg(Edit2->text()).toStdString());
+    Timer1->setInterval(static_cast<qint64>(seconds) * 1000);
+    Label26->setText(Edit2->text() == "1" ? "second" : "in seconds");
+    storeSetting("interval", Edit2->text());
+}
+
+void TForm1::TrackBar2Change()
+{
+    Edit3->setText(QString::number(TrackBar2->value()));
+    storeSetting("payload", Edit3->text());
+}
+
+void TForm1::Edit3Change()
+{
+    if (Edit3->text().isEmpty())
+        Edit3->setText("1");
+    storeSetting("payload", Edit3->text());
+}
+
+void TForm1::Button1Click()
+{
+    m_closing = true;
+    QApplication::quit();
+}

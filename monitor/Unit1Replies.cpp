@@ -1,0 +1,198 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/ErrorHandler.h"
+#include "monitor/LogFile.h"
+#include "monitor/LogFormat.h"
+#include "monitor/Slot.h"
+#include "monitor/StrictInteger.h"
+
+#include "graph/Vumo.h"
+#include "ping/PingThrd.h"
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+constexpr int MaxRecentValues = 100;
+constexpr int MaxCombinedLines = 1000;
+
+namespace Signal {
+constexpr TColor White = TColor::FromRgb(255, 255, 255);
+constexpr TColor Yellow = TColor::FromRgb(255, 255, 0);
+constexpr TColor Orange = TColor::FromRgb(247, 133, 49);
+constexpr TColor Red = TColor::FromRgb(255, 0, 0);
+}
+
+constexpr const char* PermissionAdvice =
+    "Quorvane Grapher cannot send ICMP echoes: %1.\n\n"
+    "Allow your group the kernel's ping sockets:\n"
+    "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+    "or give the program the raw-socket capability:\n"
+    "    sudo setcap cap_net_raw+ep %2";
+
+}
+
+// What the reply processing reads of a finished worker, and the one
+// processing time that every stamp of this outcome is made from.
+struct TForm1::Outcome {
+    const TPingThread& worker;
+    QDateTime now;
+};
+
+std::optional<std::int64_t> TForm1::threshold(const Slot& s) const
+{
+    // An empty or non-numeric threshold gives no threshold signal.
+    return StrictInteger::tryParse(s.thresholdEdit->text());
+}
+
+void TForm1::PingThreadDone(QObject* sender)
+{
+    if (m_closing)
+        return;
+    const auto* worker = qobject_cast<TPingThread*>(sender);
+    if (!worker)
+        return;
+    const Outcome outcome{*worker, QDateTime::currentDateTime()};
+
+    if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
+        m_permissionErrorShown = true;
+        ErrorHandler::report(QString(PermissionAdvice).arg(worker->ConstructionError, QCoreApplication::applicationFilePath()));
+    }
+
+    if (worker->ReplyCount != 0) {
+        while (Memo1->lineCount() > MaxCombinedLines)
+            Memo1->deleteFirstLine();
+        if (CheckBox4->isChecked())
+            writeLogRecord(LogFormat::replyRecord(worker->HostText, worker->ReplyDataSize, worker->RoundTripTime,
+                                                  outcome.now));
+        for (int n = 1; n <= SlotCount; ++n) {
+            Slot& s = slot(n);
+            if (s.host() != worker->HostText)
+                continue;
+            if (worker->ReplyAddress == worker->HostIP)
+                sampleProcedure(s, outcome);
+            else
+                foreignReplyProcedure(s, outcome);
+        }
+    } else {
+        for (int n = 1; n <= SlotCount; ++n) {
+            Slot& s = slot(n);
+            if (s.host() == worker->HostText && !worker->ErrorText.isEmpty())
+                failureProcedure(s, outcome);
+        }
+        if (CheckBox4->isChecked())
+            writeLogRecord(LogFormat::failureRecord(worker->HostText, worker->ErrorText, outcome.now));
+    }
+}
+
+void TForm1::setGridAfterSample(Slot& s, int smallStep)
+{
+    const std::int64_t maximum = s.graph->Graphs()[0]->MaxValue();
+    s.graph->SetGridY(maximum <= 20 ? smallStep : static_cast<std::int32_t>(maximum / 10));
+}
+
+void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
+{
+    TVumo& g = *s.graph;
+    const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
+    const bool signalling = CheckBox6->isChecked();
+    const auto thr = threshold(s);
+
+    g.AddValue(0, rtt);
+    setGridAfterSample(s, s.spec.smallGridStep);
+    const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
+    g.SetBackColor(sampleColour);
+    g.SetTopRightText(QString::number(rtt));
+    publish(s);
+    s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+    s.recentValues->addLine(QString::number(rtt));
+    const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
+                                              outcome.worker.RoundTripTime, outcome.now);
+    addCombinedLine(line);
+    s.pollLog->addLine(line);
+    while (s.recentValues->lineCount() > MaxRecentValues)
+        s.recentValues->deleteFirstLine();
+
+    std::int64_t sum = 0;
+    const int count = s.recentValues->lineCount();
+    for (int i = 0; i < count; ++i)
+        sum += s.recentValues->line(i).toLongLong();
+    std::int64_t v = sum;
+    if (count >= s.spec.samplesForAverage && (sum > 0 || (sum == 0 && s.spec.averagesAllZeros))) {
+        const auto average = static_cast<std::int64_t>(static_cast<double>(sum) / count + 0.5);
+        g.SetTopLeftText(QString::number(average));
+        g.AddValue(1, average);
+        v = average;
+    }
+
+    if (!CheckBox3->isChecked())
+        return;
+    if (!signalling)
+        g.SetBackColor(Signal::White);
+    else if (thr && v >= *thr)
+        g.SetBackColor(Signal::Orange);
+    else if (!s.spec.keepsSampleColourBelowAverage)
+        g.SetBackColor(Signal::White);
+    publish(s);
+}
+
+void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
+{
+    TVumo& g = *s.graph;
+    g.AddValue(0, 0);
+    g.AddValue(1, 0);
+    g.SetBackColor(CheckBox6->isChecked() ? Signal::Red : Signal::White);
+    setGridAfterSample(s, 20);
+    if (!s.spec.zeroesLastValueAfterPublishing)
+        g.SetTopRightText("0");
+    publish(s);
+    if (s.spec.zeroesLastValueAfterPublishing)
+        g.SetTopRightText("0");
+    s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+    const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
+    addCombinedLine(line);
+    s.pollLog->addLine(line);
+}
+
+void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
+{
+    TVumo& g = *s.graph;
+    g.AddValue(0, 0);
+    g.AddValue(1, 0);
+    g.SetBackColor(CheckBox6->isChecked() ? Signal::Red : Signal::White);
+    setGridAfterSample(s, 20);
+    g.SetTopRightText("0");
+    publish(s);
+    s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+    const QString& host = outcome.worker.HostText;
+    const QString& error = outcome.worker.ErrorText;
+    addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.spec.prefixesCombinedFailureLine));
+    s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now, true));
+}
+
+void TForm1::addCombinedLine(const QString& line)
+{
+    Memo1->addLine(line);
+}
+
+// A record that cannot be written is told once per run in a message box
+// and every time in the combined log; processing goes on, and the next
+// record tries again.
+void TForm1::writeLogRecord(const QString& record)
+{
+    try {
+        LogFile::append(LogFile::pathFor(m_programFolder, Edit4->text()), record);
+    } catch (const std::exception& e) {
+        const QString message = QString::fromUtf8(e.what());
+        addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+        if (!m_logFileErrorShown) {
+            m_logFileErrorShown = true;
+            ErrorHandler::report(message + "\nThe monitor goes on and tries again with every record.");
+        }
+    }
+}

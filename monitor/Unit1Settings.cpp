@@ -1,0 +1,96 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/SettingsStore.h"
+#include "monitor/Slot.h"
+#include "monitor/StrictInteger.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QSlider>
+
+void TForm1::storeSetting(const QString& name, const QString& value)
+{
+    SettingsStore::write(name, value);
+}
+
+// Reads every value once, applies it through the controls (whose handlers
+// store it again) and creates what is missing with its default.
+void TForm1::applySettings()
+{
+    applyIntervalSetting();
+    applyPayloadSetting();
+    applyLayoutSetting();
+    applySwitchSetting("showlast", CheckBox2);
+    applySwitchSetting("showdesc", CheckBox5);
+    applySwitchSetting("showaverage", CheckBox3);
+    applySwitchSetting("showlabel", CheckBox1);
+    applySwitchSetting("writelog", CheckBox4);
+    for (int n = 1; n <= SlotCount; ++n)
+        applyThresholdSetting(n);
+}
+
+void TForm1::applyIntervalSetting()
+{
+    const auto text = SettingsStore::read("interval");
+    if (!text) {
+        storeSetting("interval", "2");
+        return;
+    }
+    const std::int32_t n = StrictInteger::parse(*text);
+    Edit2->setText(*text);
+    if (n < 33)
+        TrackBar1->setValue(n);
+}
+
+void TForm1::applyPayloadSetting()
+{
+    const auto text = SettingsStore::read("payload");
+    if (!text) {
+        storeSetting("payload", "32");
+        return;
+    }
+    const std::int32_t n = StrictInteger::parse(*text);
+    Edit3->setText(*text);
+    if (n < 513)
+        TrackBar2->setValue(n);
+    if (n < 32)
+        TrackBar2->setValue(32);
+}
+
+void TForm1::applyLayoutSetting()
+{
+    const auto text = SettingsStore::read("graphnumber");
+    if (!text) {
+        storeSetting("graphnumber", "10");
+        return;
+    }
+    for (const LayoutSpec& layout : Layouts) {
+        if (*text == QString::number(layout.graphs))
+            layoutCommand(layout.graphs);
+    }
+}
+
+void TForm1::applySwitchSetting(const char* name, QCheckBox* box)
+{
+    const auto text = SettingsStore::read(name);
+    if (!text) {
+        storeSetting(name, "no");
+        box->setChecked(false);
+        return;
+    }
+    if (*text == "no")
+        box->setChecked(false);
+    else if (*text == "yes")
+        box->setChecked(true);
+}
+
+void TForm1::applyThresholdSetting(int n)
+{
+    const QString name = slot(n).spec.thresholdEdit;
+    auto text = SettingsStore::read(name);
+    if (!text) {
+        storeSetting(name, "10");
+        text = SettingsStore::read(name);
+    }
+    slot(n).thresholdEdit->setText(text.value_or("10"));
+}

@@ -1,0 +1,47 @@
+#include "monitor/UserDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+class QtDialogs final : public UserDialogs {
+public:
+    QString openFileName(QWidget* parent, const QString& folder) override
+    {
+        return QFileDialog::getOpenFileName(parent, QString(), folder);
+    }
+
+    QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,
+                         const QString& filter) override
+    {
+        // The path is used exactly as chosen: no extension is added and an
+        // existing file is replaced without a question.
+        return QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filter,
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    }
+
+    void showError(QWidget* parent, const QString& message) override
+    {
+        QMessageBox::critical(parent, QApplication::applicationDisplayName(), message);
+    }
+};
+
+UserDialogs* installed = nullptr;
+
+}
+
+UserDialogs& UserDialogs::active()
+{
+    static QtDialogs real;
+    return installed ? *installed : real;
+}
+
+UserDialogs* UserDialogs::install(UserDialogs* dialogs)
+{
+    UserDialogs* previous = installed;
+    installed = dialogs;
+    return previous;
+}

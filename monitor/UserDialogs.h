@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// Every file dialog and message box of the window goes through here, so
+// that tests can answer them without a person.
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+
+    // An empty result means the user cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& folder) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,
+                                 const QString& filter) = 0;
+    virtual void showError(QWidget* parent, const QString& message) = 0;
+
+    static UserDialogs& active();
+    // Returns the previous one; null restores the real dialogs.
+    static UserDialogs* install(UserDialogs* dialogs);
+};

@@ -1,0 +1,6 @@
+#include "monitor/Quorvane.h"
+
+int main(int argc, char* argv[])
+{
+    return Quorvane::run(argc, argv);
+}
