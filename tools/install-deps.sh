@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  iproute2 procps
+  iproute2 procps nftables
   xvfb xauth imagemagick
 )
 [ "${QUORVANE_FUZZ_DEPS:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)

@@ -9,8 +9,9 @@
 #                                          |--- 198.18.2.x responder namespace
 #                                          |--- 198.18.3.2 loop
 #
-# The router forwards, has no route to 198.19.250.0/24 (network unreachable)
-# and sends 198.18.200.0/24 to the loop namespace, which sends it back.
+# The router forwards, has no route to 198.19.250.0/24 and answers it with
+# "network unreachable" (an nftables rule, so without a rate limit), and sends
+# 198.18.200.0/24 to the loop namespace, which sends it back.
 # quorvane-test-responder plays the hosts 198.18.2.10-21; tests/net/TestNet.h
 # names every address and what it does, and must agree with this script.
 # Inside the client the names *.test resolve through its own hosts file, and
@@ -56,6 +57,10 @@ esac
 [[ ${1:-} == -- ]] && shift
 [[ $# -ge 1 ]] || die "usage: $PROG [--responder PATH] [--] CMD [ARGS...]"
 
+[[ $EUID -eq 0 ]] || die "must run as root to build network namespaces (ip netns)"
+command -v ip >/dev/null || die "the ip command (iproute2) is missing"
+command -v nft >/dev/null || die "the nft command (package nftables) is missing"
+
 if [[ -z $responder ]]; then
     for candidate in "$PWD/tests/quorvane-test-responder" "$PWD/../quorvane-test-responder"; do
         [[ -x $candidate ]] && responder=$candidate && break
@@ -64,9 +69,6 @@ fi
 [[ -n $responder ]] || die "quorvane-test-responder not found: pass --responder PATH or set QV_RESPONDER"
 [[ -x $responder ]] || die "responder $responder is not an executable"
 responder=$(realpath "$responder")
-
-[[ $EUID -eq 0 ]] || die "must run as root to build network namespaces (ip netns)"
-command -v ip >/dev/null || die "the ip command (iproute2) is missing"
 
 readonly CLIENT=$PREFIX-client
 readonly ROUTER=$PREFIX-router
@@ -188,6 +190,18 @@ address add 198.18.2.1/24 dev to-responder
 address add 198.18.3.1/24 dev to-loop
 route add 198.18.200.0/24 via 198.18.3.2
 EOF
+    # The kernel's own "network unreachable" for a missing route obeys a
+    # limit of its own (net.ipv4.route.error_cost, global to the machine):
+    # five, then one a second. Rejecting in prerouting answers the same, from
+    # the same address, under the ICMP limits switched off above.
+    ip netns exec "$ROUTER" nft -f - <<EOF
+table ip testnet {
+    chain prerouting {
+        type filter hook prerouting priority 0; policy accept;
+        ip daddr 198.19.250.0/24 reject with icmp type net-unreachable
+    }
+}
+EOF
     ip -n "$CLIENT" -batch - <<EOF
 link set to-router up
 address add 198.18.0.2/24 dev to-router
@@ -228,8 +242,8 @@ EOF
 EOF
     # Nothing listens on the client's own port 53, so other names fail at once.
     echo "nameserver 127.0.0.1" >"/etc/netns/$CLIENT/resolv.conf"
-    # A host that resolves through a local daemon would look up past the
-    # namespace; the hosts file and the refusing name server must be all.
+    # Where this machine resolves names through a daemon, lookups would reach
+    # past the namespace; inside, the hosts file and that name server are all.
     if [[ -f /etc/nsswitch.conf ]]; then
         sed 's/^hosts:.*/hosts: files dns/' /etc/nsswitch.conf >"/etc/netns/$CLIENT/nsswitch.conf"
     fi
@@ -268,8 +282,9 @@ export QV_TESTNET_PREFIX=$PREFIX
 export QV_NETNS_CLIENT=$CLIENT QV_NETNS_ROUTER=$ROUTER QV_NETNS_FAST=$FAST
 export QV_NETNS_RESPONDER=$RESPONDER QV_NETNS_LOOP=$LOOP
 
-# In the background so that a signal to this script is handled at once; a
-# background command would otherwise ignore SIGINT and read /dev/null.
+# In the background so that a signal to this script is handled at once,
+# undoing what a background command gets by default: SIGINT and SIGQUIT
+# ignored, /dev/null as input.
 ip netns exec "$CLIENT" env --default-signal=INT,QUIT -- "$@" <&0 &
 cmd_pid=$!
 status=0

@@ -3,6 +3,9 @@
 #include "FileDescriptor.h"
 #include "PlannedReply.h"
 
+#include <cstdint>
+#include <span>
+
 // Sends ICMP messages with a self-made IPv4 header, which lets one process
 // answer for many addresses, and from an address other than the one asked.
 class RawIpSender {
@@ -14,5 +17,9 @@ public:
     void send(const PlannedReply &reply);
 
 private:
+    void sendFragment(const PlannedReply &reply, std::uint16_t identification, std::size_t offset,
+                      std::span<const std::uint8_t> part, bool moreFragments);
+
     FileDescriptor socket_;
+    std::uint16_t nextIdentification_ = 1;
 };
