@@ -1,6 +1,7 @@
 #include "monitor/Quorvane.h"
 
 #include "monitor/About.h"
+#include "monitor/FontSubstitutes.h"
 #include "monitor/QuitSignals.h"
 #include "monitor/Unit1.h"
 
@@ -32,6 +33,7 @@ int Quorvane::run(int argc, char* argv[])
     QApplication::setApplicationName("Quorvane");
     QApplication::setApplicationDisplayName("Quorvane 1.4.2");
     QApplication::setOrganizationName("Halvetor");
+    FontSubstitutes::install();
 
     const WorkerShutdown shutdown;
     TForm1::Options options;

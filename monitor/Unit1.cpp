@@ -170,24 +170,24 @@ void TForm1::buildTopBar(QWidget* client)
     QFont bold = font();
     bold.setBold(true);
 
-    makeLabel(Panel1, "Label23", "Interval", {8, 6, 60, 14})->setFont(bold);
-    Label26 = makeLabel(Panel1, "Label26", "in seconds", {8, 22, 60, 14});
-    TrackBar1 = make<QSlider>(Panel1, "TrackBar1", {68, 4, 100, 24});
+    makeLabel(Panel1, "Label23", "Interval", {8, 6, 54, 14})->setFont(bold);
+    Label26 = makeLabel(Panel1, "Label26", "in seconds", {8, 22, 54, 14});
+    TrackBar1 = make<QSlider>(Panel1, "TrackBar1", {62, 4, 90, 24});
     TrackBar1->setOrientation(Qt::Horizontal);
     TrackBar1->setRange(1, 30);
     TrackBar1->setValue(2);
-    Edit2 = make<QLineEdit>(Panel1, "Edit2", {72, 30, 41, 21});
+    Edit2 = make<QLineEdit>(Panel1, "Edit2", {66, 30, 41, 21});
     Edit2->setText("2");
 
-    makeLabel(Panel1, "Label24", "Payload", {176, 6, 56, 14})->setFont(bold);
-    makeLabel(Panel1, "Label25", "in bytes", {176, 22, 56, 14});
-    TrackBar2 = make<QSlider>(Panel1, "TrackBar2", {232, 4, 120, 24});
+    makeLabel(Panel1, "Label24", "Payload", {158, 6, 52, 14})->setFont(bold);
+    makeLabel(Panel1, "Label25", "in bytes", {158, 22, 52, 14});
+    TrackBar2 = make<QSlider>(Panel1, "TrackBar2", {210, 4, 112, 24});
     TrackBar2->setOrientation(Qt::Horizontal);
     TrackBar2->setRange(32, 512);
     TrackBar2->setTickInterval(32);
     TrackBar2->setTickPosition(QSlider::TicksBelow);
     TrackBar2->setValue(32);
-    Edit3 = make<QLineEdit>(Panel1, "Edit3", {236, 30, 41, 21});
+    Edit3 = make<QLineEdit>(Panel1, "Edit3", {214, 30, 41, 21});
     Edit3->setText("32");
     auto* digitsOnly = new DigitKeyFilter(this);
     Edit2->installEventFilter(digitsOnly);
@@ -199,17 +199,17 @@ void TForm1::buildTopBar(QWidget* client)
         b->setChecked(checked);
         return b;
     };
-    CheckBox1 = box("CheckBox1", "Show hostnames", {360, 3, 120, 17}, true);
-    CheckBox5 = box("CheckBox5", "Show description", {360, 19, 120, 17}, true);
-    CheckBox3 = box("CheckBox3", "Show average", {360, 35, 120, 17}, true);
-    CheckBox2 = box("CheckBox2", "Show last value", {482, 3, 150, 17}, true);
-    CheckBox6 = box("CheckBox6", "Show exceeding threshold", {482, 19, 150, 17}, false);
-    CheckBox4 = box("CheckBox4", "Write log", {482, 35, 100, 17}, false);
+    CheckBox1 = box("CheckBox1", "Show hostnames", {330, 3, 120, 17}, true);
+    CheckBox5 = box("CheckBox5", "Show description", {330, 19, 120, 17}, true);
+    CheckBox3 = box("CheckBox3", "Show average", {330, 35, 120, 17}, true);
+    CheckBox2 = box("CheckBox2", "Show last value", {452, 3, 178, 17}, true);
+    CheckBox6 = box("CheckBox6", "Show exceeding threshold", {452, 19, 178, 17}, false);
+    CheckBox4 = box("CheckBox4", "Write log", {452, 35, 100, 17}, false);
     CheckBox4->hide();
 
-    Button2 = make<QPushButton>(Panel1, "Button2", {632, 4, 60, 23});
+    Button2 = make<QPushButton>(Panel1, "Button2", {634, 4, 56, 23});
     Button2->setText("&Start");
-    Button1 = make<QPushButton>(Panel1, "Button1", {632, 30, 60, 23});
+    Button1 = make<QPushButton>(Panel1, "Button1", {634, 30, 56, 23});
     Button1->setText("&Quit");
 }
 
@@ -388,10 +388,10 @@ void TForm1::connectHandlers()
     }
 }
 
-void TForm1::configureGraph(Slot& s)
+std::unique_ptr<TVumo> TForm1::createSlotGraph()
 {
-    s.graph = std::make_unique<TVumo>(s.image->width(), s.image->height());
-    TVumo& g = *s.graph;
+    auto graph = std::make_unique<TVumo>(GraphWidth, GraphHeight);
+    TVumo& g = *graph;
     g.SetGridX(5);
     g.SetGridY(20);
     g.SetGridColor(clSilver);
@@ -404,6 +404,12 @@ void TForm1::configureGraph(Slot& s)
     g.Font().setBold(true);
     g.Font().setFamily("Arial");
     g.Font().setPointSize(10);
+    return graph;
+}
+
+void TForm1::configureGraph(Slot& s)
+{
+    s.graph = createSlotGraph();
     publish(s);
 }
 

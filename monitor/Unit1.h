@@ -107,6 +107,9 @@ public:
 
     TVumo& graph(int slot) const;
 
+    // A graph configured as every slot's is.
+    static std::unique_ptr<TVumo> createSlotGraph();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -1,6 +1,7 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/About.h"
+#include "monitor/BitmapFile.h"
 #include "monitor/GraphImage.h"
 #include "monitor/HostListFile.h"
 #include "monitor/HostListHolder.h"
@@ -143,6 +144,5 @@ void TForm1::saveGraph(int n)
     const QString path = UserDialogs::active().saveFileName(this, m_programFolder, s.host() + ".bmp", m_saveFilter);
     if (path.isEmpty())
         return;
-    if (!s.image->picture().save(path, "BMP"))
-        throw std::runtime_error(QString("Cannot write the graph to \"%1\"").arg(path).toStdString());
+    BitmapFile::save(s.image->picture(), path);
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "graph/Color.h"
+#include "graph/LinkedInt64List.h"
+
+#include <QPoint>
+
+#include <cstdint>
+#include <vector>
+
+class TRasterCanvas;
+
+// One plotted series: the most recent samples of one quantity (at most
+// FCapacity, oldest first), their maximum, and the line they are drawn with.
+// FMaxValue never drops below 0, so negative samples never raise the scale;
+// they are still plotted, below the zero line.
+class TVumoGraph {
+public:
+    explicit TVumoGraph(std::int32_t capacity);
+
+    void AddValue(std::int64_t value);
+    void Clear();
+    std::int64_t MaxValue() const { return FMaxValue; }
+    void SetColor(TColor color) { FColor = color; }
+    void SetPenWidth(std::int32_t width) { FPenWidth = width; }
+    void SetVisible(bool visible) { FVisible = visible; }
+    bool Visible() const { return FVisible; }
+
+    // Turns the samples into pixels: sample i at x = round(i·step) and
+    // y = height - round(v·scale) - 3, so a sample of 0 lies 3 pixels above
+    // the bottom edge.
+    void ComputePoints(std::int32_t height, double scale, double step);
+    void Draw(TRasterCanvas& canvas) const;
+
+    const TLinkedList& Values() const { return FValues; }
+    const std::vector<QPoint>& Points() const { return FPoints; }
+
+private:
+    TLinkedList FValues;
+    std::int32_t FCapacity;
+    std::int64_t FMaxValue = 0;
+    TColor FColor = clGreen;
+    std::int32_t FPenWidth = 0;
+    bool FVisible = true;
+    std::vector<QPoint> FPoints;
+};

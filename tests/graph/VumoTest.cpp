@@ -1,0 +1,345 @@
+#include "PictureQueries.h"
+#include "WindowGraph.h"
+
+#include "graph/Vumo.h"
+
+#include <QImage>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace GraphTest;
+
+std::vector<int> gridColumnsAndRightEdge()
+{
+    std::vector<int> columns;
+    for (int x = 0; x < Width; x += 15)
+        columns.push_back(x);
+    columns.push_back(Width - 1);
+    return columns;
+}
+
+TEST(VumoTest, NewRendererOffersABlankPictureOfItsSize)
+{
+    TVumo graph(30, 20);
+    const QImage picture = graph.Picture();
+    EXPECT_EQ(picture.size(), QSize(30, 20));
+    EXPECT_EQ(picture.format(), QImage::Format_RGB32);
+    EXPECT_EQ(countOf(picture, White), 30 * 20);
+}
+
+TEST(VumoTest, WorkedExamplePlotsTheMaximumAtRow7AndZeroAtRow110)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {100, 0, 0, 0, 0});
+    graph->Redraw();
+    const QImage picture = graph->Picture();
+
+    EXPECT_EQ(picture.pixel(0, 7), Red);
+    EXPECT_EQ(picture.pixel(1, 7), Red);
+    EXPECT_EQ(picture.pixel(1, 6), White);
+    EXPECT_EQ(picture.pixel(8, 110), Red);
+    EXPECT_EQ(picture.pixel(8, 111), Red);
+    EXPECT_EQ(picture.pixel(8, 109), White);
+}
+
+TEST(VumoTest, WorkedExampleGridStandsEvery15ColumnsAnd21RowsFromTheBottom)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {100, 0, 0, 0, 0});
+    graph->Redraw();
+    const QImage picture = graph->Picture();
+
+    // Rows 0 and 112 and column 299 are the rectangle's outline.
+    EXPECT_EQ(rowsOf(picture, 200, Silver), (std::vector<int>{0, 8, 29, 50, 71, 92, 112}));
+    // Left of x = 15 the series crosses row 40.
+    std::vector<int> columns = gridColumnsAndRightEdge();
+    columns.erase(columns.begin());
+    EXPECT_EQ(columnsOf(picture, 40, Silver, 15), columns);
+    EXPECT_EQ(countOf(picture, White) + countOf(picture, Silver) + countOf(picture, Red), Width * Height);
+}
+
+struct HeadroomCase {
+    std::string name;
+    std::int32_t headroom;
+    std::int64_t maximum;
+    std::int64_t probe;
+    int probeRow; // 113 - round(probe × 113 / M) - 3 for the expected M
+};
+
+// Failures name the case instead of dumping its bytes.
+void PrintTo(const HeadroomCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class VumoHeadroomTest : public testing::TestWithParam<HeadroomCase> {};
+
+TEST_P(VumoHeadroomTest, ScalesToTheMaximumPlusItsRoundedHeadroom)
+{
+    const HeadroomCase& c = GetParam();
+    auto graph = windowGraph();
+    graph->SetHeadroom(c.headroom);
+    addSamples(*graph, 0, {c.maximum, c.probe, c.probe, c.probe});
+    graph->Redraw();
+    const QImage picture = graph->Picture();
+    EXPECT_EQ(picture.pixel(7, c.probeRow), Red);
+    EXPECT_NE(picture.pixel(7, c.probeRow - 1), Red);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maxima, VumoHeadroomTest,
+    testing::Values(
+        HeadroomCase{"TieOfFiveGivesFive", 10, 5, 2, 65},
+        HeadroomCase{"TieOfFifteenGivesSeventeen", 10, 15, 10, 44},
+        HeadroomCase{"TieOfTwentyFiveGivesTwentySeven", 10, 25, 10, 68},
+        HeadroomCase{"TieOfThirtyFiveGivesThirtyNine", 10, 35, 10, 81},
+        HeadroomCase{"HundredGivesHundredTen", 10, 100, 50, 59},
+        HeadroomCase{"ZeroHeadroomKeepsTheMaximum", 0, 35, 10, 78},
+        HeadroomCase{"NegativeHeadroomKeepsTheMaximum", -10, 35, 10, 78}),
+    [](const auto& info) { return info.param.name; });
+
+struct VisibilityCase {
+    std::string name;
+    bool averageVisible;
+    int probeRow;
+    bool blueDrawn;
+};
+
+void PrintTo(const VisibilityCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class VumoVisibilityTest : public testing::TestWithParam<VisibilityCase> {};
+
+TEST_P(VumoVisibilityTest, OnlyVisibleSeriesCountInTheScale)
+{
+    const VisibilityCase& c = GetParam();
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {50, 10, 10, 10});
+    addSamples(*graph, 1, {500, 500});
+    graph->Graphs()[1]->SetVisible(c.averageVisible);
+    graph->Redraw();
+    const QImage picture = graph->Picture();
+    EXPECT_EQ(picture.pixel(7, c.probeRow), Red);
+    EXPECT_NE(picture.pixel(7, c.probeRow - 1), Red);
+    EXPECT_EQ(countOf(picture, Blue) > 0, c.blueDrawn);
+}
+
+INSTANTIATE_TEST_SUITE_P(Average, VumoVisibilityTest,
+    testing::Values(
+        VisibilityCase{"HiddenLeavesTheScaleAt55", false, 89, false},
+        VisibilityCase{"VisibleRaisesTheScaleTo550", true, 108, true}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(VumoTest, LaterSeriesArePaintedOverEarlierOnes)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {40, 40});
+    addSamples(*graph, 1, {40, 40});
+    graph->Redraw();
+    EXPECT_EQ(countOf(graph->Picture(), Red), 0);
+    EXPECT_GT(countOf(graph->Picture(), Blue), 0);
+}
+
+TEST(VumoTest, FullSeriesSlidesAndRescalesToTheRescannedMaximum)
+{
+    auto graph = windowGraph();
+    graph->AddValue(0, 1000);
+    for (int k = 0; k < 100; ++k)
+        graph->AddValue(0, k == 10 ? 100 : 50);
+    graph->Redraw();
+    const QImage picture = graph->Picture();
+
+    // The dropped 1000 no longer counts: the 100 (x = 30) tops the scale.
+    EXPECT_EQ(picture.pixel(30, 7), Red);
+    EXPECT_EQ(picture.pixel(31, 7), Red);
+    for (int y = 0; y < 7; ++y)
+        EXPECT_EQ(columnsOf(picture, y, Red), std::vector<int>{}) << "row " << y;
+    // The oldest kept sample starts at x = 0, the newest (excluded end
+    // point) at x = 297.
+    EXPECT_EQ(picture.pixel(1, 59), Red);
+    EXPECT_EQ(picture.pixel(296, 59), Red);
+    EXPECT_NE(picture.pixel(297, 59), Red);
+}
+
+struct GridCase {
+    std::string name;
+    std::int32_t gridX;
+    double xStep;
+    std::int32_t gridY;
+    std::vector<std::int64_t> samples;
+    std::vector<int> silverColumnsOnRow56;
+    std::vector<int> silverRowsOnColumn200;
+};
+
+void PrintTo(const GridCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class VumoGridTest : public testing::TestWithParam<GridCase> {};
+
+TEST_P(VumoGridTest, DrawsTheGridLinesThatAStepReaches)
+{
+    const GridCase& c = GetParam();
+    auto graph = windowGraph();
+    graph->SetGridX(c.gridX);
+    graph->SetXStep(c.xStep);
+    graph->SetGridY(c.gridY);
+    addSamples(*graph, 0, c.samples);
+    graph->Redraw();
+    const QImage picture = graph->Picture();
+    EXPECT_EQ(columnsOf(picture, 56, Silver), c.silverColumnsOnRow56);
+    EXPECT_EQ(rowsOf(picture, 200, Silver), c.silverRowsOnColumn200);
+}
+
+// Outline: column 0 and 299, rows 0 and 112.
+INSTANTIATE_TEST_SUITE_P(Steps, VumoGridTest,
+    testing::Values(
+        GridCase{"EmptyGraphPlotsOnePixelPerUnit", 5, 3.0, 20, {},
+            gridColumnsAndRightEdge(), {0, 13, 33, 53, 73, 93, 112}},
+        GridCase{"VerticalStepRoundingToZeroStopsAfterTheFirstLine", 1, 0.4, 20, {},
+            {0, 299}, {0, 13, 33, 53, 73, 93, 112}},
+        GridCase{"VerticalStepOfHalfAPixelRoundsToZero", 1, 0.5, 20, {},
+            {0, 299}, {0, 13, 33, 53, 73, 93, 112}},
+        GridCase{"NegativeVerticalStepStopsAfterTheFirstLine", -5, 3.0, 20, {},
+            {0, 299}, {0, 13, 33, 53, 73, 93, 112}},
+        // Scale 113/1100: 2 units are 0.2 pixels.
+        GridCase{"HorizontalStepRoundingToZeroDrawsOnlyTheOneBelowTheBitmap", 5, 3.0, 2, {1000, 1000},
+            gridColumnsAndRightEdge(), {0, 112}},
+        GridCase{"ZeroGridYDrawsOnlyTheLineBelowTheBitmap", 5, 3.0, 0, {},
+            gridColumnsAndRightEdge(), {0, 112}}),
+    [](const auto& info) { return info.param.name; });
+
+struct ChangeCase {
+    std::string name;
+    std::function<void(TVumo&)> change;
+};
+
+void PrintTo(const ChangeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class VumoRepaintTest : public testing::TestWithParam<ChangeCase> {};
+
+// Whatever changed between two redraws, the picture is the one a renderer
+// that never drew the earlier state would paint.
+TEST_P(VumoRepaintTest, RedrawAfterAChangeShowsOnlyTheNewState)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {40, 60, 20, 50});
+    graph->Redraw();
+    GetParam().change(*graph);
+    graph->Redraw();
+
+    auto fresh = windowGraph();
+    addSamples(*fresh, 0, {40, 60, 20, 50});
+    GetParam().change(*fresh);
+    fresh->Redraw();
+    EXPECT_EQ(graph->Picture(), fresh->Picture());
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, VumoRepaintTest,
+    testing::Values(
+        ChangeCase{"Nothing", [](TVumo&) {}},
+        ChangeCase{"BackColour", [](TVumo& g) { g.SetBackColor(TColor::FromRgb(255, 255, 0)); }},
+        ChangeCase{"GridColour", [](TVumo& g) { g.SetGridColor(TColor::FromRgb(128, 128, 128)); }},
+        ChangeCase{"GridX", [](TVumo& g) { g.SetGridX(7); }},
+        ChangeCase{"XStep", [](TVumo& g) { g.SetXStep(2.0); }},
+        ChangeCase{"GridY", [](TVumo& g) { g.SetGridY(10); }},
+        ChangeCase{"ScaleFromANewMaximum", [](TVumo& g) { g.AddValue(0, 200); }},
+        ChangeCase{"ScaleFromHeadroom", [](TVumo& g) { g.SetHeadroom(50); }},
+        ChangeCase{"ScaleFromClearing", [](TVumo& g) { g.Graphs()[0]->Clear(); }}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(VumoTest, FirstAndSecondRedrawDifferOnlyInTheOutlineColour)
+{
+    TVumo graph(Width, Height);
+    graph.SetGridColor(TColor::FromRgb(192, 192, 192));
+    graph.AddGraph(100, TColor::FromRgb(255, 0, 0));
+    graph.Graphs()[0]->SetPenWidth(2);
+    addSamples(graph, 0, {3, 9, 0, 5, 9, 9, 1});
+    graph.SetTopLeftText(QStringLiteral("4"));
+    graph.SetShowTopLeft(true);
+    graph.Redraw();
+    const QImage first = graph.Picture();
+    graph.Redraw();
+    const QImage second = graph.Picture();
+
+    int differing = 0;
+    for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+            if (first.pixel(x, y) == second.pixel(x, y))
+                continue;
+            ++differing;
+            EXPECT_TRUE(x == 0 || y == 0 || x == Width - 1 || y == Height - 1) << x << "," << y;
+            EXPECT_EQ(first.pixel(x, y), Black) << x << "," << y;
+            EXPECT_EQ(second.pixel(x, y), Silver) << x << "," << y;
+        }
+    }
+    EXPECT_GT(differing, 0);
+    EXPECT_EQ(first.pixel(Width - 1, Height / 2), Black);
+}
+
+TEST(VumoTest, PictureHandedOutEarlierIsNotChangedByLaterRedraws)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {10, 20, 30});
+    graph->Redraw();
+    const QImage handedOut = graph->Picture();
+    const QImage snapshot = handedOut.copy();
+
+    addSamples(*graph, 0, {90, 5});
+    graph->SetBackColor(TColor::FromRgb(255, 0, 0));
+    graph->SetTopRightText(QStringLiteral("5"));
+    graph->SetShowTopRight(true);
+    graph->Redraw();
+
+    EXPECT_EQ(handedOut, snapshot);
+    EXPECT_NE(graph->Picture(), snapshot);
+}
+
+TEST(VumoTest, SettersChangeNothingUntilTheNextRedraw)
+{
+    auto graph = windowGraph();
+    const QImage before = graph->Picture();
+    graph->SetBackColor(TColor::FromRgb(255, 0, 0));
+    addSamples(*graph, 0, {10, 20});
+    EXPECT_EQ(graph->Picture(), before);
+}
+
+TEST(VumoTest, BackColourTakesRedFromTheLowByte)
+{
+    auto graph = windowGraph();
+    graph->SetBackColor(TColor{0x00A5FF});
+    graph->Redraw();
+    EXPECT_EQ(graph->Picture().pixel(100, 100), qRgb(255, 165, 0));
+}
+
+class VumoSeriesIndexTest : public testing::TestWithParam<std::int32_t> {};
+
+TEST_P(VumoSeriesIndexTest, AddValueOutsideTheSeriesIsIgnored)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {10, 20});
+    graph->Redraw();
+    const QImage before = graph->Picture();
+    graph->AddValue(GetParam(), 60);
+    graph->Redraw();
+    EXPECT_EQ(graph->Picture(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Indexes, VumoSeriesIndexTest, testing::Values(-1, 2, 1000));
+
+} // namespace

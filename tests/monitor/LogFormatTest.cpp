@@ -1,0 +1,64 @@
+#include "monitor/LogFile.h"
+#include "monitor/LogFormat.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QDateTime at(int ms, int second = 25)
+{
+    return QDateTime(QDate(2026, 12, 6), QTime(23, 1, second, ms));
+}
+
+TEST(LogFormat, WorkedExamples)
+{
+    EXPECT_EQ(LogFormat::replyLine("10.0.0.1", 32, 3, at(7)), "10.0.0.1, 32 bytes, 3ms, 2026.12.06 23:01:25.7");
+    EXPECT_EQ(LogFormat::replyRecord("10.0.0.1", 32, 3, at(7)), "10.0.0.1, 32 bytes, 3ms, 2026.12.06 23:01:25");
+    EXPECT_EQ(LogFormat::failureLine("10.0.0.1", "Request timed out", at(0, 27), true),
+              "Error: 10.0.0.1, Request timed out, 2026.12.06 23:01:27");
+    EXPECT_EQ(LogFormat::failureLine("10.0.0.1", "Request timed out", at(0, 27), false),
+              "10.0.0.1, Request timed out, 2026.12.06 23:01:27");
+    EXPECT_EQ(LogFormat::failureRecord("10.0.0.1", "Request timed out", at(0, 27)),
+              "10.0.0.1, Request timed out, , 2026.12.06 23:01:27");
+    EXPECT_EQ(LogFormat::foreignReplyLine("10.0.0.1", "", at(0, 27)), "10.0.0.1, , 2026.12.06 23:01:27");
+}
+
+TEST(LogFormat, MillisecondsHaveNoLeadingZeros)
+{
+    EXPECT_EQ(LogFormat::stampWithMilliseconds(at(0)), "2026.12.06 23:01:25.0");
+    EXPECT_EQ(LogFormat::stampWithMilliseconds(at(45)), "2026.12.06 23:01:25.45");
+    EXPECT_EQ(LogFormat::stampWithMilliseconds(at(120)), "2026.12.06 23:01:25.120");
+    EXPECT_EQ(LogFormat::stamp(QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5, 999))), "2027.01.02 03:04:05");
+    EXPECT_EQ(LogFormat::fileStamp(QDateTime(QDate(2027, 1, 2), QTime(3, 4, 5))), "20270102_030405");
+}
+
+TEST(LogFormat, HostTextIsTakenLiterally)
+{
+    EXPECT_EQ(LogFormat::replyLine("a%2b%1", 32, 3, at(7)), "a%2b%1, 32 bytes, 3ms, 2026.12.06 23:01:25.7");
+    // Round-trip times are signed 32-bit numbers in the logs.
+    EXPECT_EQ(LogFormat::replyRecord("h", 0, 4294967295u, at(0)), "h, 0 bytes, -1ms, 2026.12.06 23:01:25");
+}
+
+TEST(LogFile, NamedAfterTheStampsLastComponentInTheProgramFolder)
+{
+    EXPECT_EQ(LogFile::pathFor("/opt/q", "20261206_230125"), "/opt/q/20261206_230125.log");
+    EXPECT_EQ(LogFile::pathFor("/opt/q", "/data/site.txt"), "/opt/q/site.txt.log");
+    EXPECT_EQ(LogFile::pathFor("/opt/q", "hosts.txt"), "/opt/q/hosts.txt.log");
+}
+
+TEST(LogFile, AppendsOneCrLfLinePerRecord)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("x.log");
+    LogFile::append(path, "a, 32 bytes, 3ms, 2026.12.06 23:01:25");
+    LogFile::append(path, QString::fromUtf8("caf\xC3\xA9, Request timed out, , 2026.12.06 23:01:27"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "a, 32 bytes, 3ms, 2026.12.06 23:01:25\r\ncaf\xE9, Request timed out, , 2026.12.06 23:01:27\r\n");
+    EXPECT_THROW(LogFile::append(dir.filePath("missing/x.log"), "a"), std::runtime_error);
+}
+
+}

@@ -1,0 +1,164 @@
+#include "WindowFixture.h"
+
+#include "graph/Vumo.h"
+#include "widgets/DesktopShell.h"
+#include "widgets/LogView.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+class Options : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        QByteArray hosts;
+        for (int n = 1; n <= 10; ++n)
+            hosts += "h" + QByteArray::number(n) + ";d;50\n";
+        writeFile("hosts.txt", hosts);
+        start();
+        for (int n = 1; n <= 10; ++n) {
+            reply("h" + QString::number(n), 10 * n);
+            reply("h" + QString::number(n), 10 * n + 100);
+        }
+    }
+
+    std::vector<QImage> pictures() const
+    {
+        std::vector<QImage> all;
+        for (int n = 1; n <= 10; ++n)
+            all.push_back(picture(n));
+        return all;
+    }
+};
+
+TEST_F(Options, ShowAverageSwitchesLineTextAndScaleInEveryGraph)
+{
+    setChecked("CheckBox3", true);
+    const auto shown = pictures();
+    setChecked("CheckBox3", false);
+    const auto hidden = pictures();
+    for (int n = 1; n <= 9; ++n)
+        EXPECT_NE(shown[n - 1], hidden[n - 1]) << n;
+    EXPECT_EQ(shown[9], hidden[9]) << "two replies give slot 10 no average yet";
+    const QRgb blue = 0xFF0000FF;
+    for (const QImage& picture : hidden)
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                ASSERT_NE(picture.pixel(x, y), blue);
+    EXPECT_EQ(storedSettings()["showaverage"], "no");
+    setChecked("CheckBox3", true);
+    EXPECT_EQ(pictures(), shown);
+}
+
+TEST_F(Options, ShowLastValueRepaintsAtOnce)
+{
+    const auto before = pictures();
+    setChecked("CheckBox2", true);
+    for (int n = 1; n <= 10; ++n)
+        EXPECT_NE(picture(n), before[n - 1]) << n;
+    EXPECT_EQ(storedSettings()["showlast"], "yes");
+    setChecked("CheckBox2", false);
+    EXPECT_EQ(pictures(), before);
+}
+
+TEST_F(Options, LabelSwitchesTouchNoGraph)
+{
+    const auto before = pictures();
+    setChecked("CheckBox1", true);
+    setChecked("CheckBox5", true);
+    EXPECT_FALSE(control<QWidget>("zavTransLabel7")->isHidden());
+    EXPECT_FALSE(control<QWidget>("zavTransLabel37")->isHidden());
+    setChecked("CheckBox1", false);
+    EXPECT_TRUE(control<QWidget>("zavTransLabel7")->isHidden());
+    EXPECT_FALSE(control<QWidget>("zavTransLabel37")->isHidden());
+    EXPECT_EQ(pictures(), before);
+    EXPECT_EQ(storedSettings()["showlabel"], "no");
+    EXPECT_EQ(storedSettings()["showdesc"], "yes");
+}
+
+TEST_F(Options, ThresholdSignalsStartWithTheNextReplyAndEndAtOnce)
+{
+    const auto before = pictures();
+    setChecked("CheckBox6", true);
+    EXPECT_EQ(pictures(), before);
+    reply("h1", 500);
+    EXPECT_EQ(background(picture(1)), 0xFFFFFF00u);
+    failure("h2");
+    EXPECT_EQ(background(picture(2)), 0xFFFF0000u);
+    setChecked("CheckBox6", false);
+    EXPECT_EQ(background(picture(1)), 0xFFFFFFFFu);
+    EXPECT_EQ(background(picture(2)), 0xFFFFFFFFu);
+}
+
+TEST_F(Options, ThresholdPanelOpensClosesAndKeepsWhatWasTyped)
+{
+    form->show();
+    auto* panel = control<QWidget>("Panel9");
+    auto* edit = control<QLineEdit>("thresh5");
+    control<QPushButton>("Status5")->click();
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(form->focusWidget(), edit);
+    control<QPushButton>("Status5")->click();
+    EXPECT_FALSE(panel->isVisible());
+    control<QPushButton>("Status5")->click();
+    edit->clear();
+    EXPECT_EQ(storedSettings()["thresh5"], "");
+    QTest::keyClicks(edit, "75");
+    EXPECT_EQ(storedSettings()["thresh5"], "75");
+    control<QPushButton>("Button8")->click();
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(edit->text(), "75");
+}
+
+TEST_F(Options, DoubleClickSwitchesBetweenGraphAndPollLog)
+{
+    form->show();
+    auto* log = control<LogView>("Memopoll4");
+    QTest::mouseDClick(control<QWidget>("Image4"), Qt::LeftButton);
+    EXPECT_TRUE(log->isVisible());
+    EXPECT_EQ(log->lineCount(), 2);
+    reply("h4", 1);
+    EXPECT_EQ(log->lineCount(), 3);
+    QTest::mouseDClick(log->viewport(), Qt::LeftButton);
+    EXPECT_FALSE(log->isVisible());
+}
+
+TEST_F(Options, WriteLogMenuAndCheckBoxStayInStep)
+{
+    auto* item = control<QAction>("Writelog1");
+    item->trigger();
+    EXPECT_TRUE(checked("CheckBox4"));
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(storedSettings()["writelog"], "yes");
+    setChecked("CheckBox4", false);
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(storedSettings()["writelog"], "no");
+}
+
+class RefusingShell final : public DesktopShell {
+public:
+    int Open(const QString& url) override
+    {
+        opened = url;
+        return 2;
+    }
+    QString opened;
+};
+
+TEST_F(Options, ProductHomepageRefusedIsReported)
+{
+    RefusingShell shell;
+    DesktopShell::Install(&shell);
+    control<QAction>("Producthomepage1")->trigger();
+    DesktopShell::Install(nullptr);
+    EXPECT_TRUE(shell.opened.startsWith("http://"));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors[0], "ShellExecute \"" + shell.opened + "\" Failed with Error: 2");
+}
+
+}

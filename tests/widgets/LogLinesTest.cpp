@@ -1,0 +1,202 @@
+#include "widgets/LogLines.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QTemporaryFile>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+// What the store must behave like: a plain queue of strings.
+class Mirrored {
+public:
+    void append(const QString& line)
+    {
+        lines.append(line);
+        expected.push_back(line);
+    }
+
+    void removeFirst()
+    {
+        lines.removeFirst();
+        if (!expected.empty())
+            expected.pop_front();
+    }
+
+    // The oldest and newest lines are where a chunk is dropped or started.
+    void expectEnds() const
+    {
+        ASSERT_EQ(lines.count(), qsizetype(expected.size()));
+        if (expected.empty())
+            return;
+        ASSERT_EQ(lines.at(0), expected.front());
+        ASSERT_EQ(lines.at(lines.count() - 1), expected.back());
+    }
+
+    QStringList expectedList() const { return QStringList(expected.begin(), expected.end()); }
+
+    LogLines lines;
+    std::deque<QString> expected;
+};
+
+QString replyLine(int n)
+{
+    return QStringLiteral("10.0.%1.%2, 32 bytes, %3ms, 2026.12.06 23:01:%4.7")
+        .arg(n % 256)
+        .arg(n % 7)
+        .arg(n % 1000)
+        .arg(n % 60, 2, 10, QLatin1Char('0'));
+}
+
+// Lines of every kind the store keeps differently, in a fixed mix.
+QString mixedLine(int n)
+{
+    switch (n % 9) {
+    case 0:
+        return {};
+    case 1:
+        return QStringLiteral("Error: h\u00F6st-%1.test, Request timed out").arg(n);
+    case 2:
+        return QStringLiteral("Error: \u4F8B\u3048-%1.\u30C6\u30B9\u30C8, Destination host unreachable").arg(n);
+    case 3:
+        return QStringLiteral("\U0001F642 %1").arg(n);
+    case 4:
+        // Longer than the store's chunks, in both forms.
+        return n % 2 ? QString(40000 + n % 13, QChar(0x4E00 + n % 100)) : QString(70000 + n % 13, QChar(u'a' + n % 26));
+    default:
+        return replyLine(n).left(30 + n % 30);
+    }
+}
+
+TEST(LogLinesTest, KeepsOrderWhenTheOldestLinesAreRemovedBetweenAppends)
+{
+    Mirrored log;
+    for (int n = 0; n < 6000; ++n)
+        log.append(replyLine(n));
+    for (int n = 0; n < 4500; ++n) {
+        log.removeFirst();
+        log.expectEnds();
+    }
+    for (int n = 6000; n < 9000; ++n) {
+        log.append(mixedLine(n));
+        log.expectEnds();
+        if (n % 3 == 0)
+            log.removeFirst();
+        if (n % 5 == 0)
+            log.removeFirst();
+        log.expectEnds();
+    }
+    ASSERT_EQ(log.lines.count(), qsizetype(log.expected.size()));
+    EXPECT_EQ(log.lines.toStringList(), log.expectedList());
+    for (qsizetype i = 0; i < log.lines.count(); i += 97)
+        EXPECT_EQ(log.lines.at(i), log.expected[size_t(i)]) << "line " << i;
+}
+
+TEST(LogLinesTest, KeepsTheNewestLinesWhenTrimmedToAFixedLength)
+{
+    Mirrored log;
+    for (int n = 0; n < 20000; ++n) {
+        log.append(n % 50 == 0 ? mixedLine(n) : replyLine(n));
+        while (log.lines.count() > 1000)
+            log.removeFirst();
+        log.expectEnds();
+    }
+    EXPECT_EQ(log.lines.toStringList(), log.expectedList());
+}
+
+TEST(LogLinesTest, StartsAfreshWhenEmptiedOrCleared)
+{
+    Mirrored log;
+    for (int n = 0; n < 3000; ++n)
+        log.append(replyLine(n));
+    for (int n = 0; n < 3001; ++n)
+        log.removeFirst();
+    EXPECT_EQ(log.lines.count(), 0);
+    for (int n = 0; n < 3000; ++n) {
+        log.append(mixedLine(n));
+        log.expectEnds();
+    }
+    EXPECT_EQ(log.lines.toStringList(), log.expectedList());
+
+    log.lines.clear();
+    log.expected.clear();
+    EXPECT_EQ(log.lines.count(), 0);
+    EXPECT_TRUE(log.lines.toStringList().isEmpty());
+    for (int n = 0; n < 2000; ++n)
+        log.append(mixedLine(n));
+    EXPECT_EQ(log.lines.toStringList(), log.expectedList());
+}
+
+TEST(LogLinesTest, ReadsOutsideTheLinesAreEmpty)
+{
+    LogLines lines;
+    EXPECT_TRUE(lines.at(0).isNull());
+    lines.append(QStringLiteral("only"));
+    EXPECT_TRUE(lines.at(-1).isNull());
+    EXPECT_TRUE(lines.at(1).isNull());
+    EXPECT_EQ(lines.at(0), QStringLiteral("only"));
+}
+
+TEST(LogLinesTest, GivesBackEveryStringExactly)
+{
+    const QStringList written{
+        QStringLiteral("odd length"),
+        QStringLiteral("Error: b\u00FCcher.\u4F8B\u3048.\u30C6\u30B9\u30C8, Request timed out"),
+        QStringLiteral("\u00A0\u00FF\u0100 edges of Latin-1"),
+        QStringLiteral("pair \U0001F642 and lone ") + QChar(0xD800),
+        QString(),
+        QStringLiteral("caf\u00E9"),
+    };
+    LogLines lines;
+    for (const QString& line : written)
+        lines.append(line);
+    EXPECT_EQ(lines.toStringList(), written);
+}
+
+TEST(LogLinesTest, SavesLatin1LinesAsTheyAreAndOthersInUtf8)
+{
+    LogLines lines;
+    lines.append(QStringLiteral("caf\u00E9"));
+    lines.append(QStringLiteral("\u00E9\u03A9"));
+    lines.append(QString());
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(lines.writeTo(buffer));
+    EXPECT_EQ(buffer.data(), QByteArray("caf\xE9\r\n\xC3\xA9\xCE\xA9\r\n\r\n"));
+}
+
+TEST(LogLinesTest, SavesManyLinesThatReadBackOneByOne)
+{
+    constexpr int count = 200000;
+    LogLines lines;
+    for (int n = 0; n < count; ++n)
+        lines.append(n % 1000 == 1 ? QStringLiteral("Error: \u00E9-%1.test, Request timed out").arg(n) : replyLine(n));
+    QTemporaryFile file;
+    ASSERT_TRUE(file.open());
+    ASSERT_TRUE(lines.writeTo(file));
+    ASSERT_TRUE(file.seek(0));
+
+    int n = 0;
+    while (!file.atEnd()) {
+        const QByteArray read = file.readLine();
+        ASSERT_LT(n, count);
+        ASSERT_TRUE(read.endsWith("\r\n")) << "line " << n;
+        ASSERT_EQ(QString::fromLatin1(read.chopped(2)), lines.at(n)) << "line " << n;
+        ++n;
+    }
+    EXPECT_EQ(n, count);
+}
+
+TEST(LogLinesTest, ReportsADeviceThatTakesNothing)
+{
+    LogLines lines;
+    lines.append(QStringLiteral("lost"));
+    QBuffer readOnly;
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_FALSE(lines.writeTo(readOnly));
+}
+
+} // namespace

@@ -1,0 +1,65 @@
+#include "widgets/zavWebLabel.h"
+
+#include "widgets/DesktopShell.h"
+#include "widgets/ProductLinks.h"
+
+#include <QMouseEvent>
+
+TzavWebLabel::TzavWebLabel(QWidget* parent)
+    : TzavBasicLabel(parent)
+    , m_link(DefaultLink())
+{
+    setText(m_link);
+    setToolTip(DefaultHint());
+    SetFontColor(widgets::clNavy);
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    setFont(underlined);
+    setCursor(Qt::PointingHandCursor);
+}
+
+QString TzavWebLabel::DefaultLink()
+{
+    return QString::fromLatin1(ProductLinks::HomePage);
+}
+
+QString TzavWebLabel::DefaultHint()
+{
+    return QStringLiteral("Click to open the link");
+}
+
+QString TzavWebLabel::Prefix(TURLType type)
+{
+    switch (type) {
+    case TURLType::lnFile:
+        return QStringLiteral("file://");
+    case TURLType::lnFtp:
+        return QStringLiteral("ftp://");
+    case TURLType::lnGopher:
+        return QStringLiteral("gopher://");
+    case TURLType::lnHttp:
+        return QStringLiteral("http://");
+    case TURLType::lnHttps:
+        return QStringLiteral("https://");
+    case TURLType::lnMailto:
+        return QStringLiteral("mailto:");
+    case TURLType::lnNews:
+        return QStringLiteral("news:");
+    case TURLType::lnTelnet:
+        return QStringLiteral("telnet:");
+    case TURLType::lnWais:
+        return QStringLiteral("wais:");
+    }
+    return {};
+}
+
+void TzavWebLabel::mouseReleaseEvent(QMouseEvent* event)
+{
+    TzavBasicLabel::mouseReleaseEvent(event);
+    // Qt hands the release to the label that saw the press even when the
+    // mouse has moved off it; only a release over the label is a click.
+    if (!rect().contains(event->position().toPoint()))
+        return;
+    event->accept();
+    DesktopShell::OpenOrRaise(Url(), m_link);
+}
