@@ -3,6 +3,7 @@
 #include "monitor/About.h"
 #include "monitor/FontSubstitutes.h"
 #include "monitor/QuitSignals.h"
+#include "monitor/QuorvaneApplication.h"
 #include "monitor/Unit1.h"
 
 #include "ping/WorkerRegistry.h"
@@ -29,7 +30,7 @@ void chooseOffscreenWithoutDisplay()
 int Quorvane::run(int argc, char* argv[])
 {
     chooseOffscreenWithoutDisplay();
-    QApplication app(argc, argv);
+    QuorvaneApplication app(argc, argv);
     QApplication::setApplicationName("Quorvane");
     QApplication::setApplicationDisplayName("Quorvane 1.4.2");
     QApplication::setOrganizationName("Halvetor");

@@ -1,0 +1,10 @@
+#include "monitor/QuorvaneApplication.h"
+
+#include "monitor/ErrorHandler.h"
+
+bool QuorvaneApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool handled = false;
+    ErrorHandler::run([&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
