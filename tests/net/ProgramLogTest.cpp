@@ -1,0 +1,77 @@
+#include "ProgramRun.h"
+#include "TestNet.h"
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace {
+
+const QString Stamp = R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d)";
+
+QStringList matching(const QStringList& records, const QString& host)
+{
+    return records.filter(QRegularExpression("^" + QRegularExpression::escape(host) + ", "));
+}
+
+void expectEvery(const QStringList& records, const QString& pattern)
+{
+    const QRegularExpression format("^" + pattern + ", " + Stamp + "$");
+    for (const QString& record : records)
+        EXPECT_TRUE(format.match(record).hasMatch()) << record.toStdString() << "  against  " << pattern.toStdString();
+}
+
+std::size_t requestsTo(const char* host)
+{
+    std::size_t count = 0;
+    for (const auto& entry : testnet::ResponderLog::read())
+        count += entry.dst == host;
+    return count;
+}
+
+// The real program polls six hosts once a second with "Write log" on: every
+// echo leaves exactly one record of the right form in the log file.
+TEST(ProgramLog, OneWellFormedRecordPerEcho)
+{
+    const std::size_t slowBefore = requestsTo(testnet::Delayed);
+    const std::size_t silentBefore = requestsTo(testnet::Silent);
+    ProgramRun program({QString(testnet::FastName) + ";fast;50", QString(testnet::DelayedName) + ";slow;50",
+                        QString(testnet::SilentName) + ";silent;50", QString(testnet::Unrouted) + ";unrouted;50",
+                        QString(testnet::LoopTarget) + ";loop;50", QString(testnet::UnknownName) + ";unknown;50"},
+                       {"interval=1", "writelog=yes"});
+    program.start();
+
+    QElapsedTimer clock;
+    clock.start();
+    while (matching(program.logRecords(), testnet::FastName).size() < 8 && clock.elapsed() < 20000)
+        QThread::msleep(20);
+    // Halfway to the next tick: every echo that can have ended has ended.
+    QThread::msleep(450);
+    EXPECT_EQ(program.stop(SIGTERM), 0);
+
+    const QStringList records = program.logRecords();
+    const auto ticks = matching(records, testnet::FastName).size();
+    ASSERT_GE(ticks, 8);
+    EXPECT_EQ(matching(records, testnet::DelayedName).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::Unrouted).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::LoopTarget).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::UnknownName).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::SilentName).size(), ticks - 5) << "each silent echo ends after 5 s";
+    EXPECT_EQ(records.size(), 6 * ticks - 5) << records.join('\n').toStdString();
+
+    EXPECT_EQ(requestsTo(testnet::Delayed) - slowBefore, ticks) << "one request per tick, none doubled";
+    EXPECT_EQ(requestsTo(testnet::Silent) - silentBefore, ticks);
+
+    expectEvery(matching(records, testnet::FastName), R"(fast\.test, 32 bytes, [01]ms)");
+    expectEvery(matching(records, testnet::DelayedName), R"(slow\.test, 32 bytes, 3[78]ms)");
+    expectEvery(matching(records, testnet::SilentName), R"(silent\.test, Request timed out, )");
+    expectEvery(matching(records, testnet::Unrouted), R"(198\.19\.250\.1, 0 bytes, \d+ms)");
+    expectEvery(matching(records, testnet::LoopTarget), R"(198\.18\.200\.1, 0 bytes, \d+ms)");
+    expectEvery(matching(records, testnet::UnknownName), R"(nosuch\.test, Bad Destination, )");
+}
+
+}

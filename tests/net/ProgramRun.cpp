@@ -1,0 +1,71 @@
+#include "ProgramRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+ProgramRun::ProgramRun(const QStringList& hostLines, const QStringList& settingsLines)
+{
+    const QDir folder(m_folder.path());
+    EXPECT_TRUE(QFile::copy(QUORVANE_PROGRAM, folder.filePath("quorvane")));
+    m_hostFile = folder.filePath("hosts.txt");
+    QFile hosts(m_hostFile);
+    EXPECT_TRUE(hosts.open(QIODevice::WriteOnly));
+    hosts.write(hostLines.join("\r\n").toUtf8());
+    hosts.close();
+    folder.mkpath("config/Halvetor");
+    QFile settings(folder.filePath("config/Halvetor/Quorvane.conf"));
+    EXPECT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write(("[General]\n" + settingsLines.join("\n") + "\n").toUtf8());
+    settings.close();
+
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", folder.filePath("config"));
+    environment.remove("DISPLAY");
+    m_process.setProcessEnvironment(environment);
+    m_process.setWorkingDirectory(folder.path());
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+}
+
+ProgramRun::~ProgramRun()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished(2000);
+    }
+}
+
+void ProgramRun::start()
+{
+    m_process.start(QDir(m_folder.path()).filePath("quorvane"), {m_hostFile});
+    ASSERT_TRUE(m_process.waitForStarted(5000));
+}
+
+int ProgramRun::stop(int signal, int waitMs)
+{
+    ::kill(static_cast<pid_t>(m_process.processId()), signal);
+    if (!m_process.waitForFinished(waitMs))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -2;
+}
+
+QString ProgramRun::logFilePath() const
+{
+    return QDir(m_folder.path()).filePath("hosts.txt.log");
+}
+
+QStringList ProgramRun::logRecords() const
+{
+    QFile file(logFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}

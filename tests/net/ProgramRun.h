@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The real program, copied into a folder of its own (the log file goes
+// beside the executable), with its own settings and host list, on the
+// offscreen platform.
+class ProgramRun {
+public:
+    explicit ProgramRun(const QStringList& hostLines, const QStringList& settingsLines);
+    ~ProgramRun();
+
+    void start();
+    // Sends the signal and waits; the exit code, or -1 when it did not end
+    // within waitMs.
+    int stop(int signal, int waitMs = 1000);
+
+    QString logFilePath() const;
+    QStringList logRecords() const;
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_hostFile;
+    QProcess m_process;
+};
