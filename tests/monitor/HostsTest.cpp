@@ -242,14 +242,18 @@ TEST_F(Hosts, SavedPollLogHoldsEveryLineInOrder)
 {
     writeFile("hosts.txt", tenHosts());
     start();
-    for (int i = 0; i < 2000; ++i)
-        i % 3 ? reply("h5", static_cast<std::uint32_t>(i)) : failure("h5");
+    for (int i = 0; i < 200000; ++i)
+        i % 3 ? reply("h5", static_cast<std::uint32_t>(i % 500)) : failure("h5");
     const QString path = QDir(programFolder).filePath("h5.txt");
     dialogs.saveAnswers.push_back(path);
     form->saveLog(5);
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromLatin1(file.readAll()), pollLog(5).join("\r\n") + "\r\n");
+    const QStringList lines = pollLog(5);
+    ASSERT_EQ(lines.size(), 200000);
+    EXPECT_TRUE(lines[0].startsWith("Error: h5, Request timed out, "));
+    EXPECT_TRUE(lines[199999].startsWith("h5, 32 bytes, 499ms, "));
+    EXPECT_EQ(QString::fromLatin1(file.readAll()), lines.join("\r\n") + "\r\n");
 }
 
 TEST_F(Hosts, HostileHostFileNeitherCrashesNorFreezes)
