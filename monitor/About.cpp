@@ -1,24 +1,12 @@
 #include "monitor/About.h"
 
 #include "monitor/ErrorHandler.h"
+#include "monitor/MakeControl.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-
-template <typename Control>
-Control* make(QWidget* parent, const char* name, QRect geometry)
-{
-    auto* control = new Control(parent);
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
-
-}
 
 TAboutBox::TAboutBox(QWidget* parent)
     : QDialog(parent)
@@ -30,21 +18,21 @@ TAboutBox::TAboutBox(QWidget* parent)
     setFont(font);
     setFixedSize(298, 130);
 
-    auto* panel = make<QFrame>(this, "Panel1", {8, 8, 281, 81});
+    auto* panel = makeControl<QFrame>(this, "Panel1", {8, 8, 281, 81});
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Sunken);
     panel->setLineWidth(2);
-    make<QLabel>(panel, "Label2", {8, 16, 86, 13})->setText("Host IP address:");
-    Edit1 = make<QLineEdit>(panel, "Edit1", {96, 14, 121, 21});
-    make<QLabel>(panel, "Label3", {8, 40, 86, 13})->setText("Description:");
-    Edit2 = make<QLineEdit>(panel, "Edit2", {96, 38, 121, 21});
-    Label1 = make<QLabel>(this, "Label1", {0, 0, 10, 10});
+    makeControl<QLabel>(panel, "Label2", {8, 16, 86, 13})->setText("Host IP address:");
+    Edit1 = makeControl<QLineEdit>(panel, "Edit1", {96, 14, 121, 21});
+    makeControl<QLabel>(panel, "Label3", {8, 40, 86, 13})->setText("Description:");
+    Edit2 = makeControl<QLineEdit>(panel, "Edit2", {96, 38, 121, 21});
+    Label1 = makeControl<QLabel>(this, "Label1", {0, 0, 10, 10});
     Label1->hide();
 
-    auto* ok = make<QPushButton>(this, "OKButton", {127, 96, 75, 25});
+    auto* ok = makeControl<QPushButton>(this, "OKButton", {127, 96, 75, 25});
     ok->setText("&Accept");
     ok->setDefault(true);
-    auto* cancel = make<QPushButton>(this, "Button1", {216, 96, 75, 25});
+    auto* cancel = makeControl<QPushButton>(this, "Button1", {216, 96, 75, 25});
     cancel->setText("&Cancel");
     setTabOrder(Edit1, Edit2);
 

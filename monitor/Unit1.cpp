@@ -3,6 +3,7 @@
 #include "monitor/About.h"
 #include "monitor/DigitKeyFilter.h"
 #include "monitor/ErrorHandler.h"
+#include "monitor/MakeControl.h"
 #include "monitor/GraphImage.h"
 #include "monitor/HostListFile.h"
 #include "monitor/HostListHolder.h"
@@ -57,18 +58,10 @@ QFont boldFont(const QString& family, int pixelSize)
     return font;
 }
 
-template <typename Control>
-Control* make(QWidget* parent, const char* name, QRect geometry)
-{
-    auto* control = new Control(parent);
-    control->setObjectName(name);
-    control->setGeometry(geometry);
-    return control;
-}
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry)
 {
-    auto* label = make<QLabel>(parent, name, geometry);
+    auto* label = makeControl<QLabel>(parent, name, geometry);
     label->setText(text);
     return label;
 }
@@ -127,27 +120,27 @@ void TForm1::buildWindow()
     buildTopBar(client);
     for (std::size_t i = 0; i < RowPanels.size(); ++i) {
         const auto& row = RowPanels[i];
-        m_rowPanels[i] = make<QWidget>(client, row.name, {row.left, row.top, 685, 129});
+        m_rowPanels[i] = makeControl<QWidget>(client, row.name, {row.left, row.top, 685, 129});
     }
     for (int i = 0; i < SlotCount; ++i)
         buildSlot(i, client);
 
-    Memo1 = make<LogView>(client, "Memo1", {688, 64, 232, 678});
+    Memo1 = makeControl<LogView>(client, "Memo1", {688, 64, 232, 678});
     Memo1->hide();
-    Memo2 = make<HostListHolder>(client, "Memo2", {0, 0, 10, 10});
+    Memo2 = makeControl<HostListHolder>(client, "Memo2", {0, 0, 10, 10});
     Memo2->hide();
-    edit5 = make<QLineEdit>(client, "edit5", {0, 0, 10, 10});
+    edit5 = makeControl<QLineEdit>(client, "edit5", {0, 0, 10, 10});
     edit5->hide();
-    Edit1 = make<QLineEdit>(client, "Edit1", {0, 0, 10, 10});
+    Edit1 = makeControl<QLineEdit>(client, "Edit1", {0, 0, 10, 10});
     Edit1->setText("0");
     Edit1->hide();
-    Edit4 = make<QLineEdit>(client, "Edit4", {0, 0, 10, 10});
+    Edit4 = makeControl<QLineEdit>(client, "Edit4", {0, 0, 10, 10});
     Edit4->hide();
-    Button3 = make<QPushButton>(client, "Button3", {0, 0, 10, 10});
+    Button3 = makeControl<QPushButton>(client, "Button3", {0, 0, 10, 10});
     Button3->setText("&Reset");
     Button3->hide();
 
-    zavWebLabel1 = make<TzavWebLabel>(client, "zavWebLabel1", {8, 743, 193, 16});
+    zavWebLabel1 = makeControl<TzavWebLabel>(client, "zavWebLabel1", {8, 743, 193, 16});
     zavWebLabel1->setFont(boldFont("MS Sans Serif", 13));
     zavWebLabel1->SetFontColor(widgets::clRed);
     zavWebLabel1->SetLinkType(TURLType::lnHttp);
@@ -165,36 +158,36 @@ void TForm1::buildWindow()
 
 void TForm1::buildTopBar(QWidget* client)
 {
-    Panel1 = make<QFrame>(client, "Panel1", {0, 0, 0, TopBarHeight});
+    Panel1 = makeControl<QFrame>(client, "Panel1", {0, 0, 0, TopBarHeight});
     static_cast<QFrame*>(Panel1)->setFrameShape(QFrame::StyledPanel);
     QFont bold = font();
     bold.setBold(true);
 
     makeLabel(Panel1, "Label23", "Interval", {8, 6, 54, 14})->setFont(bold);
     Label26 = makeLabel(Panel1, "Label26", "in seconds", {8, 22, 54, 14});
-    TrackBar1 = make<QSlider>(Panel1, "TrackBar1", {62, 4, 90, 24});
+    TrackBar1 = makeControl<QSlider>(Panel1, "TrackBar1", {62, 4, 90, 24});
     TrackBar1->setOrientation(Qt::Horizontal);
     TrackBar1->setRange(1, 30);
     TrackBar1->setValue(2);
-    Edit2 = make<QLineEdit>(Panel1, "Edit2", {66, 30, 41, 21});
+    Edit2 = makeControl<QLineEdit>(Panel1, "Edit2", {66, 30, 41, 21});
     Edit2->setText("2");
 
     makeLabel(Panel1, "Label24", "Payload", {158, 6, 52, 14})->setFont(bold);
     makeLabel(Panel1, "Label25", "in bytes", {158, 22, 52, 14});
-    TrackBar2 = make<QSlider>(Panel1, "TrackBar2", {210, 4, 112, 24});
+    TrackBar2 = makeControl<QSlider>(Panel1, "TrackBar2", {210, 4, 112, 24});
     TrackBar2->setOrientation(Qt::Horizontal);
     TrackBar2->setRange(32, 512);
     TrackBar2->setTickInterval(32);
     TrackBar2->setTickPosition(QSlider::TicksBelow);
     TrackBar2->setValue(32);
-    Edit3 = make<QLineEdit>(Panel1, "Edit3", {214, 30, 41, 21});
+    Edit3 = makeControl<QLineEdit>(Panel1, "Edit3", {214, 30, 41, 21});
     Edit3->setText("32");
     auto* digitsOnly = new DigitKeyFilter(this);
     Edit2->installEventFilter(digitsOnly);
     Edit3->installEventFilter(digitsOnly);
 
     const auto box = [&](const char* name, const QString& text, QRect geometry, bool checked) {
-        auto* b = make<QCheckBox>(Panel1, name, geometry);
+        auto* b = makeControl<QCheckBox>(Panel1, name, geometry);
         b->setText(text);
         b->setChecked(checked);
         return b;
@@ -207,9 +200,9 @@ void TForm1::buildTopBar(QWidget* client)
     CheckBox4 = box("CheckBox4", "Write log", {452, 35, 100, 17}, false);
     CheckBox4->hide();
 
-    Button2 = make<QPushButton>(Panel1, "Button2", {634, 4, 56, 23});
+    Button2 = makeControl<QPushButton>(Panel1, "Button2", {634, 4, 56, 23});
     Button2->setText("&Start");
-    Button1 = make<QPushButton>(Panel1, "Button1", {634, 30, 56, 23});
+    Button1 = makeControl<QPushButton>(Panel1, "Button1", {634, 30, 56, 23});
     Button1->setText("&Quit");
 }
 
@@ -268,15 +261,15 @@ void TForm1::buildSlot(int index, QWidget* client)
     }
     const auto at = [&](int dx, int dy, int w, int h) { return QRect(origin + QPoint(dx, dy), QSize(w, h)); };
 
-    slot->image = make<GraphImage>(parent, spec.image, at(0, 0, GraphWidth, GraphHeight));
-    slot->pollLog = make<LogView>(parent, spec.pollLog, at(0, 0, GraphWidth, GraphHeight));
+    slot->image = makeControl<GraphImage>(parent, spec.image, at(0, 0, GraphWidth, GraphHeight));
+    slot->pollLog = makeControl<LogView>(parent, spec.pollLog, at(0, 0, GraphWidth, GraphHeight));
     slot->pollLog->hide();
-    slot->recentValues = make<LogView>(parent, spec.recentValues, at(0, 0, 10, 10));
+    slot->recentValues = makeControl<LogView>(parent, spec.recentValues, at(0, 0, 10, 10));
     slot->recentValues->hide();
 
     const QFont labelFont = boldFont("Arial", 13);
     const auto transLabel = [&](const char* name, QRect geometry, TAlignment alignment) {
-        auto* label = make<TzavTransLabel>(parent, name, geometry);
+        auto* label = makeControl<TzavTransLabel>(parent, name, geometry);
         label->setFont(labelFont);
         label->SetTransparency(100);
         label->SetColor(widgets::clWhite);
@@ -290,19 +283,19 @@ void TForm1::buildSlot(int index, QWidget* client)
     slot->unit = makeLabel(parent, spec.unitLabel, "ms", at(302, 12, 27, 13));
     slot->bottomScale = makeLabel(parent, spec.bottomScaleLabel, "0", at(302, onRow ? 100 : 101, 33, 13));
 
-    slot->toggleButton = make<QPushButton>(parent, spec.toggleButton, at(304, onRow ? 33 : 32, 16, 18));
+    slot->toggleButton = makeControl<QPushButton>(parent, spec.toggleButton, at(304, onRow ? 33 : 32, 16, 18));
     slot->toggleButton->setText("T");
 
-    auto* panel = make<QFrame>(parent, spec.thresholdPanel, at(0, 0, 84, 45));
+    auto* panel = makeControl<QFrame>(parent, spec.thresholdPanel, at(0, 0, 84, 45));
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
     panel->hide();
     slot->thresholdPanel = panel;
     makeLabel(panel, "", "Threshold in ms:", {4, 4, 80, 14});
-    slot->thresholdEdit = make<QLineEdit>(panel, spec.thresholdEdit, {4, 20, 50, 21});
+    slot->thresholdEdit = makeControl<QLineEdit>(panel, spec.thresholdEdit, {4, 20, 50, 21});
     slot->thresholdEdit->setText("50");
-    slot->closeButton = make<QPushButton>(panel, spec.closeButton, {61, 21, 16, 18});
+    slot->closeButton = makeControl<QPushButton>(panel, spec.closeButton, {61, 21, 16, 18});
     slot->closeButton->setText("C");
 
     slot->popup = new QMenu(this);

@@ -147,6 +147,7 @@ private:
     void sampleProcedure(Slot& slot, const Outcome& outcome);
     void foreignReplyProcedure(Slot& slot, const Outcome& outcome);
     void failureProcedure(Slot& slot, const Outcome& outcome);
+    void zeroSample(Slot& slot, bool zeroAfterPublishing);
     void setGridAfterSample(Slot& slot, int smallStep);
     void publish(Slot& slot);
     std::optional<std::int64_t> threshold(const Slot& slot) const;

@@ -141,19 +141,27 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     publish(s);
 }
 
-void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
+// What a foreign reply and a failure share: a zero in both series, the red
+// signal, and the last value "0", shown at once unless the slot shows it
+// only from its next redraw.
+void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 {
     TVumo& g = *s.graph;
     g.AddValue(0, 0);
     g.AddValue(1, 0);
     g.SetBackColor(CheckBox6->isChecked() ? Signal::Red : Signal::White);
     setGridAfterSample(s, 20);
-    if (!s.spec.zeroesLastValueAfterPublishing)
+    if (!zeroAfterPublishing)
         g.SetTopRightText("0");
     publish(s);
-    if (s.spec.zeroesLastValueAfterPublishing)
+    if (zeroAfterPublishing)
         g.SetTopRightText("0");
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+}
+
+void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
+{
+    zeroSample(s, s.spec.zeroesLastValueAfterPublishing);
     const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
     addCombinedLine(line);
     s.pollLog->addLine(line);
@@ -161,14 +169,7 @@ void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 
 void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
 {
-    TVumo& g = *s.graph;
-    g.AddValue(0, 0);
-    g.AddValue(1, 0);
-    g.SetBackColor(CheckBox6->isChecked() ? Signal::Red : Signal::White);
-    setGridAfterSample(s, 20);
-    g.SetTopRightText("0");
-    publish(s);
-    s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+    zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.worker.ErrorText;
     addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.spec.prefixesCombinedFailureLine));
