@@ -35,6 +35,7 @@ void TForm1::Showlog1Click()
     Showlog1->setChecked(show);
     m_outerSize.setWidth(outerWidth);
     setFixedWidth(outerWidth - FrameWidth);
+    Panel1->resize(width(), Panel1->height());
 }
 
 void TForm1::Writelog1Click()
