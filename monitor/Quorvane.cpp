@@ -36,7 +36,6 @@ int Quorvane::run(int argc, char* argv[])
     QApplication::setOrganizationName("Halvetor");
     FontSubstitutes::install();
 
-    const WorkerShutdown shutdown;
     TForm1::Options options;
     options.arguments = QApplication::arguments().mid(1);
     TForm1 form(options);
@@ -46,6 +45,8 @@ int Quorvane::run(int argc, char* argv[])
         form.applyHostChange(slot, host, description);
     });
     form.setDialogs(&changeHost, &about);
+    // Ends every worker before the window that their callbacks reach goes.
+    const WorkerShutdown shutdown;
 
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &form, [&form] { form.Button1Click(); });
