@@ -2,7 +2,16 @@
 BUILD   := build
 JOBS    := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test test-sanitize soak bench fuzz clean
+
+# The sanitizer build: every report ends the program that made it with a
+# failure (UBSan through -fno-sanitize-recover, ASan and LSan by default), so
+# any report fails its test. tests/lsan.supp names what Qt itself leaves.
+SANITIZE       := build-sanitize
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined
+SANITIZE_ENV   := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:strict_string_checks=1:check_initialization_order=1 \
+                  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+                  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
 
 all: build
 
@@ -21,6 +30,21 @@ run: build
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j 2
 
+# Test discovery runs the test programs during the build, so the build
+# needs the sanitizer settings too.
+test-sanitize: deps
+	@cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$(SANITIZE_FLAGS)" -DCMAKE_SHARED_LINKER_FLAGS="$(SANITIZE_FLAGS)" >/dev/null
+	@$(SANITIZE_ENV) cmake --build $(SANITIZE) -j $(JOBS)
+	@cd $(SANITIZE) && $(SANITIZE_ENV) ctest --output-on-failure -j 2
+
+# Ten minutes of the real program on the test network (QV_SOAK_SECONDS),
+# then every way of quitting under load a hundred times (QV_QUIT_ROUNDS).
+soak: build
+	@cd $(BUILD)/tests/net && QV_SOAK_SECONDS=$${QV_SOAK_SECONDS:-600} $(CURDIR)/tests/net/with-testnet.sh \
+	  --responder ../quorvane-test-responder ./quorvane-soak-tests
+	@QV_QUIT_ROUNDS=$${QV_QUIT_ROUNDS:-100} bash tests/net/quit-soak.sh $(BUILD)
+
 bench: build
 	@$(BUILD)/quorvane-bench $(BENCH_ARGS)
 
@@ -31,4 +55,4 @@ fuzz:
 	@bash tests/fuzz/run.sh build-fuzz
 
 clean:
-	rm -rf $(BUILD) build-fuzz
+	rm -rf $(BUILD) $(SANITIZE) build-fuzz

@@ -37,15 +37,23 @@ QStringList HostListFile::readLines(const QString& path)
         throw std::runtime_error(describeFailure("Cannot read the host list file", path, file).toStdString());
     QByteArray head;
     // One line end more than needed, so that a CR at the end of a chunk is
-    // not taken for a line end that a following LF would complete.
-    while (countLineEnds(head) <= MaxLines) {
+    // not taken for a line end that a following LF would complete. Only the
+    // new chunk is counted each time: counting the whole head again made a
+    // long file without line ends take quadratic time.
+    int ends = 0;
+    while (ends <= MaxLines) {
         const QByteArray chunk = file.read(ReadChunk);
         if (chunk.isEmpty()) {
             if (file.error() != QFileDevice::NoError)
                 throw std::runtime_error(describeFailure("Cannot read the host list file", path, file).toStdString());
             break;
         }
+        // A CR that ended the last chunk was counted as a line end; an LF
+        // right after it makes the pair one end, which the LF now counts.
+        if (head.endsWith('\r') && chunk.startsWith('\n'))
+            --ends;
         head += chunk;
+        ends += countLineEnds(chunk);
     }
     QStringList lines = splitLines(EightBitText::decode(head));
     if (lines.size() > MaxLines)

@@ -137,7 +137,10 @@ std::int32_t TICMP::SendEcho()
     // needs, and no reply can carry more data back than was sent.
     const auto sentSize = static_cast<std::uint16_t>(PayloadSize);
     std::vector<std::uint8_t> request(sentSize, ' ');
-    std::memcpy(request.data(), RequestText, std::min<std::size_t>(sentSize, sizeof RequestText - 1));
+    // An empty request may have no buffer at all, and memcpy must never be
+    // given a null pointer, not even for no bytes.
+    if (sentSize != 0)
+        std::memcpy(request.data(), RequestText, std::min<std::size_t>(sentSize, sizeof RequestText - 1));
     std::vector<std::uint8_t> reply(ReplyRecordSize + sentSize, 0);
 
     if (OnBeforeSend)

@@ -3,7 +3,12 @@
 #include "widgets/DesktopShell.h"
 #include "widgets/ProductLinks.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
 #include <QMouseEvent>
+
+#include <stdexcept>
+#include <string>
 
 TzavWebLabel::TzavWebLabel(QWidget* parent)
     : TzavBasicLabel(parent)
@@ -61,5 +66,15 @@ void TzavWebLabel::mouseReleaseEvent(QMouseEvent* event)
     if (!rect().contains(event->position().toPoint()))
         return;
     event->accept();
-    DesktopShell::OpenOrRaise(Url(), m_link);
+    try {
+        DesktopShell::OpenOrRaise(Url(), m_link);
+    } catch (const std::runtime_error& failure) {
+        // Unwinding through Qt's mouse delivery skips its clean-up (Qt's
+        // widget code is built without exceptions), so the failure is raised
+        // again from the event loop, where only the dispatch of a queued call
+        // lies between it and the application object's notify().
+        const std::string message = failure.what();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [message] { throw std::runtime_error(message); }, Qt::QueuedConnection);
+    }
 }

@@ -9,8 +9,8 @@ enum class TURLType { lnFile, lnFtp, lnGopher, lnHttp, lnHttps, lnMailto, lnNews
 
 // A hyperlink label: releasing any mouse button over it opens the URL made
 // of the LinkType's scheme and Link through the desktop shell. When the
-// shell fails, the release raises std::runtime_error with the shell's
-// failure message naming Link.
+// shell fails, std::runtime_error with the shell's failure message naming
+// Link is raised from the event loop right after the release.
 class TzavWebLabel : public TzavBasicLabel {
     Q_OBJECT
 public:

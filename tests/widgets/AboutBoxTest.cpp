@@ -180,6 +180,7 @@ TEST_F(AboutBox, StaysOpenWhenALinkCannotBeOpened)
     ErrorCatchingApplication::TakeError();
     dialog.show();
     MouseInput::Release(Find<TzavWebLabel>("zavWebLabel1"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(ErrorCatchingApplication::TakeError(),
               "ShellExecute \"www.quorvane.example\" Failed with Error: 0");
     EXPECT_TRUE(dialog.isVisible());

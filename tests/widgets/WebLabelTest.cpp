@@ -130,6 +130,7 @@ TEST_P(WebLabelShellAnswer, RaisesTheShellsFailureNamingTheLink)
     label.SetLink(QStringLiteral("bugs@example.org"));
     label.setText(QStringLiteral("Report a bug"));
     MouseInput::Release(label, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(ErrorCatchingApplication::TakeError(), GetParam().error);
     EXPECT_EQ(label.text(), QStringLiteral("Report a bug"));
     EXPECT_EQ(label.Link(), QStringLiteral("bugs@example.org"));
