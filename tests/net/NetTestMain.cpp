@@ -1,15 +1,16 @@
 #include "monitor/FontSubstitutes.h"
-#include "monitor/QuorvaneApplication.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
 // Workers hand their outcomes over through the event loop, and the window
-// tests need a widget application without a display: the program's own
-// application object, on the offscreen platform.
+// tests need a widget application without a display. Nothing may raise
+// into the event loop here: it would end the run at once, loudly.
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QuorvaneApplication app(argc, argv);
+    QApplication app(argc, argv);
     FontSubstitutes::install();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

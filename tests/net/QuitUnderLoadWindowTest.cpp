@@ -98,15 +98,16 @@ TEST_P(QuitUnderLoadWindow, LoopEndsWithinASecondAndWorkersAreReleased)
         ASSERT_GE(inFlight, quitload::InFlightWanted) << "round " << round;
         EXPECT_LE(ended, 1000) << "round " << round;
 
-        // In the program's order: the window goes first, then the workers
-        // still waiting are released; none may reach the window after it.
-        form.reset();
+        // In the program's order: the workers still waiting are released
+        // while the window stands, then the window goes; no outcome may
+        // reach it afterwards.
         QElapsedTimer releasing;
         releasing.start();
         ReleaseAllWorkers();
         const qint64 released = releasing.elapsed();
         EXPECT_LE(released, 1000) << "round " << round;
         EXPECT_EQ(WorkerRegistry::length(), 0) << "round " << round;
+        form.reset();
         QApplication::sendPostedEvents();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
