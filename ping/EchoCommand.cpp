@@ -1,5 +1,6 @@
 #include "ping/EchoCommand.h"
 
+#include "ping/EchoService.h"
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
 
@@ -89,7 +90,9 @@ int EchoCommand::run(const Options& options, std::ostream& out, std::ostream& er
         out.flush();
         if (!done->ConstructionError.isEmpty())
             err << "quorvane-echo: " << done->ConstructionError.toStdString() << '\n' << permissionHint();
-        status = done->ReplyCount != 0 ? ExitReply : ExitNoReply;
+        // A router's or the host's own error report is a reply record, not an
+        // answer: only a true echo reply counts as one here.
+        status = done->ReplyCount != 0 && done->ReplyStatus == IpStatus::Success ? ExitReply : ExitNoReply;
         QCoreApplication::quit();
     };
     worker->HostText = options.host;

@@ -3,6 +3,7 @@
 #include "ping/EchoService.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace {
@@ -75,6 +76,13 @@ bool isErrorType(std::uint8_t type)
         || type == IcmpParameterProblem;
 }
 
+std::optional<std::uint16_t> requestSequence(std::span<const std::uint8_t> icmp)
+{
+    if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != IcmpEchoRequestType)
+        return std::nullopt;
+    return read16(icmp, 6);
+}
+
 std::optional<EchoAnswer> echoReply(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
 {
     if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != IcmpEchoReplyType || icmp[1] != 0)
@@ -129,6 +137,68 @@ std::uint32_t EchoReplyParser::statusForIcmpError(std::uint8_t type, std::uint8_
     default:
         return IpStatus::GeneralFailure;
     }
+}
+
+std::uint32_t EchoReplyParser::statusForSendErrno(int error)
+{
+    switch (error) {
+    case ENETUNREACH: return IpStatus::DestNetUnreachable;   // no route here
+    case EHOSTUNREACH: return IpStatus::DestHostUnreachable; // neighbour gone
+    case EMSGSIZE: return IpStatus::PacketTooBig;             // larger than the path allows
+    default: return IpStatus::GeneralFailure;                 // nothing the caller can mend
+    }
+}
+
+std::optional<std::uint16_t> EchoReplyParser::sequenceOf(const ReceivedPacket& packet)
+{
+    switch (packet.origin) {
+    case ReceivedPacket::Origin::DatagramReply:
+        if (packet.bytes.size() < IcmpHeaderSize)
+            return std::nullopt;
+        return read16(packet.bytes, 6);
+    case ReceivedPacket::Origin::QueuedError:
+    case ReceivedPacket::Origin::LocalRefusal:
+        return requestSequence(packet.bytes);
+    case ReceivedPacket::Origin::RawPacket:
+        break;
+    }
+    const auto ip = readIpHeader(packet.bytes, true);
+    if (!ip || ip->protocol != IpProtoIcmp)
+        return std::nullopt;
+    const auto icmp = packet.bytes.subspan(ip->headerLength, ip->totalLength - ip->headerLength);
+    if (icmp.size() < IcmpHeaderSize)
+        return std::nullopt;
+    if (icmp[0] == IcmpEchoReplyType)
+        return read16(icmp, 6);
+    const auto quoted = icmp.subspan(IcmpHeaderSize);
+    const auto quotedIp = readIpHeader(quoted, false);
+    if (!isErrorType(icmp[0]) || !quotedIp)
+        return std::nullopt;
+    return requestSequence(quoted.subspan(quotedIp->headerLength));
+}
+
+std::optional<EchoAnswer> EchoReplyParser::parse(const ReceivedPacket& packet, const EchoExpectation& expected)
+{
+    switch (packet.origin) {
+    case ReceivedPacket::Origin::RawPacket:
+        return parseRawPacket(packet.bytes, expected);
+    case ReceivedPacket::Origin::DatagramReply:
+        return parseDatagramReply(packet.bytes, packet.source, packet.ttl, packet.tos, expected);
+    case ReceivedPacket::Origin::QueuedError:
+        // The kernel queues reports about every request of the socket; only
+        // one about the address this echo went to can be about this echo.
+        if (packet.target != expected.target)
+            return std::nullopt;
+        return parseQueuedError(packet.icmpType, packet.icmpCode, packet.source, packet.bytes, expected);
+    case ReceivedPacket::Origin::LocalRefusal:
+        if (!isOurRequest(packet.bytes, expected))
+            return std::nullopt;
+        EchoAnswer answer;
+        answer.status = statusForSendErrno(packet.localErrno);
+        answer.refusedLocally = true;
+        return answer;
+    }
+    return std::nullopt;
 }
 
 std::optional<EchoAnswer> EchoReplyParser::parseRawPacket(std::span<const std::uint8_t> packet,

@@ -30,9 +30,33 @@ struct EchoAnswer {
     bool refusedLocally = false;    // our own kernel refused the request: nothing was sent
 };
 
+// One packet as the shared socket's receiver read it, before anyone knows
+// which echo it concerns.
+struct ReceivedPacket {
+    enum class Origin { RawPacket, DatagramReply, QueuedError, LocalRefusal };
+    Origin origin = Origin::RawPacket;
+    // The IP datagram, the ICMP message, or the request quoted by an error.
+    std::span<const std::uint8_t> bytes;
+    std::uint32_t source = 0;       // sender of a datagram reply, reporter of a queued error
+    std::uint32_t target = 0;       // where the quoted request of a queued error was going
+    std::uint8_t ttl = 0;
+    std::uint8_t tos = 0;
+    std::uint8_t icmpType = 0;      // of a queued error
+    std::uint8_t icmpCode = 0;
+    int localErrno = 0;             // of a local refusal
+};
+
 class EchoReplyParser {
 public:
     static constexpr std::size_t IcmpHeaderSize = 8;
+
+    // The sequence number of the request that a packet answers or reports
+    // on, so that it can be handed to the one echo waiting for it.
+    static std::optional<std::uint16_t> sequenceOf(const ReceivedPacket& packet);
+
+    // What a packet says about the echo that expected it; nothing unless it
+    // is unmistakably about that echo.
+    static std::optional<EchoAnswer> parse(const ReceivedPacket& packet, const EchoExpectation& expected);
 
     // A whole IPv4 datagram as a raw ICMP socket receives it.
     static std::optional<EchoAnswer> parseRawPacket(std::span<const std::uint8_t> packet,
@@ -52,5 +76,6 @@ public:
                                                       const EchoExpectation& expected);
 
     static std::uint32_t statusForIcmpError(std::uint8_t type, std::uint8_t code);
+    static std::uint32_t statusForSendErrno(int error);
     static std::uint16_t checksum(std::span<const std::uint8_t> data);
 };

@@ -5,37 +5,52 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
+#include <vector>
 
-// One ICMP socket of the Linux echo service, and the exchange of one echo
-// on it. Prefers the unprivileged datagram ("ping") socket and falls back to
-// a raw socket where the kernel does not grant the former to our group.
+// The ICMP socket of the Linux echo service. Prefers the unprivileged
+// datagram ("ping") socket and falls back to a raw socket where the kernel
+// does not grant the former to our group. Sending may happen from any
+// thread; receiving belongs to one reader.
 class IcmpSocket {
 public:
     enum class Kind { Datagram, Raw };
 
-    static std::unique_ptr<IcmpSocket> open();
+    // rawIdentifier is what a raw socket's kernel filter lets through; a
+    // datagram socket gets its identifier from the kernel.
+    static std::unique_ptr<IcmpSocket> open(std::uint16_t rawIdentifier);
     ~IcmpSocket();
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
 
     Kind kind() const { return m_kind; }
+    int fd() const { return m_fd; }
 
-    std::uint32_t echo(std::uint32_t destination, std::span<const std::uint8_t> payload,
-                       const IpOptionInformation* options, void* replyBuffer,
-                       std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status);
+    // Sends one ICMP message with the options of its echo; an IP status code.
+    std::uint32_t send(std::uint32_t destination, std::span<const std::uint8_t> message,
+                       const IpOptionInformation& options);
+
+    // Reads the next queued packet into a buffer of the socket's own, valid
+    // until the next read; false when the queue is empty.
+    bool receive(ReceivedPacket& packet);
+    bool receiveError(ReceivedPacket& packet);
 
 private:
     IcmpSocket(int fd, Kind kind);
 
-    std::uint32_t applyOptions(const IpOptionInformation* options);
-    std::uint32_t send(std::uint32_t destination, std::span<const std::uint8_t> packet);
-    std::optional<EchoAnswer> receiveOne(const EchoExpectation& expected, bool fromErrorQueue);
-    std::optional<EchoAnswer> receiveRaw(const EchoExpectation& expected);
-    std::optional<EchoAnswer> receiveDatagram(const EchoExpectation& expected);
-    std::optional<EchoAnswer> receiveQueuedError(const EchoExpectation& expected);
+    std::uint32_t applyOptions(const IpOptionInformation& options);
+    bool receiveDatagram(ReceivedPacket& packet);
 
     int m_fd;
     Kind m_kind;
-    std::uint16_t m_identifier = 0;
+    std::vector<std::uint8_t> m_buffer;
+    std::vector<char> m_control;
+
+    // TTL, type of service and "don't fragment" are options of the socket,
+    // not of the packet: each send sets them and sends under one lock, and
+    // only what differs from the last send costs a system call.
+    std::mutex m_sending;
+    std::optional<IpOptionInformation> m_applied;
 };

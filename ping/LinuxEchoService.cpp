@@ -1,6 +1,18 @@
 #include "ping/LinuxEchoService.h"
 
-#include "ping/IcmpSocket.h"
+#include "ping/EchoExchange.h"
+
+#include <memory>
+
+namespace {
+
+// A handle is a share of the process's one exchange: opening and closing
+// one is bookkeeping, and an exchange outlives every echo that uses it.
+struct Handle {
+    std::shared_ptr<EchoExchange> exchange;
+};
+
+}
 
 LinuxEchoService& LinuxEchoService::instance()
 {
@@ -37,16 +49,16 @@ bool LinuxEchoService::HasEntryPoints()
 
 EchoHandle LinuxEchoService::CreateFile()
 {
-    auto socket = IcmpSocket::open();
-    if (!socket)
+    auto exchange = EchoExchange::shared();
+    if (!exchange)
         return InvalidEchoHandle;
-    return reinterpret_cast<EchoHandle>(socket.release());
+    return reinterpret_cast<EchoHandle>(new Handle{std::move(exchange)});
 }
 
 void LinuxEchoService::CloseHandle(EchoHandle handle)
 {
     if (handle != InvalidEchoHandle)
-        delete reinterpret_cast<IcmpSocket*>(handle);
+        delete reinterpret_cast<Handle*>(handle);
 }
 
 std::uint32_t LinuxEchoService::SendEcho(EchoHandle handle, std::uint32_t destination, const void* request,
@@ -59,6 +71,11 @@ std::uint32_t LinuxEchoService::SendEcho(EchoHandle handle, std::uint32_t destin
         return 0;
     }
     const auto* bytes = static_cast<const std::uint8_t*>(request);
-    return reinterpret_cast<IcmpSocket*>(handle)->echo(destination, {bytes, requestSize}, options,
-                                                         replyBuffer, replySize, timeoutMs, status);
+    IpOptionInformation given;
+    if (options)
+        given = *options;
+    else
+        given.Ttl = 128;
+    return reinterpret_cast<Handle*>(handle)->exchange->echo(destination, {bytes, requestSize}, given,
+                                                             replyBuffer, replySize, timeoutMs, status);
 }

@@ -4,7 +4,8 @@
 
 #include <atomic>
 
-// The echo service on Linux: an ICMP socket per handle.
+// The echo service on Linux: every handle shares the process's one ICMP
+// socket (EchoExchange).
 class LinuxEchoService final : public EchoService {
 public:
     static LinuxEchoService& instance();

@@ -5,6 +5,9 @@
 #include "ping/WorkerRegistry.h"
 
 #include <QMetaObject>
+#include <QThreadPool>
+
+#include <climits>
 
 #include <condition_variable>
 #include <mutex>
@@ -15,12 +18,28 @@
 // short; a plain blocking queued call would deadlock there.
 struct TPingThread::Handover {
     enum class State { Pending, Done, Abandoned };
+    enum class Life { Created, Running, Ended };
     std::mutex mutex;
     std::condition_variable changed;
     State state = State::Pending;
+    Life life = Life::Created;
 };
 
 namespace {
+
+// Never destroyed: a worker stuck in a name lookup at exit must not hold
+// the program's end up, and its thread ends with the process.
+QThreadPool& workerThreads()
+{
+    static QThreadPool* pool = [] {
+        auto* p = new QThreadPool;
+        // Nothing limits the echoes in flight; an echo queued behind others
+        // would start its time-out late.
+        p->setMaxThreadCount(INT_MAX);
+        return p;
+    }();
+    return *pool;
+}
 
 QString trimmedHost(const QString& text)
 {
@@ -36,7 +55,7 @@ QString trimmedHost(const QString& text)
 }
 
 TPingThread::TPingThread(QObject* parent)
-    : QThread(parent)
+    : QObject(parent)
     , m_handover(std::make_shared<Handover>())
 {
 }
@@ -48,9 +67,42 @@ TPingThread::~TPingThread()
 
 void TPingThread::Resume()
 {
-    if (FreeOnTerminate)
-        connect(this, &QThread::finished, this, &QObject::deleteLater);
-    start();
+    {
+        const std::lock_guard lock(m_handover->mutex);
+        m_handover->life = Handover::Life::Running;
+    }
+    auto handover = m_handover;
+    const bool freeOnTerminate = FreeOnTerminate;
+    workerThreads().start([this, handover, freeOnTerminate] {
+        run();
+        // After this the worker may be gone; only the hand-over is touched.
+        if (freeOnTerminate)
+            deleteLater();
+        const std::lock_guard lock(handover->mutex);
+        handover->life = Handover::Life::Ended;
+        handover->changed.notify_all();
+    });
+}
+
+bool TPingThread::isRunning() const
+{
+    const std::lock_guard lock(m_handover->mutex);
+    return m_handover->life == Handover::Life::Running;
+}
+
+bool TPingThread::wait(QDeadlineTimer deadline)
+{
+    std::unique_lock lock(m_handover->mutex);
+    const auto running = [this] { return m_handover->life == Handover::Life::Running; };
+    while (running()) {
+        if (deadline.isForever()) {
+            m_handover->changed.wait(lock);
+        } else if (m_handover->changed.wait_for(lock, std::chrono::milliseconds(deadline.remainingTime()))
+                   == std::cv_status::timeout) {
+            return !running();
+        }
+    }
+    return true;
 }
 
 void TPingThread::RequestStop()

@@ -2,8 +2,9 @@
 
 #include "ping/StopSignal.h"
 
+#include <QDeadlineTimer>
+#include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <cstdint>
 #include <functional>
@@ -11,12 +12,16 @@
 
 class TICMP;
 
-// Runs one echo on a thread of its own so that the window never waits on
+// Runs one echo off the creating thread so that the window never waits on
 // the network. Created "suspended" (constructed, not started); the creator
 // writes the inputs and calls Resume(). After the echo the termination
 // callback runs on the thread that created the worker while the worker
 // waits for it; then the worker deletes itself.
-class TPingThread : public QThread {
+//
+// The thread under a worker comes from a pool that grows with the echoes in
+// flight and lets idle threads go: starting and ending a thread costs more
+// than the echo itself.
+class TPingThread : public QObject {
     Q_OBJECT
 
 public:
@@ -26,6 +31,10 @@ public:
     ~TPingThread() override;
 
     void Resume();
+    bool isRunning() const;
+    // True once the worker has ended, or never started; false when the
+    // deadline passed first.
+    bool wait(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
     // Asks a running worker to give up its echo and not to hand over its
     // outcome; safe to call at any time on the creating thread.
@@ -58,7 +67,7 @@ public:
     QString ConstructionError;
 
 protected:
-    void run() override;
+    void run();
     void Execute();
 
 private:

@@ -1,5 +1,10 @@
 #include "ping/Resolver.h"
 
+#include <QHash>
+
+#include <chrono>
+#include <mutex>
+
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -14,6 +19,60 @@ std::optional<QByteArray> cString(const QString& text)
     if (text.contains(QChar(0)))
         return std::nullopt;
     return text.toUtf8();
+}
+
+// Reverse answers, name or none, for a few minutes: long enough to spare
+// the name server a query per echo, short enough to follow a renamed host.
+class ReverseCache {
+public:
+    static constexpr std::chrono::minutes Lifetime{5};
+    static constexpr qsizetype MaxEntries = 4096;
+
+    std::optional<std::optional<QString>> find(std::uint32_t address)
+    {
+        const std::lock_guard lock(m_mutex);
+        const auto found = m_entries.constFind(address);
+        if (found == m_entries.cend() || Clock::now() >= found->expires)
+            return std::nullopt;
+        return found->name;
+    }
+
+    void keep(std::uint32_t address, const std::optional<QString>& name)
+    {
+        const std::lock_guard lock(m_mutex);
+        // Echo replies come from a handful of addresses; a flood of others
+        // must not grow the cache without bound.
+        if (m_entries.size() >= MaxEntries)
+            m_entries.clear();
+        m_entries.insert(address, {name, Clock::now() + Lifetime});
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Entry {
+        std::optional<QString> name;
+        Clock::time_point expires;
+    };
+    std::mutex m_mutex;
+    QHash<std::uint32_t, Entry> m_entries;
+};
+
+ReverseCache& reverseCache()
+{
+    static ReverseCache cache;
+    return cache;
+}
+
+std::optional<QString> askNameServer(std::uint32_t address)
+{
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = address;
+    char name[NI_MAXHOST];
+    if (getnameinfo(reinterpret_cast<const sockaddr*>(&where), sizeof where, name, sizeof name, nullptr, 0,
+                    NI_NAMEREQD) != 0)
+        return std::nullopt;
+    return QString::fromUtf8(name);
 }
 
 }
@@ -52,14 +111,11 @@ std::optional<Resolver::NameEntry> Resolver::lookUpName(const QString& name, std
 
 std::optional<QString> Resolver::lookUpAddress(std::uint32_t address)
 {
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = address;
-    char name[NI_MAXHOST];
-    if (getnameinfo(reinterpret_cast<const sockaddr*>(&where), sizeof where, name, sizeof name, nullptr, 0,
-                    NI_NAMEREQD) != 0)
-        return std::nullopt;
-    return QString::fromUtf8(name);
+    if (auto known = reverseCache().find(address))
+        return *known;
+    auto name = askNameServer(address);
+    reverseCache().keep(address, name);
+    return name;
 }
 
 QString Resolver::dottedText(std::uint32_t address)

@@ -25,6 +25,8 @@ public:
     // Forward lookup; on failure, error receives the resolver's error number.
     static std::optional<NameEntry> lookUpName(const QString& name, std::uint32_t& error);
 
+    // Reverse lookup. Its answer, name or none, is kept for a few minutes:
+    // a slot asks about the same address on every echo.
     static std::optional<QString> lookUpAddress(std::uint32_t address);
 
     static QString dottedText(std::uint32_t address);

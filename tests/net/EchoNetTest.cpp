@@ -1,7 +1,7 @@
 #include "EchoRun.h"
 #include "TestNet.h"
 
-#include "ping/IcmpSocket.h"
+#include "ping/EchoExchange.h"
 
 #include <QSet>
 
@@ -21,11 +21,16 @@ protected:
     void SetUp() override
     {
         setPingSocketsAllowed(GetParam() == Kind::Datagram);
-        const auto socket = IcmpSocket::open();
-        ASSERT_TRUE(socket);
-        ASSERT_EQ(socket->kind(), GetParam()) << "the engine did not pick the socket kind under test";
+        EchoExchange::forget();
+        const auto exchange = EchoExchange::shared();
+        ASSERT_TRUE(exchange);
+        ASSERT_EQ(exchange->kind(), GetParam()) << "the engine did not pick the socket kind under test";
     }
-    void TearDown() override { setPingSocketsAllowed(false); }
+    void TearDown() override
+    {
+        setPingSocketsAllowed(false);
+        EchoExchange::forget();
+    }
 };
 
 TEST_P(EchoOnTestNet, FastHostAnswersWithinAMillisecond)

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <unordered_map>
+
+struct EchoWaiter;
+
+// Sequence bookkeeping for the echoes of this process.
+//
+// All echoes share one ICMP socket, and on a raw socket one identifier, so
+// the sequence number is what leads an answer to the echo that waits for
+// it: no two live echoes may hold the same one. It is drawn at random, so
+// that a stale reply to an earlier echo, another instance of the program
+// that happens to use our identifier, or a forged answer that guesses the
+// identifier still finds no echo to fool. The identifier of a raw socket
+// mixes in the process id, which keeps other programs' pings on this
+// machine apart before the kernel even queues them for us.
+//
+// Not locked: its owner serialises every call.
+class EchoSequences {
+public:
+    static std::uint16_t processIdentifier();
+
+    // Draws a sequence that no other live echo holds and gives it to the
+    // waiter; nothing when all 65536 are live.
+    std::optional<std::uint16_t> hold(EchoWaiter* waiter);
+    void release(std::uint16_t sequence);
+    EchoWaiter* holder(std::uint16_t sequence) const;
+    std::size_t live() const { return m_live.size(); }
+
+private:
+    std::unordered_map<std::uint16_t, EchoWaiter*> m_live;
+    std::mt19937 m_random{std::random_device{}()};
+};
