@@ -176,9 +176,13 @@ void TRasterCanvas::segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std:
 void TRasterCanvas::Draw(const TRasterCanvas& source)
 {
     if (source.FImage.size() == FImage.size()) {
-        // Shares the pixels until the next drawing on either side detaches
-        // them: the copy is made at most once, and only when it is needed.
-        FImage = source.FImage;
+        // Pixels of our own that nobody else holds are overwritten where
+        // they are; sharing them would cost a fresh buffer at the next
+        // drawing. Pixels handed out meanwhile are shared until then.
+        if (FImage.isDetached() && FImage.bytesPerLine() == source.FImage.bytesPerLine())
+            std::memcpy(FImage.bits(), source.FImage.constBits(), static_cast<std::size_t>(FImage.sizeInBytes()));
+        else
+            FImage = source.FImage;
         return;
     }
     const int rows = std::min(FHeight, source.FHeight);

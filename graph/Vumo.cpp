@@ -80,6 +80,9 @@ void TVumo::paintBackground()
 
 void TVumo::Redraw()
 {
+    // The last picture is replaced below; letting go of it first leaves the
+    // bitmap unshared, so it is drawn in place.
+    FPicture = QImage();
     std::int64_t largestVisible = 0;
     for (const auto& graph : FGraphs) {
         if (graph->MaxValue() > largestVisible && graph->Visible())

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cstring>
+
 GraphImage::GraphImage(QWidget* parent)
     : QWidget(parent)
 {
@@ -11,9 +13,14 @@ GraphImage::GraphImage(QWidget* parent)
 
 void GraphImage::setPicture(const QImage& picture)
 {
-    // A copy of its own: implicit sharing detaches it from the graph's
-    // bitmap the moment the graph draws again.
-    m_picture = picture;
+    // Pixels of its own, copied into the buffer it already has: sharing
+    // the graph's bitmap would make the graph's next drawing copy it into
+    // a new buffer instead.
+    if (m_picture.isDetached() && m_picture.size() == picture.size() && m_picture.format() == picture.format()
+        && m_picture.sizeInBytes() == picture.sizeInBytes())
+        std::memcpy(m_picture.bits(), picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes()));
+    else
+        m_picture = picture.copy();
     update();
 }
 

@@ -7,6 +7,7 @@
 #include "monitor/StrictInteger.h"
 
 #include "graph/Vumo.h"
+#include "ping/Icmp.h"
 #include "ping/PingThrd.h"
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
@@ -37,11 +38,16 @@ constexpr const char* PermissionAdvice =
 
 }
 
-// What the reply processing reads of a finished worker, and the one
-// processing time that every stamp of this outcome is made from.
+// What the reply processing reads of a finished worker, the one processing
+// time that every stamp of this outcome is made from, and whether the echo
+// was answered. An error report, whether a router or the host itself sent
+// it, arrives as a reply record, but the echo failed: a host that rejects
+// echoes must not look alive with a 0 ms sample.
 struct TForm1::Outcome {
     const TPingThread& worker;
     QDateTime now;
+    bool answered = worker.ReplyCount != 0 && worker.ReplyStatus == IpStatus::Success;
+    QString errorText = worker.ReplyCount == 0 || answered ? worker.ErrorText : TICMP::StatusText(worker.ReplyStatus);
 };
 
 std::optional<std::int64_t> TForm1::threshold(const Slot& s) const
@@ -64,7 +70,7 @@ void TForm1::PingThreadDone(QObject* sender)
         ErrorHandler::report(QString(PermissionAdvice).arg(worker->ConstructionError, QCoreApplication::applicationFilePath()));
     }
 
-    if (worker->ReplyCount != 0) {
+    if (outcome.answered) {
         while (Memo1->lineCount() > MaxCombinedLines)
             Memo1->deleteFirstLine();
         if (CheckBox4->isChecked())
@@ -82,11 +88,11 @@ void TForm1::PingThreadDone(QObject* sender)
     } else {
         for (int n = 1; n <= SlotCount; ++n) {
             Slot& s = slot(n);
-            if (s.host() == worker->HostText && !worker->ErrorText.isEmpty())
+            if (s.host() == worker->HostText && !outcome.errorText.isEmpty())
                 failureProcedure(s, outcome);
         }
         if (CheckBox4->isChecked())
-            writeLogRecord(LogFormat::failureRecord(worker->HostText, worker->ErrorText, outcome.now));
+            writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now));
     }
 }
 
@@ -108,7 +114,10 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
     g.SetBackColor(sampleColour);
     g.SetTopRightText(QString::number(rtt));
-    publish(s);
+    // With "Show average" the picture is published again below, before
+    // anything can paint it: drawing it here too would never be seen.
+    if (!CheckBox3->isChecked())
+        publish(s);
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
     s.recentValues->addLine(QString::number(rtt));
     const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
@@ -171,7 +180,7 @@ void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
 {
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
-    const QString& error = outcome.worker.ErrorText;
+    const QString& error = outcome.errorText;
     addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.spec.prefixesCombinedFailureLine));
     s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now, true));
 }

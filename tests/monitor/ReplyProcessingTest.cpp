@@ -176,6 +176,33 @@ TEST_F(ReplyProcessing, ForeignReplyPlotsZeroSignalsRedAndLeavesTheRecentValues)
     EXPECT_TRUE(PlainStamp.match(pollLog(5)[1]).hasMatch()) << pollLog(5)[1].toStdString();
 }
 
+// A host that rejects echoes answers with an error report from its own
+// address; a router reports from its own. Either is a failed echo.
+TEST_F(ReplyProcessing, ErrorReportsAreFailuresWhoeverSendsThem)
+{
+    struct Report {
+        QString from;
+        std::uint32_t status;
+        const char* text;
+    };
+    showThreshold(true);
+    setChecked("CheckBox4", true);
+    form->Button2Click();
+    int n = 4;
+    for (const Report& r : {Report{"", 11005, "Destination port unreachable"},
+                            Report{"10.9.9.9", 11002, "Destination network unreachable"},
+                            Report{"10.9.9.9", 11013, "TTL expired in transit"}}) {
+        ++n;
+        reply(name(n), 25);
+        reply(name(n), 0, r.from, 0, r.status);
+        const QString failure = name(n) + ", " + r.text + ", ";
+        EXPECT_EQ(background(picture(n)), Red) << r.text;
+        EXPECT_EQ(recentValues(n), QStringList{"25"}) << r.text;
+        EXPECT_TRUE(pollLog(n).value(1).startsWith("Error: " + failure)) << pollLog(n).value(1).toStdString();
+        EXPECT_TRUE(logFile().last().startsWith(failure + ", ")) << logFile().last().toStdString();
+    }
+}
+
 TEST_F(ReplyProcessing, SlotsFourAndSevenShowTheForeignZeroOnlyFromTheirNextRedraw)
 {
     showLast(true);

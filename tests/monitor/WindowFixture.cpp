@@ -136,7 +136,8 @@ void WindowFixture::setThreshold(int slot, const QString& value)
     control<QLineEdit>(slotControl("thresh", slot).toLatin1().constData())->setText(value);
 }
 
-void WindowFixture::reply(const QString& host, std::uint32_t rtt, const QString& from, std::uint16_t size)
+void WindowFixture::reply(const QString& host, std::uint32_t rtt, const QString& from, std::uint16_t size,
+                          std::uint32_t status)
 {
     TPingThread worker;
     worker.HostText = host;
@@ -145,6 +146,7 @@ void WindowFixture::reply(const QString& host, std::uint32_t rtt, const QString&
     worker.ReplyCount = 1;
     worker.RoundTripTime = rtt;
     worker.ReplyDataSize = size;
+    worker.ReplyStatus = status;
     form->PingThreadDone(&worker);
 }
 

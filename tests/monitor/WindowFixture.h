@@ -54,7 +54,8 @@ protected:
     void setThreshold(int slot, const QString& value);
 
     // Feeds one crafted outcome to the reply processing.
-    void reply(const QString& host, std::uint32_t rtt, const QString& from = {}, std::uint16_t size = 32);
+    void reply(const QString& host, std::uint32_t rtt, const QString& from = {}, std::uint16_t size = 32,
+               std::uint32_t status = 0);
     void failure(const QString& host, const QString& errorText = "Request timed out");
 
     // The colour that covers most of a picture: its background.
