@@ -7,6 +7,7 @@
 #include <cstring>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -18,6 +19,7 @@ struct EchoWaiter {
     EchoExpectation expected;
     std::optional<EchoAnswer> answer;
     Clock::time_point answeredAt;
+    std::int64_t arrivedNs = 0;
     int bell = -1;
 };
 
@@ -25,6 +27,25 @@ namespace {
 
 std::mutex sharedMutex;
 std::shared_ptr<EchoExchange> kept;
+
+std::int64_t wallClockNs()
+{
+    timespec t;
+    clock_gettime(CLOCK_REALTIME, &t);
+    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+// Whole milliseconds, truncated, from the send to the answer's arrival. The
+// kernel's receive stamp leaves out how long the receiver took to be
+// scheduled; being on the wall clock, it is trusted only within what the
+// monotonic clock measured, so that a clock step cannot distort a sample.
+std::uint32_t roundTripMs(Clock::duration monotonic, std::int64_t sentNs, std::int64_t arrivedNs)
+{
+    auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(monotonic).count();
+    if (arrivedNs != 0 && arrivedNs >= sentNs && arrivedNs - sentNs <= elapsed)
+        elapsed = arrivedNs - sentNs;
+    return static_cast<std::uint32_t>(std::max<std::int64_t>(elapsed, 0) / 1000000);
+}
 
 void ring(int fd)
 {
@@ -140,6 +161,7 @@ void EchoExchange::deliver(const ReceivedPacket& packet)
     if (!waiter->answer)
         return;
     waiter->answeredAt = arrived;
+    waiter->arrivedNs = packet.arrivedNs;
     ring(waiter->bell);
 }
 
@@ -191,6 +213,7 @@ std::uint32_t EchoExchange::echo(std::uint32_t destination, std::span<const std:
     } held{*this, *sequence};
 
     const auto request = echoRequest(m_identifier, *sequence, payload);
+    const auto sentNs = wallClockNs();
     const auto sent = Clock::now();
     const auto deadline = sent + std::chrono::milliseconds(timeoutMs);
     if ((status = m_socket->send(destination, request, options)) != IpStatus::Success)
@@ -204,10 +227,8 @@ std::uint32_t EchoExchange::echo(std::uint32_t destination, std::span<const std:
                 status = waiter.answer->status;
                 if (waiter.answer->refusedLocally)
                     return 0;
-                const auto elapsed =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(waiter.answeredAt - sent).count();
-                writeRecord(*waiter.answer, static_cast<std::uint32_t>(std::max<std::int64_t>(elapsed, 0)),
-                            payload, replyBuffer, replySize);
+                writeRecord(*waiter.answer, roundTripMs(waiter.answeredAt - sent, sentNs, waiter.arrivedNs), payload,
+                            replyBuffer, replySize);
                 return 1;
             }
         }

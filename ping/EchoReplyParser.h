@@ -44,6 +44,7 @@ struct ReceivedPacket {
     std::uint8_t icmpType = 0;      // of a queued error
     std::uint8_t icmpCode = 0;
     int localErrno = 0;             // of a local refusal
+    std::int64_t arrivedNs = 0;     // the kernel's receive time (CLOCK_REALTIME), 0 when it gave none
 };
 
 class EchoReplyParser {

@@ -8,6 +8,7 @@
 #include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +30,20 @@ bool permissionRefused(int error)
     // These say "not for you" or "not on this kernel"; anything else (out of
     // descriptors, out of memory) would fail the raw socket just the same.
     return error == EACCES || error == EPERM || error == EPROTONOSUPPORT || error == EAFNOSUPPORT;
+}
+
+// The kernel's receive time of each packet: the round trip then ends when
+// the answer arrived, not when a busy machine got round to reading it.
+std::int64_t kernelStamp(msghdr& msg)
+{
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS && c->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
+            timespec t;
+            std::memcpy(&t, CMSG_DATA(c), sizeof t);
+            return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+        }
+    }
+    return 0;
 }
 
 void enlargeReceiveQueue(int fd)
@@ -75,6 +90,7 @@ std::unique_ptr<IcmpSocket> IcmpSocket::open(std::uint16_t rawIdentifier)
         setIntOption(fd, IPPROTO_IP, IP_RECVTTL, 1);
         setIntOption(fd, IPPROTO_IP, IP_RECVTOS, 1);
         enlargeReceiveQueue(fd);
+        setIntOption(fd, SOL_SOCKET, SO_TIMESTAMPNS, 1);
         return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, Kind::Datagram));
     }
     if (!permissionRefused(errno))
@@ -84,6 +100,7 @@ std::unique_ptr<IcmpSocket> IcmpSocket::open(std::uint16_t rawIdentifier)
         return nullptr;
     filterRawSocket(fd, rawIdentifier);
     enlargeReceiveQueue(fd);
+    setIntOption(fd, SOL_SOCKET, SO_TIMESTAMPNS, 1);
     return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, Kind::Raw));
 }
 
@@ -150,7 +167,13 @@ bool IcmpSocket::receive(ReceivedPacket& packet)
     if (m_kind == Kind::Datagram)
         return receiveDatagram(packet);
     for (;;) {
-        const ssize_t n = recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
+        iovec iov{m_buffer.data(), m_buffer.size()};
+        msghdr msg{};
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = m_control.data();
+        msg.msg_controllen = m_control.size();
+        const ssize_t n = recvmsg(m_fd, &msg, MSG_DONTWAIT | MSG_TRUNC);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -162,6 +185,7 @@ bool IcmpSocket::receive(ReceivedPacket& packet)
         packet = ReceivedPacket{};
         packet.origin = ReceivedPacket::Origin::RawPacket;
         packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
+        packet.arrivedNs = kernelStamp(msg);
         return true;
     }
 }
@@ -192,6 +216,7 @@ bool IcmpSocket::receiveDatagram(ReceivedPacket& packet)
         packet.origin = ReceivedPacket::Origin::DatagramReply;
         packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
         packet.source = from.sin_addr.s_addr;
+        packet.arrivedNs = kernelStamp(msg);
         for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
             if (c->cmsg_level != IPPROTO_IP)
                 continue;
@@ -232,6 +257,7 @@ bool IcmpSocket::receiveError(ReceivedPacket& packet)
             std::memcpy(&error, CMSG_DATA(c), sizeof error);
             packet = ReceivedPacket{};
             packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
+            packet.arrivedNs = kernelStamp(msg);
             if (error.ee_origin == SO_EE_ORIGIN_LOCAL) {
                 // Our own kernel refused the request (too big for the path,
                 // for instance): it never left, so nobody else reports.

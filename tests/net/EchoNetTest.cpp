@@ -77,15 +77,38 @@ TEST_P(EchoOnTestNet, AnswerFromAnotherAddressCountsWithThatAddress)
     EXPECT_EQ(o.hostIP, testnet::OtherAddr);
 }
 
-TEST_P(EchoOnTestNet, UnroutedAddressIsReportedByTheRouter)
+// A report is a reply record with the reporter's address and status, and
+// no data; the window tells it apart from an answer by its status.
+TEST_P(EchoOnTestNet, ErrorReportsComeBackAsRepliesWithTheirStatus)
 {
-    const auto o = runEcho({testnet::Unrouted});
-    EXPECT_EQ(o.replyCount, 1);
-    EXPECT_EQ(o.replyAddress, testnet::Router);
-    EXPECT_EQ(o.replyStatus, 11002u);
-    EXPECT_EQ(o.replyDataSize, 0);
-    EXPECT_EQ(o.errorNumber, 0u);
-    EXPECT_TRUE(o.errorText.isEmpty());
+    struct Report {
+        const char* host;
+        const char* reporter;
+        std::uint32_t status;
+    };
+    for (const Report& r : {Report{testnet::Unrouted, testnet::Router, 11002},
+                            Report{testnet::Rejecting, testnet::Rejecting, 11005}}) {
+        const auto o = runEcho({r.host});
+        EXPECT_EQ(o.replyCount, 1) << r.host;
+        EXPECT_EQ(o.replyAddress, r.reporter) << r.host;
+        EXPECT_EQ(o.replyStatus, r.status) << r.host;
+        EXPECT_EQ(o.replyDataSize, 0) << r.host;
+        EXPECT_EQ(o.errorNumber, 0u) << r.host;
+        EXPECT_TRUE(o.errorText.isEmpty()) << r.host;
+    }
+}
+
+// A neighbour's ping flood puts its replies on every raw socket of the
+// machine; none of our answers may be lost behind them.
+TEST_P(EchoOnTestNet, NeighboursPingFloodCostsNoReply)
+{
+    PingFlood flood(testnet::Fast);
+    for (int round = 0; round < 3; ++round) {
+        const auto outcomes = runEchoes(std::vector<EchoInput>(10, EchoInput{testnet::Delayed, 56, 3000}));
+        for (const auto& o : outcomes)
+            EXPECT_EQ(o.replyCount, 1) << "round " << round << ": " << o.errorText.toStdString();
+    }
+    EXPECT_GT(flood.sent(), 1000);
 }
 
 TEST_P(EchoOnTestNet, RoutingLoopExpiresTheTtl)

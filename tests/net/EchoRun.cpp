@@ -7,6 +7,12 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -88,4 +94,32 @@ void setPingSocketsAllowed(bool allowed)
     range.close();
     if (!range)
         throw std::runtime_error("cannot write net.ipv4.ping_group_range");
+}
+
+PingFlood::PingFlood(const char* host)
+    : m_fd(socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP))
+{
+    if (m_fd < 0)
+        throw std::runtime_error("cannot open a raw ICMP socket for the flood");
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    inet_pton(AF_INET, host, &to.sin_addr);
+    m_sender = std::thread([this, to] {
+        // An echo request with identifier 0x7E57 and no payload; the
+        // sequence stays 0, so the checksum does too.
+        const std::uint8_t request[8]{8, 0, 0x81, 0xA8, 0x7E, 0x57, 0, 0};
+        while (!m_stop) {
+            for (int i = 0; i < 20; ++i)
+                if (sendto(m_fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) > 0)
+                    ++m_sent;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+}
+
+PingFlood::~PingFlood()
+{
+    m_stop = true;
+    m_sender.join();
+    close(m_fd);
 }

@@ -2,7 +2,9 @@
 
 #include <QString>
 
+#include <atomic>
 #include <cstdint>
+#include <thread>
 #include <vector>
 
 // Runs workers against the test network the way the window does, and
@@ -33,3 +35,21 @@ long icmpEchoesSent();
 // Opens or closes the kernel's datagram ICMP sockets to every group in the
 // client namespace, which decides the socket kind the engine uses.
 void setPingSocketsAllowed(bool allowed);
+
+// Floods a host with echo requests from a raw socket of its own, as a
+// neighbour's "ping -f" would, until it goes out of scope. Every reply of
+// the host reaches every raw ICMP socket of the machine.
+class PingFlood {
+public:
+    explicit PingFlood(const char* host);
+    ~PingFlood();
+    PingFlood(const PingFlood&) = delete;
+    PingFlood& operator=(const PingFlood&) = delete;
+    long sent() const { return m_sent.load(); }
+
+private:
+    int m_fd;
+    std::atomic<bool> m_stop{false};
+    std::atomic<long> m_sent{0};
+    std::thread m_sender;
+};

@@ -54,6 +54,10 @@ TEST(EchoTool, FailsWithTheStatusTextWhenNothingAnswers)
     EXPECT_EQ(run.lines[6], "ReplyCount: 0");
     EXPECT_EQ(run.lines[8], "ErrorNumber: 11010");
     EXPECT_EQ(run.lines[9], "ErrorText: Request timed out");
+    // A host that rejects echoes sends a report, not an answer.
+    const auto rejected = runTool({testnet::Rejecting});
+    EXPECT_EQ(rejected.exitCode, 1);
+    EXPECT_TRUE(rejected.lines.contains("ReplyStatus: 11005")) << rejected.lines.join('\n').toStdString();
     const auto negative = runTool({testnet::Echo, "-s", "-5"});
     EXPECT_EQ(negative.exitCode, 1);
     EXPECT_TRUE(negative.lines.contains("ErrorText: Bad request"));

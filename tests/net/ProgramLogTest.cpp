@@ -33,7 +33,7 @@ std::size_t requestsTo(const char* host)
     return count;
 }
 
-// The real program polls six hosts once a second with "Write log" on: every
+// The real program polls seven hosts once a second with "Write log" on: every
 // echo leaves exactly one record of the right form in the log file.
 TEST(ProgramLog, OneWellFormedRecordPerEcho)
 {
@@ -41,7 +41,8 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
     const std::size_t silentBefore = requestsTo(testnet::Silent);
     ProgramRun program({QString(testnet::FastName) + ";fast;50", QString(testnet::DelayedName) + ";slow;50",
                         QString(testnet::SilentName) + ";silent;50", QString(testnet::Unrouted) + ";unrouted;50",
-                        QString(testnet::LoopTarget) + ";loop;50", QString(testnet::UnknownName) + ";unknown;50"},
+                        QString(testnet::LoopTarget) + ";loop;50", QString(testnet::UnknownName) + ";unknown;50",
+                        QString(testnet::Rejecting) + ";rejects;50"},
                        {"interval=1", "writelog=yes"});
     program.start();
 
@@ -60,8 +61,9 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
     EXPECT_EQ(matching(records, testnet::Unrouted).size(), ticks);
     EXPECT_EQ(matching(records, testnet::LoopTarget).size(), ticks);
     EXPECT_EQ(matching(records, testnet::UnknownName).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::Rejecting).size(), ticks);
     EXPECT_EQ(matching(records, testnet::SilentName).size(), ticks - 5) << "each silent echo ends after 5 s";
-    EXPECT_EQ(records.size(), 6 * ticks - 5) << records.join('\n').toStdString();
+    EXPECT_EQ(records.size(), 7 * ticks - 5) << records.join('\n').toStdString();
 
     EXPECT_EQ(requestsTo(testnet::Delayed) - slowBefore, ticks) << "one request per tick, none doubled";
     EXPECT_EQ(requestsTo(testnet::Silent) - silentBefore, ticks);
@@ -71,8 +73,10 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
     expectEvery(matching(records, testnet::FastName), R"(fast\.test, 32 bytes, )" + fastRtt + "ms");
     expectEvery(matching(records, testnet::DelayedName), R"(slow\.test, 32 bytes, )" + slowRtt + "ms");
     expectEvery(matching(records, testnet::SilentName), R"(silent\.test, Request timed out, )");
-    expectEvery(matching(records, testnet::Unrouted), R"(198\.19\.250\.1, 0 bytes, \d+ms)");
-    expectEvery(matching(records, testnet::LoopTarget), R"(198\.18\.200\.1, 0 bytes, \d+ms)");
+    // Error reports are failed echoes, whether a router or the host sent them.
+    expectEvery(matching(records, testnet::Unrouted), R"(198\.19\.250\.1, Destination network unreachable, )");
+    expectEvery(matching(records, testnet::LoopTarget), R"(198\.18\.200\.1, TTL expired in transit, )");
+    expectEvery(matching(records, testnet::Rejecting), R"(198\.18\.1\.3, Destination port unreachable, )");
     expectEvery(matching(records, testnet::UnknownName), R"(nosuch\.test, Bad Destination, )");
 }
 

@@ -16,6 +16,9 @@ inline constexpr const char *Router = "198.18.0.1";
 inline constexpr const char *Fast = "198.18.1.2";
 inline constexpr const char *FastName = "fast.test";
 
+// Rejects echoes by rule: "port unreachable" from its own address.
+inline constexpr const char *Rejecting = "198.18.1.3";
+
 // Answered by quorvane-test-responder, one behaviour per address.
 inline constexpr const char *Echo = "198.18.2.20";
 inline constexpr const char *EchoName = "echo.test";

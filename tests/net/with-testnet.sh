@@ -5,7 +5,8 @@
 # namespace, removes the network again and exits with CMD's status. Needs
 # root; fails (status 125) rather than skip when it cannot build the network.
 #
-#   client 198.18.0.2 --- 198.18.0.1 router --- 198.18.1.2 fast (kernel echo)
+#   client 198.18.0.2 --- 198.18.0.1 router --- 198.18.1.2 fast (kernel echo),
+#                                          |    198.18.1.3 rejects echoes
 #                                          |--- 198.18.2.x responder namespace
 #                                          |--- 198.18.3.2 loop
 #
@@ -210,7 +211,18 @@ EOF
     ip -n "$FAST" -batch - <<EOF
 link set to-router up
 address add 198.18.1.2/24 dev to-router
+address add 198.18.1.3/32 dev to-router
 route add default via 198.18.1.1
+EOF
+    # 198.18.1.3 rejects echoes: "port unreachable", from its own address.
+    in_ns "$FAST" sysctl -w "${forwarding_sysctls[@]:1}"
+    ip netns exec "$FAST" nft -f - <<EOF
+table ip testnet {
+    chain input {
+        type filter hook input priority 0; policy accept;
+        ip daddr 198.18.1.3 icmp type echo-request reject
+    }
+}
 EOF
     ip -n "$RESPONDER" -batch - <<EOF
 link set to-router up
