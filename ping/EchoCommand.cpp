@@ -27,7 +27,7 @@ const char* permissionHint()
 
 const char* EchoCommand::usage()
 {
-    return "usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r]\n";
+    return "usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]\n";
 }
 
 std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& arguments)
@@ -38,6 +38,10 @@ std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& argume
         const QString& argument = arguments[i];
         if (argument == "-r") {
             options.reverseLookup = true;
+            continue;
+        }
+        if (argument == "-4" || argument == "-6") {
+            options.addressFamily = argument == "-4" ? 4 : 6;
             continue;
         }
         std::int32_t* target = argument == "-s" ? &options.payloadSize
@@ -97,6 +101,7 @@ int EchoCommand::run(const Options& options, std::ostream& out, std::ostream& er
     };
     worker->HostText = options.host;
     worker->ReverseLookup = options.reverseLookup;
+    worker->AddressFamily = options.addressFamily;
     worker->PayloadSize = options.payloadSize;
     worker->TimeOut = options.timeOut;
     worker->Ttl = options.ttl;

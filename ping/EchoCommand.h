@@ -18,6 +18,7 @@ public:
         std::int32_t timeOut = 0;
         std::int32_t ttl = 0;
         bool reverseLookup = false;
+        int addressFamily = 0;  // 0: as the host text says; 4 or 6: only that family
     };
 
     static constexpr int ExitReply = 0;

@@ -26,7 +26,7 @@ struct EchoWaiter {
 namespace {
 
 std::mutex sharedMutex;
-std::shared_ptr<EchoExchange> kept;
+std::array<std::shared_ptr<EchoExchange>, 2> kept;  // IPv4, IPv6
 
 std::int64_t wallClockNs()
 {
@@ -55,20 +55,45 @@ void ring(int fd)
     }
 }
 
-std::vector<std::uint8_t> echoRequest(std::uint16_t identifier, std::uint16_t sequence,
+std::vector<std::uint8_t> echoRequest(bool v6, std::uint16_t identifier, std::uint16_t sequence,
                                       std::span<const std::uint8_t> payload)
 {
     std::vector<std::uint8_t> packet(EchoReplyParser::IcmpHeaderSize + payload.size());
-    packet[0] = 8;  // echo request
+    packet[0] = v6 ? 128 : 8;  // echo request
     packet[4] = static_cast<std::uint8_t>(identifier >> 8);
     packet[5] = static_cast<std::uint8_t>(identifier);
     packet[6] = static_cast<std::uint8_t>(sequence >> 8);
     packet[7] = static_cast<std::uint8_t>(sequence);
     std::ranges::copy(payload, packet.begin() + EchoReplyParser::IcmpHeaderSize);
+    // The kernel sums ICMPv6 itself, over a pseudo-header we cannot know.
+    if (v6)
+        return packet;
     const std::uint16_t sum = EchoReplyParser::checksum(packet);
     packet[2] = static_cast<std::uint8_t>(sum >> 8);
     packet[3] = static_cast<std::uint8_t>(sum);
     return packet;
+}
+
+std::size_t recordSize(bool v6)
+{
+    return v6 ? sizeof(Icmpv6EchoReply) : sizeof(IcmpEchoReply);
+}
+
+void writeRecord6(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<const std::uint8_t> payload,
+                  void* replyBuffer, std::uint32_t replySize)
+{
+    Icmpv6EchoReply record;
+    record.Address = answer.source6;
+    record.Status = answer.status;
+    record.RoundTripTime = roundTripMs;
+    record.HopLimit = answer.ttl;
+    record.TrafficClass = answer.tos;
+    if (answer.status == IpStatus::Success) {
+        record.DataSize = answer.dataSize;
+        std::memcpy(static_cast<std::uint8_t*>(replyBuffer) + sizeof record, payload.data(),
+                    std::min<std::size_t>(replySize - sizeof record, payload.size()));
+    }
+    std::memcpy(replyBuffer, &record, sizeof record);
 }
 
 // The reply record of the echo service, from what answered our echo.
@@ -94,20 +119,21 @@ void writeRecord(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<
 
 }
 
-std::shared_ptr<EchoExchange> EchoExchange::shared()
+std::shared_ptr<EchoExchange> EchoExchange::shared(bool v6)
 {
     const std::lock_guard lock(sharedMutex);
-    if (!kept) {
-        auto socket = IcmpSocket::open(EchoSequences::processIdentifier());
+    auto& exchange = kept[v6 ? 1 : 0];
+    if (!exchange) {
+        auto socket = IcmpSocket::open(v6, EchoSequences::processIdentifier());
         if (socket)
-            kept.reset(new EchoExchange(std::move(socket)));
+            exchange.reset(new EchoExchange(std::move(socket)));
     }
-    return kept;
+    return exchange;
 }
 
 void EchoExchange::forget()
 {
-    std::shared_ptr<EchoExchange> last;
+    std::array<std::shared_ptr<EchoExchange>, 2> last;
     const std::lock_guard lock(sharedMutex);
     last.swap(kept);
 }
@@ -171,16 +197,19 @@ void EchoExchange::forgetWaiter(std::uint16_t sequence)
     m_sequences.release(sequence);
 }
 
-std::uint32_t EchoExchange::echo(std::uint32_t destination, std::span<const std::uint8_t> payload,
+std::uint32_t EchoExchange::echo(const IcmpDestination& destination, std::span<const std::uint8_t> payload,
                                  const IpOptionInformation& options, void* replyBuffer, std::uint32_t replySize,
                                  std::uint32_t timeoutMs, std::uint32_t& status)
 {
-    if (replySize < sizeof(IcmpEchoReply)) {
+    const bool v6 = m_socket->v6();
+    if (replySize < recordSize(v6)) {
         status = IpStatus::BufTooSmall;
         return 0;
     }
     EchoWaiter waiter;
-    waiter.expected.target = destination;
+    waiter.expected.v6 = v6;
+    waiter.expected.target = destination.v4;
+    waiter.expected.target6 = destination.v6address;
     waiter.expected.identifier = m_identifier;
     // A datagram socket's identifier is the kernel's; it delivers us only
     // replies that carry it.
@@ -212,7 +241,7 @@ std::uint32_t EchoExchange::echo(std::uint32_t destination, std::span<const std:
         ~Held() { exchange.forgetWaiter(sequence); }
     } held{*this, *sequence};
 
-    const auto request = echoRequest(m_identifier, *sequence, payload);
+    const auto request = echoRequest(v6, m_identifier, *sequence, payload);
     const auto sentNs = wallClockNs();
     const auto sent = Clock::now();
     const auto deadline = sent + std::chrono::milliseconds(timeoutMs);
@@ -227,8 +256,8 @@ std::uint32_t EchoExchange::echo(std::uint32_t destination, std::span<const std:
                 status = waiter.answer->status;
                 if (waiter.answer->refusedLocally)
                     return 0;
-                writeRecord(*waiter.answer, roundTripMs(waiter.answeredAt - sent, sentNs, waiter.arrivedNs), payload,
-                            replyBuffer, replySize);
+                const auto rtt = roundTripMs(waiter.answeredAt - sent, sentNs, waiter.arrivedNs);
+                (v6 ? writeRecord6 : writeRecord)(*waiter.answer, rtt, payload, replyBuffer, replySize);
                 return 1;
             }
         }

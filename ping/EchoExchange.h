@@ -17,13 +17,13 @@
 // socket.
 class EchoExchange {
 public:
-    // Opened on first use, and kept: the kind of socket is chosen once.
-    // Null when no ICMP socket can be had (no permission); the next call
-    // tries again.
-    static std::shared_ptr<EchoExchange> shared();
+    // One per address family, opened on first use and kept: the kind of
+    // socket is chosen once. Null when no ICMP socket can be had (no
+    // permission); the next call tries again.
+    static std::shared_ptr<EchoExchange> shared(bool v6 = false);
 
-    // Lets go of the kept exchange, so that the next use chooses the socket
-    // kind afresh; echoes that hold it finish on it first.
+    // Lets go of the kept exchanges, so that the next use chooses the socket
+    // kind afresh; echoes that hold one finish on it first.
     static void forget();
 
     ~EchoExchange();
@@ -34,7 +34,8 @@ public:
 
     // One echo, as the echo service's SendEcho: the number of reply records
     // written to replyBuffer (0 or 1), and the IP status code.
-    std::uint32_t echo(std::uint32_t destination, std::span<const std::uint8_t> payload,
+    // An IPv6 echo writes an Icmpv6EchoReply record instead.
+    std::uint32_t echo(const IcmpDestination& destination, std::span<const std::uint8_t> payload,
                        const IpOptionInformation& options, void* replyBuffer, std::uint32_t replySize,
                        std::uint32_t timeoutMs, std::uint32_t& status);
 

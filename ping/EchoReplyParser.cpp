@@ -15,6 +15,14 @@ constexpr std::uint8_t IcmpEchoRequestType = 8;
 constexpr std::uint8_t IcmpTimeExceeded = 11;
 constexpr std::uint8_t IcmpParameterProblem = 12;
 constexpr std::uint8_t IpProtoIcmp = 1;
+constexpr std::uint8_t Icmp6DestUnreachable = 1;
+constexpr std::uint8_t Icmp6PacketTooBig = 2;
+constexpr std::uint8_t Icmp6TimeExceeded = 3;
+constexpr std::uint8_t Icmp6ParameterProblem = 4;
+constexpr std::uint8_t Icmp6EchoRequestType = 128;
+constexpr std::uint8_t Icmp6EchoReplyType = 129;
+constexpr std::uint8_t NextHeaderIcmp6 = 58;
+constexpr std::size_t Ip6HeaderSize = 40;
 constexpr std::size_t MinIpHeader = 20;
 
 std::uint16_t read16(std::span<const std::uint8_t> d, std::size_t at)
@@ -64,7 +72,8 @@ std::optional<IpHeader> readIpHeader(std::span<const std::uint8_t> d, bool check
 
 bool isOurRequest(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
 {
-    return icmp.size() >= EchoReplyParser::IcmpHeaderSize && icmp[0] == IcmpEchoRequestType
+    const std::uint8_t requestType = expected.v6 ? Icmp6EchoRequestType : IcmpEchoRequestType;
+    return icmp.size() >= EchoReplyParser::IcmpHeaderSize && icmp[0] == requestType
         && icmp[1] == 0
         && (!expected.checkIdentifier || read16(icmp, 4) == expected.identifier)
         && read16(icmp, 6) == expected.sequence;
@@ -78,14 +87,41 @@ bool isErrorType(std::uint8_t type)
 
 std::optional<std::uint16_t> requestSequence(std::span<const std::uint8_t> icmp)
 {
-    if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != IcmpEchoRequestType)
+    if (icmp.size() < EchoReplyParser::IcmpHeaderSize
+        || (icmp[0] != IcmpEchoRequestType && icmp[0] != Icmp6EchoRequestType))
         return std::nullopt;
     return read16(icmp, 6);
 }
 
+bool isError6Type(std::uint8_t type)
+{
+    return type >= Icmp6DestUnreachable && type <= Icmp6ParameterProblem;
+}
+
+// The request that an ICMPv6 report quotes: the IPv6 header of our packet,
+// then our echo request. A request with extension headers is none of ours.
+struct Quoted6 {
+    Ipv6Address destination{};
+    std::span<const std::uint8_t> request;
+};
+
+std::optional<Quoted6> quotedRequest6(std::span<const std::uint8_t> report)
+{
+    if (report.size() < EchoReplyParser::IcmpHeaderSize + Ip6HeaderSize)
+        return std::nullopt;
+    const auto ip = report.subspan(EchoReplyParser::IcmpHeaderSize);
+    if ((ip[0] >> 4) != 6 || ip[6] != NextHeaderIcmp6)
+        return std::nullopt;
+    Quoted6 quoted;
+    std::memcpy(quoted.destination.data(), ip.data() + 24, quoted.destination.size());
+    quoted.request = ip.subspan(Ip6HeaderSize);
+    return quoted;
+}
+
 std::optional<EchoAnswer> echoReply(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
 {
-    if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != IcmpEchoReplyType || icmp[1] != 0)
+    const std::uint8_t replyType = expected.v6 ? Icmp6EchoReplyType : IcmpEchoReplyType;
+    if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != replyType || icmp[1] != 0)
         return std::nullopt;
     if (expected.checkIdentifier && read16(icmp, 4) != expected.identifier)
         return std::nullopt;
@@ -149,9 +185,37 @@ std::uint32_t EchoReplyParser::statusForSendErrno(int error)
     }
 }
 
+std::uint32_t EchoReplyParser::statusForIcmp6Error(std::uint8_t type, std::uint8_t code)
+{
+    switch (type) {
+    case Icmp6DestUnreachable:
+        switch (code) {
+        case 0: case 6: return IpStatus::DestNetUnreachable;  // no route, reject route
+        case 4: return IpStatus::DestPortUnreachable;
+        default: return IpStatus::DestHostUnreachable;       // prohibited, beyond scope, address, policy
+        }
+    case Icmp6PacketTooBig:
+        return IpStatus::PacketTooBig;
+    case Icmp6TimeExceeded:
+        return code == 1 ? IpStatus::TtlExpiredReassembly : IpStatus::TtlExpiredTransit;
+    case Icmp6ParameterProblem:
+        return IpStatus::ParameterProblem;
+    default:
+        return IpStatus::GeneralFailure;
+    }
+}
+
 std::optional<std::uint16_t> EchoReplyParser::sequenceOf(const ReceivedPacket& packet)
 {
     switch (packet.origin) {
+    case ReceivedPacket::Origin::Icmp6Message:
+        if (packet.bytes.size() >= IcmpHeaderSize && packet.bytes[0] == Icmp6EchoReplyType)
+            return read16(packet.bytes, 6);
+        if (packet.bytes.empty() || !isError6Type(packet.bytes[0]))
+            return std::nullopt;
+        if (const auto quoted = quotedRequest6(packet.bytes))
+            return requestSequence(quoted->request);
+        return std::nullopt;
     case ReceivedPacket::Origin::DatagramReply:
         if (packet.bytes.size() < IcmpHeaderSize)
             return std::nullopt;
@@ -184,12 +248,20 @@ std::optional<EchoAnswer> EchoReplyParser::parse(const ReceivedPacket& packet, c
         return parseRawPacket(packet.bytes, expected);
     case ReceivedPacket::Origin::DatagramReply:
         return parseDatagramReply(packet.bytes, packet.source, packet.ttl, packet.tos, expected);
-    case ReceivedPacket::Origin::QueuedError:
+    case ReceivedPacket::Origin::Icmp6Message:
+        return parseIcmp6Message(packet, expected);
+    case ReceivedPacket::Origin::QueuedError: {
         // The kernel queues reports about every request of the socket; only
         // one about the address this echo went to can be about this echo.
-        if (packet.target != expected.target)
+        if (packet.v6 != expected.v6 || (expected.v6 ? packet.target6 != expected.target6 : packet.target != expected.target))
             return std::nullopt;
-        return parseQueuedError(packet.icmpType, packet.icmpCode, packet.source, packet.bytes, expected);
+        auto answer = parseQueuedError(packet.icmpType, packet.icmpCode, packet.source, packet.bytes, expected);
+        if (answer && expected.v6) {
+            answer->status = statusForIcmp6Error(packet.icmpType, packet.icmpCode);
+            answer->source6 = packet.source6;
+        }
+        return answer;
+    }
     case ReceivedPacket::Origin::LocalRefusal:
         if (!isOurRequest(packet.bytes, expected))
             return std::nullopt;
@@ -199,6 +271,30 @@ std::optional<EchoAnswer> EchoReplyParser::parse(const ReceivedPacket& packet, c
         return answer;
     }
     return std::nullopt;
+}
+
+std::optional<EchoAnswer> EchoReplyParser::parseIcmp6Message(const ReceivedPacket& packet,
+                                                             const EchoExpectation& expected)
+{
+    if (!expected.v6 || packet.bytes.size() < IcmpHeaderSize)
+        return std::nullopt;
+    const auto message = packet.bytes;
+    std::optional<EchoAnswer> answer;
+    if (message[0] == Icmp6EchoReplyType) {
+        answer = echoReply(message, expected);
+    } else if (isError6Type(message[0])) {
+        const auto quoted = quotedRequest6(message);
+        if (!quoted || quoted->destination != expected.target6 || !isOurRequest(quoted->request, expected))
+            return std::nullopt;
+        answer = EchoAnswer{};
+        answer->status = statusForIcmp6Error(message[0], message[1]);
+    }
+    if (answer) {
+        answer->source6 = packet.source6;
+        answer->ttl = packet.ttl;
+        answer->tos = packet.tos;
+    }
+    return answer;
 }
 
 std::optional<EchoAnswer> EchoReplyParser::parseRawPacket(std::span<const std::uint8_t> packet,
@@ -259,7 +355,7 @@ std::optional<EchoAnswer> EchoReplyParser::parseQueuedError(std::uint8_t type, s
                                                             std::span<const std::uint8_t> quotedRequest,
                                                             const EchoExpectation& expected)
 {
-    if (!isErrorType(type) || !isOurRequest(quotedRequest, expected))
+    if (!(expected.v6 ? isError6Type(type) : isErrorType(type)) || !isOurRequest(quotedRequest, expected))
         return std::nullopt;
     EchoAnswer answer;
     answer.source = reporter;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ping/EchoService.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,7 +15,9 @@
 // caller keeps waiting.
 
 struct EchoExpectation {
+    bool v6 = false;                // ICMPv6: target6 instead of target
     std::uint32_t target = 0;       // network byte order
+    Ipv6Address target6{};
     std::uint16_t identifier = 0;   // host byte order
     std::uint16_t sequence = 0;     // host byte order
     bool checkIdentifier = true;    // a datagram socket's kernel already did
@@ -22,6 +26,7 @@ struct EchoExpectation {
 
 struct EchoAnswer {
     std::uint32_t source = 0;       // network byte order
+    Ipv6Address source6{};
     std::uint32_t status = 0;       // IP status code, 0 for an echo reply
     std::uint8_t ttl = 0;
     std::uint8_t tos = 0;
@@ -33,12 +38,18 @@ struct EchoAnswer {
 // One packet as the shared socket's receiver read it, before anyone knows
 // which echo it concerns.
 struct ReceivedPacket {
-    enum class Origin { RawPacket, DatagramReply, QueuedError, LocalRefusal };
+    // RawPacket: an IPv4 datagram from a raw socket. DatagramReply: an ICMP
+    // message from a datagram socket. Icmp6Message: an ICMPv6 message from
+    // either kind of IPv6 socket, which may be a report quoting our request.
+    enum class Origin { RawPacket, DatagramReply, Icmp6Message, QueuedError, LocalRefusal };
     Origin origin = Origin::RawPacket;
+    bool v6 = false;
     // The IP datagram, the ICMP message, or the request quoted by an error.
     std::span<const std::uint8_t> bytes;
     std::uint32_t source = 0;       // sender of a datagram reply, reporter of a queued error
     std::uint32_t target = 0;       // where the quoted request of a queued error was going
+    Ipv6Address source6{};          // the same for IPv6
+    Ipv6Address target6{};
     std::uint8_t ttl = 0;
     std::uint8_t tos = 0;
     std::uint8_t icmpType = 0;      // of a queued error
@@ -69,6 +80,11 @@ public:
                                                         std::uint8_t tos,
                                                         const EchoExpectation& expected);
 
+    // An ICMPv6 message from either kind of IPv6 socket: an echo reply, or
+    // a report that quotes our request.
+    static std::optional<EchoAnswer> parseIcmp6Message(const ReceivedPacket& packet,
+                                                       const EchoExpectation& expected);
+
     // An ICMP error that the kernel queued for a datagram socket: its type,
     // code and reporter, and the request it quotes.
     static std::optional<EchoAnswer> parseQueuedError(std::uint8_t type, std::uint8_t code,
@@ -77,6 +93,7 @@ public:
                                                       const EchoExpectation& expected);
 
     static std::uint32_t statusForIcmpError(std::uint8_t type, std::uint8_t code);
+    static std::uint32_t statusForIcmp6Error(std::uint8_t type, std::uint8_t code);
     static std::uint32_t statusForSendErrno(int error);
     static std::uint16_t checksum(std::span<const std::uint8_t> data);
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // The ICMP echo service that TICMP talks to. Its shape follows what the
@@ -31,6 +32,19 @@ struct IcmpEchoReply {
 #pragma pack(pop)
 static_assert(sizeof(IpOptionInformation) == 8);
 static_assert(sizeof(IcmpEchoReply) == 28);
+
+using Ipv6Address = std::array<std::uint8_t, 16>;  // network byte order
+
+// The reply record of an ICMPv6 echo; the echoed data follows it in the
+// reply buffer.
+struct Icmpv6EchoReply {
+    Ipv6Address Address{};
+    std::uint32_t Status = 0;
+    std::uint32_t RoundTripTime = 0;
+    std::uint16_t DataSize = 0;
+    std::uint8_t HopLimit = 0;
+    std::uint8_t TrafficClass = 0;
+};
 
 // IP status codes of the echo service.
 namespace IpStatus {
@@ -77,6 +91,14 @@ public:
                                    const IpOptionInformation* options, void* replyBuffer,
                                    std::uint32_t replySize, std::uint32_t timeoutMs,
                                    std::uint32_t& status) = 0;
+
+    // The same for an IPv6 destination: ICMPv6 on a socket of its own
+    // family; the reply record is an Icmpv6EchoReply, the TTL of the options
+    // is the hop limit.
+    virtual std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
+                                    std::uint16_t requestSize, const IpOptionInformation* options,
+                                    void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                                    std::uint32_t& status) = 0;
 
     // The service every new client binds to: the Linux one unless a test
     // has installed another.

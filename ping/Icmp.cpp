@@ -12,6 +12,7 @@ namespace {
 
 constexpr std::uint16_t SocketVersion = 0x0101;
 constexpr std::size_t ReplyRecordSize = sizeof(IcmpEchoReply);
+static_assert(sizeof(Icmpv6EchoReply) <= ReplyRecordSize, "one reply buffer serves both families");
 static_assert(sizeof(TICMP::RequestText) - 1 == 45);
 
 const QHash<std::uint32_t, QString>& statusTexts()
@@ -98,21 +99,46 @@ void TICMP::SetHostAddress(const QString& text)
 
 void TICMP::ResolveHost()
 {
+    TargetIsIpv6 = false;
     TargetAddr = Resolver::parseAddress(HostAddress);
-    if (TargetAddr != Resolver::NoAddress) {
+    const auto literal6 = Resolver::parseAddress6(HostAddress);
+    const auto families = AddressFamily == 4   ? Resolver::Families::Ipv4Only
+                          : AddressFamily == 6 ? Resolver::Families::Ipv6Only
+                                               : Resolver::Families::Any;
+    if (TargetAddr != Resolver::NoAddress || literal6) {
+        // An address of the family that was ruled out resolves to nothing.
+        if ((literal6 && families == Resolver::Families::Ipv4Only)
+            || (!literal6 && families == Resolver::Families::Ipv6Only)) {
+            TargetAddr = Resolver::NoAddress;
+            LastError = IpStatus::BadDestination;
+            notice("Unable to resolve " + HostAddress);
+            return;
+        }
         HostName = HostAddress;
+        if (literal6) {
+            TargetIsIpv6 = true;
+            TargetAddr6 = *literal6;
+        }
     } else {
         std::uint32_t error = 0;
-        const auto entry = Resolver::lookUpName(HostAddress, error);
+        const auto entry = Resolver::lookUpName(HostAddress, error, families);
         if (!entry) {
             LastError = error;
             notice("Unable to resolve " + HostAddress);
             return;
         }
+        TargetIsIpv6 = entry->v6;
         TargetAddr = entry->address;
+        TargetAddr6 = entry->address6;
         HostName = entry->officialName;
     }
-    HostIP = Resolver::dottedText(TargetAddr);
+    if (TargetIsIpv6) {
+        // Not an IPv4 target, and no longer the "no address" of a failure.
+        TargetAddr = 0;
+        HostIP = Resolver::text6(TargetAddr6);
+    } else {
+        HostIP = Resolver::dottedText(TargetAddr);
+    }
     Resolved = true;
 }
 
@@ -121,7 +147,7 @@ std::int32_t TICMP::SendEcho()
     LastError = 0;
     if (!Resolved)
         ResolveHost();
-    if (TargetAddr == Resolver::NoAddress) {
+    if (!TargetIsIpv6 && TargetAddr == Resolver::NoAddress) {
         LastError = IpStatus::BadDestination;
         notice("Invalid host address");
         return 0;
@@ -151,11 +177,18 @@ std::int32_t TICMP::SendEcho()
     options.Flags = static_cast<std::uint8_t>(IpFlags);
 
     std::uint32_t status = 0;
-    const auto count = m_service.SendEcho(m_handle, TargetAddr, request.data(), sentSize, &options, reply.data(),
-                                          static_cast<std::uint32_t>(reply.size()),
-                                          static_cast<std::uint32_t>(TimeOut), status);
+    const auto replySize = static_cast<std::uint32_t>(reply.size());
+    const auto timeOut = static_cast<std::uint32_t>(TimeOut);
+    const auto count = TargetIsIpv6
+        ? m_service.SendEcho6(m_handle, TargetAddr6, request.data(), sentSize, &options, reply.data(), replySize,
+                              timeOut, status)
+        : m_service.SendEcho(m_handle, TargetAddr, request.data(), sentSize, &options, reply.data(), replySize,
+                             timeOut, status);
     LastError = status;
-    std::memcpy(&LastReply, reply.data(), ReplyRecordSize);
+    if (TargetIsIpv6)
+        std::memcpy(&LastReply6, reply.data(), sizeof LastReply6);
+    else
+        std::memcpy(&LastReply, reply.data(), ReplyRecordSize);
 
     if (OnAfterSend)
         OnAfterSend(this, static_cast<std::int32_t>(count));

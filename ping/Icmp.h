@@ -14,7 +14,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// One ICMP echo exchange with one IPv4 host: resolves the host text, sends
+// One ICMP echo exchange with one host: resolves the host text, sends
 // one request with the configured payload size, time-out, TTL and flags, and
 // keeps the first reply record and the service's status.
 class TICMP {
@@ -31,10 +31,16 @@ public:
     static QString StatusText(std::uint32_t status);
 
     IcmpEchoReply LastReply{};
+    Icmpv6EchoReply LastReply6{};   // instead of LastReply when the target is IPv6
     QString HostAddress;
     QString HostName;
     QString HostIP;
     std::uint32_t TargetAddr = 0;
+    // An IPv6 literal, or a name without an IPv4 address, is an IPv6 target.
+    bool TargetIsIpv6 = false;
+    Ipv6Address TargetAddr6{};
+    // 0 lets the host text decide; 4 or 6 takes only that family's addresses.
+    std::int32_t AddressFamily = 0;
     std::int32_t PayloadSize = 56;
     std::int32_t TimeOut = 4000;
     std::int32_t Ttl = 64;

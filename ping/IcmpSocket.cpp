@@ -6,6 +6,7 @@
 #include <linux/errqueue.h>
 #include <linux/filter.h>
 #include <linux/icmp.h>
+#include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <time.h>
@@ -79,34 +80,72 @@ void filterRawSocket(int fd, std::uint16_t identifier)
     setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
 }
 
+// The same for ICMPv6, whose raw sockets hand over the bare ICMPv6 message:
+// the filter reads it from offset 0.
+void filterRaw6Socket(int fd, std::uint16_t identifier)
+{
+    icmp6_filter types;
+    ICMP6_FILTER_SETBLOCKALL(&types);
+    for (const int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG, ICMP6_TIME_EXCEEDED,
+                           ICMP6_PARAM_PROB})
+        ICMP6_FILTER_SETPASS(type, &types);
+    setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &types, sizeof types);
+
+    std::array<sock_filter, 7> code{{
+        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, 4),                       // A = ICMPv6 identifier
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, identifier, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu),                      // ours
+        BPF_STMT(BPF_LD | BPF_B | BPF_ABS, 0),                       // A = ICMPv6 type
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP6_ECHO_REPLY, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu),                      // a report: it quotes its echo
+        BPF_STMT(BPF_RET | BPF_K, 0),                                // someone else's reply
+    }};
+    const sock_fprog program{static_cast<unsigned short>(code.size()), code.data()};
+    setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
 }
 
-std::unique_ptr<IcmpSocket> IcmpSocket::open(std::uint16_t rawIdentifier)
+}
+
+std::unique_ptr<IcmpSocket> IcmpSocket::open(bool v6, std::uint16_t rawIdentifier)
 {
-    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
-    if (fd >= 0) {
-        // Router reports reach a datagram socket only through its error queue.
+    const int family = v6 ? AF_INET6 : AF_INET;
+    const int protocol = v6 ? IPPROTO_ICMPV6 : IPPROTO_ICMP;
+    int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, protocol);
+    Kind kind = Kind::Datagram;
+    if (fd < 0) {
+        if (!permissionRefused(errno))
+            return nullptr;
+        fd = socket(family, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, protocol);
+        if (fd < 0)
+            return nullptr;
+        kind = Kind::Raw;
+        if (v6)
+            filterRaw6Socket(fd, rawIdentifier);
+        else
+            filterRawSocket(fd, rawIdentifier);
+    }
+    if (v6) {
+        // Router reports reach a datagram socket only through its error
+        // queue; a raw ICMPv6 socket gets them as messages, but the hop
+        // limit and class of every reply only when asked.
+        if (kind == Kind::Datagram)
+            setIntOption(fd, IPPROTO_IPV6, IPV6_RECVERR, 1);
+        setIntOption(fd, IPPROTO_IPV6, IPV6_RECVHOPLIMIT, 1);
+        setIntOption(fd, IPPROTO_IPV6, IPV6_RECVTCLASS, 1);
+    } else if (kind == Kind::Datagram) {
         setIntOption(fd, IPPROTO_IP, IP_RECVERR, 1);
         setIntOption(fd, IPPROTO_IP, IP_RECVTTL, 1);
         setIntOption(fd, IPPROTO_IP, IP_RECVTOS, 1);
-        enlargeReceiveQueue(fd);
-        setIntOption(fd, SOL_SOCKET, SO_TIMESTAMPNS, 1);
-        return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, Kind::Datagram));
     }
-    if (!permissionRefused(errno))
-        return nullptr;
-    fd = socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, IPPROTO_ICMP);
-    if (fd < 0)
-        return nullptr;
-    filterRawSocket(fd, rawIdentifier);
     enlargeReceiveQueue(fd);
     setIntOption(fd, SOL_SOCKET, SO_TIMESTAMPNS, 1);
-    return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, Kind::Raw));
+    return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, kind, v6));
 }
 
-IcmpSocket::IcmpSocket(int fd, Kind kind)
+IcmpSocket::IcmpSocket(int fd, Kind kind, bool v6)
     : m_fd(fd)
     , m_kind(kind)
+    , m_v6(v6)
     , m_buffer(ReceiveBufferSize)
     , m_control(512)
 {
@@ -125,25 +164,29 @@ std::uint32_t IcmpSocket::applyOptions(const IpOptionInformation& options)
         return IpStatus::BadOption;
     const bool dontFragment = options.Flags & DontFragmentFlag;
     const auto& last = m_applied;
+    const int level = m_v6 ? IPPROTO_IPV6 : IPPROTO_IP;
     if (!last || last->Ttl != options.Ttl) {
-        if (setIntOption(m_fd, IPPROTO_IP, IP_TTL, options.Ttl) < 0)
+        if (setIntOption(m_fd, level, m_v6 ? IPV6_UNICAST_HOPS : IP_TTL, options.Ttl) < 0)
             return IpStatus::BadOption;
     }
     if (!last || last->Tos != options.Tos) {
-        if (setIntOption(m_fd, IPPROTO_IP, IP_TOS, options.Tos) < 0)
+        if (setIntOption(m_fd, level, m_v6 ? IPV6_TCLASS : IP_TOS, options.Tos) < 0)
             return IpStatus::BadOption;
     }
     if (!last || bool(last->Flags & DontFragmentFlag) != dontFragment) {
         // Linux sets "don't fragment" by default (path MTU discovery); the
-        // echo service sets it only when asked.
-        if (setIntOption(m_fd, IPPROTO_IP, IP_MTU_DISCOVER, dontFragment ? IP_PMTUDISC_DO : IP_PMTUDISC_DONT) < 0)
+        // echo service sets it only when asked. IPv6 routers never
+        // fragment; there the flag forbids our own kernel to.
+        const int set = m_v6 ? setIntOption(m_fd, level, IPV6_DONTFRAG, dontFragment ? 1 : 0)
+                             : setIntOption(m_fd, level, IP_MTU_DISCOVER, dontFragment ? IP_PMTUDISC_DO : IP_PMTUDISC_DONT);
+        if (set < 0)
             return IpStatus::BadOption;
     }
     m_applied = options;
     return IpStatus::Success;
 }
 
-std::uint32_t IcmpSocket::send(std::uint32_t destination, std::span<const std::uint8_t> message,
+std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<const std::uint8_t> message,
                                const IpOptionInformation& options)
 {
     const std::lock_guard lock(m_sending);
@@ -151,11 +194,21 @@ std::uint32_t IcmpSocket::send(std::uint32_t destination, std::span<const std::u
         m_applied.reset();
         return status;
     }
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = destination;
+    sockaddr_storage to{};
+    socklen_t size = 0;
+    if (m_v6) {
+        auto& to6 = reinterpret_cast<sockaddr_in6&>(to);
+        to6.sin6_family = AF_INET6;
+        std::memcpy(&to6.sin6_addr, destination.v6address.data(), sizeof to6.sin6_addr);
+        size = sizeof to6;
+    } else {
+        auto& to4 = reinterpret_cast<sockaddr_in&>(to);
+        to4.sin_family = AF_INET;
+        to4.sin_addr.s_addr = destination.v4;
+        size = sizeof to4;
+    }
     for (;;) {
-        if (sendto(m_fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to) >= 0)
+        if (sendto(m_fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), size) >= 0)
             return IpStatus::Success;
         if (errno != EINTR)
             return EchoReplyParser::statusForSendErrno(errno);
@@ -164,6 +217,8 @@ std::uint32_t IcmpSocket::send(std::uint32_t destination, std::span<const std::u
 
 bool IcmpSocket::receive(ReceivedPacket& packet)
 {
+    if (m_v6)
+        return receiveMessage6(packet);
     if (m_kind == Kind::Datagram)
         return receiveDatagram(packet);
     for (;;) {
@@ -232,10 +287,51 @@ bool IcmpSocket::receiveDatagram(ReceivedPacket& packet)
     }
 }
 
+// Both kinds of ICMPv6 socket hand over the bare message, its sender and,
+// when asked, its hop limit and traffic class.
+bool IcmpSocket::receiveMessage6(ReceivedPacket& packet)
+{
+    for (;;) {
+        sockaddr_in6 from{};
+        iovec iov{m_buffer.data(), m_buffer.size()};
+        msghdr msg{};
+        msg.msg_name = &from;
+        msg.msg_namelen = sizeof from;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = m_control.data();
+        msg.msg_controllen = m_control.size();
+        const ssize_t n = recvmsg(m_fd, &msg, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (msg.msg_flags & MSG_TRUNC)
+            continue;
+        packet = ReceivedPacket{};
+        packet.origin = ReceivedPacket::Origin::Icmp6Message;
+        packet.v6 = true;
+        packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
+        std::memcpy(packet.source6.data(), &from.sin6_addr, packet.source6.size());
+        packet.arrivedNs = kernelStamp(msg);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+            if (c->cmsg_level != IPPROTO_IPV6 || c->cmsg_len < CMSG_LEN(sizeof(int)))
+                continue;
+            int value;
+            std::memcpy(&value, CMSG_DATA(c), sizeof value);
+            if (c->cmsg_type == IPV6_HOPLIMIT)
+                packet.ttl = static_cast<std::uint8_t>(value);
+            else if (c->cmsg_type == IPV6_TCLASS)
+                packet.tos = static_cast<std::uint8_t>(value);
+        }
+        return true;
+    }
+}
+
 bool IcmpSocket::receiveError(ReceivedPacket& packet)
 {
     for (;;) {
-        sockaddr_in target{};
+        sockaddr_storage target{};
         iovec iov{m_buffer.data(), m_buffer.size()};
         msghdr msg{};
         msg.msg_name = &target;
@@ -250,12 +346,14 @@ bool IcmpSocket::receiveError(ReceivedPacket& packet)
         if (n < 0)
             return false;
         for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-            if (c->cmsg_level != IPPROTO_IP || c->cmsg_type != IP_RECVERR
-                || c->cmsg_len < CMSG_LEN(sizeof(sock_extended_err)))
+            const bool report = m_v6 ? c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_RECVERR
+                                     : c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_RECVERR;
+            if (!report || c->cmsg_len < CMSG_LEN(sizeof(sock_extended_err)))
                 continue;
             sock_extended_err error;
             std::memcpy(&error, CMSG_DATA(c), sizeof error);
             packet = ReceivedPacket{};
+            packet.v6 = m_v6;
             packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
             packet.arrivedNs = kernelStamp(msg);
             if (error.ee_origin == SO_EE_ORIGIN_LOCAL) {
@@ -265,14 +363,23 @@ bool IcmpSocket::receiveError(ReceivedPacket& packet)
                 packet.localErrno = static_cast<int>(error.ee_errno);
                 return true;
             }
-            if (error.ee_origin != SO_EE_ORIGIN_ICMP)
+            if (error.ee_origin != (m_v6 ? SO_EE_ORIGIN_ICMP6 : SO_EE_ORIGIN_ICMP))
                 continue;
-            sockaddr_in reporter{};
-            if (c->cmsg_len >= CMSG_LEN(sizeof error + sizeof reporter))
-                std::memcpy(&reporter, CMSG_DATA(c) + sizeof error, sizeof reporter);
             packet.origin = ReceivedPacket::Origin::QueuedError;
-            packet.source = reporter.sin_addr.s_addr;
-            packet.target = target.sin_addr.s_addr;
+            if (m_v6) {
+                sockaddr_in6 reporter{};
+                if (c->cmsg_len >= CMSG_LEN(sizeof error + sizeof reporter))
+                    std::memcpy(&reporter, CMSG_DATA(c) + sizeof error, sizeof reporter);
+                std::memcpy(packet.source6.data(), &reporter.sin6_addr, packet.source6.size());
+                std::memcpy(packet.target6.data(), &reinterpret_cast<const sockaddr_in6&>(target).sin6_addr,
+                            packet.target6.size());
+            } else {
+                sockaddr_in reporter{};
+                if (c->cmsg_len >= CMSG_LEN(sizeof error + sizeof reporter))
+                    std::memcpy(&reporter, CMSG_DATA(c) + sizeof error, sizeof reporter);
+                packet.source = reporter.sin_addr.s_addr;
+                packet.target = reinterpret_cast<const sockaddr_in&>(target).sin_addr.s_addr;
+            }
             packet.icmpType = error.ee_type;
             packet.icmpCode = error.ee_code;
             return true;

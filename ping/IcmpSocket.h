@@ -10,7 +10,14 @@
 #include <span>
 #include <vector>
 
-// The ICMP socket of the Linux echo service. Prefers the unprivileged
+// Where an echo goes: an IPv4 or an IPv6 address.
+struct IcmpDestination {
+    bool v6 = false;
+    std::uint32_t v4 = 0;           // network byte order
+    Ipv6Address v6address{};
+};
+
+// The ICMP socket of the Linux echo service, one per address family. Prefers the unprivileged
 // datagram ("ping") socket and falls back to a raw socket where the kernel
 // does not grant the former to our group. Sending may happen from any
 // thread; receiving belongs to one reader.
@@ -20,16 +27,17 @@ public:
 
     // rawIdentifier is what a raw socket's kernel filter lets through; a
     // datagram socket gets its identifier from the kernel.
-    static std::unique_ptr<IcmpSocket> open(std::uint16_t rawIdentifier);
+    static std::unique_ptr<IcmpSocket> open(bool v6, std::uint16_t rawIdentifier);
     ~IcmpSocket();
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
 
     Kind kind() const { return m_kind; }
+    bool v6() const { return m_v6; }
     int fd() const { return m_fd; }
 
     // Sends one ICMP message with the options of its echo; an IP status code.
-    std::uint32_t send(std::uint32_t destination, std::span<const std::uint8_t> message,
+    std::uint32_t send(const IcmpDestination& destination, std::span<const std::uint8_t> message,
                        const IpOptionInformation& options);
 
     // Reads the next queued packet into a buffer of the socket's own, valid
@@ -38,13 +46,15 @@ public:
     bool receiveError(ReceivedPacket& packet);
 
 private:
-    IcmpSocket(int fd, Kind kind);
+    IcmpSocket(int fd, Kind kind, bool v6);
 
     std::uint32_t applyOptions(const IpOptionInformation& options);
     bool receiveDatagram(ReceivedPacket& packet);
+    bool receiveMessage6(ReceivedPacket& packet);
 
     int m_fd;
     Kind m_kind;
+    bool m_v6;
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_control;
 

@@ -10,6 +10,7 @@ namespace {
 // one is bookkeeping, and an exchange outlives every echo that uses it.
 struct Handle {
     std::shared_ptr<EchoExchange> exchange;
+    std::shared_ptr<EchoExchange> exchange6;
 };
 
 }
@@ -52,7 +53,7 @@ EchoHandle LinuxEchoService::CreateFile()
     auto exchange = EchoExchange::shared();
     if (!exchange)
         return InvalidEchoHandle;
-    return reinterpret_cast<EchoHandle>(new Handle{std::move(exchange)});
+    return reinterpret_cast<EchoHandle>(new Handle{std::move(exchange), nullptr});
 }
 
 void LinuxEchoService::CloseHandle(EchoHandle handle)
@@ -66,16 +67,46 @@ std::uint32_t LinuxEchoService::SendEcho(EchoHandle handle, std::uint32_t destin
                                          void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                                          std::uint32_t& status)
 {
+    IcmpDestination to;
+    to.v4 = destination;
+    return send(handle, to, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
+}
+
+std::uint32_t LinuxEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
+                                          std::uint16_t requestSize, const IpOptionInformation* options,
+                                          void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                                          std::uint32_t& status)
+{
+    IcmpDestination to;
+    to.v6 = true;
+    to.v6address = destination;
+    return send(handle, to, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
+}
+
+std::uint32_t LinuxEchoService::send(EchoHandle handle, const IcmpDestination& destination, const void* request,
+                                     std::uint16_t requestSize, const IpOptionInformation* options,
+                                     void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                                     std::uint32_t& status)
+{
     if (handle == InvalidEchoHandle) {
         status = IpStatus::BadRequest;
         return 0;
     }
-    const auto* bytes = static_cast<const std::uint8_t*>(request);
+    auto& share = *reinterpret_cast<Handle*>(handle);
+    // The IPv6 socket is opened only when a host needs it; a kernel without
+    // IPv6 fails those echoes alone.
+    if (destination.v6 && !share.exchange6)
+        share.exchange6 = EchoExchange::shared(true);
+    EchoExchange* exchange = destination.v6 ? share.exchange6.get() : share.exchange.get();
+    if (!exchange) {
+        status = IpStatus::GeneralFailure;
+        return 0;
+    }
     IpOptionInformation given;
     if (options)
         given = *options;
     else
         given.Ttl = 128;
-    return reinterpret_cast<Handle*>(handle)->exchange->echo(destination, {bytes, requestSize}, given,
-                                                             replyBuffer, replySize, timeoutMs, status);
+    const auto* bytes = static_cast<const std::uint8_t*>(request);
+    return exchange->echo(destination, {bytes, requestSize}, given, replyBuffer, replySize, timeoutMs, status);
 }

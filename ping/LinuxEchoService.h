@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ping/EchoService.h"
+#include "ping/IcmpSocket.h"
 
 #include <atomic>
 
@@ -22,10 +23,18 @@ public:
                            void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                            std::uint32_t& status) override;
 
+    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
+                            std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
+                            std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status) override;
+
     int startupCount() const { return m_startups.load(); }
 
 private:
     LinuxEchoService() = default;
+
+    std::uint32_t send(EchoHandle handle, const IcmpDestination& destination, const void* request,
+                       std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
+                       std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status);
 
     std::atomic<int> m_startups{0};
 };

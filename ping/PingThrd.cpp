@@ -174,11 +174,24 @@ void TPingThread::Execute()
     if (Ttl != 0)
         EchoClient->Ttl = Ttl;
     EchoClient->IpFlags = IpFlags;
+    EchoClient->AddressFamily = AddressFamily;
     EchoClient->SetHostAddress(trimmedHost(HostText));
 
     ReplyCount = EchoClient->SendEcho();
     HostIP = EchoClient->HostIP;
-    if (ReplyCount != 0) {
+    if (ReplyCount != 0 && EchoClient->TargetIsIpv6) {
+        ErrorNumber = 0;
+        const auto& reply = EchoClient->LastReply6;
+        ReplyAddress = Resolver::text6(reply.Address);
+        ReplyHostName = ReplyAddress;
+        ReplyStatus = reply.Status;
+        RoundTripTime = reply.RoundTripTime;
+        ReplyDataSize = reply.DataSize;
+        if (ReverseLookup && reply.Address != Ipv6Address{}) {
+            if (const auto name = Resolver::lookUpAddress6(reply.Address))
+                ReplyHostName = *name;
+        }
+    } else if (ReplyCount != 0) {
         ErrorNumber = 0;
         const std::uint32_t source = EchoClient->LastReply.Address;
         ReplyAddress = Resolver::dottedText(source);

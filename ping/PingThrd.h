@@ -47,6 +47,8 @@ public:
     std::int32_t TimeOut = 0;
     std::int32_t Ttl = 0;
     std::int32_t IpFlags = 0;
+    // 0 lets the host text decide; 4 or 6 forces that address family.
+    std::int32_t AddressFamily = 0;
     bool FreeOnTerminate = true;
     TerminateCallback OnTerminate;
 

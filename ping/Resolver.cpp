@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <chrono>
+#include <cstring>
 #include <mutex>
 
 #include <arpa/inet.h>
@@ -28,7 +29,7 @@ public:
     static constexpr std::chrono::minutes Lifetime{5};
     static constexpr qsizetype MaxEntries = 4096;
 
-    std::optional<std::optional<QString>> find(std::uint32_t address)
+    std::optional<std::optional<QString>> find(const QByteArray& address)
     {
         const std::lock_guard lock(m_mutex);
         const auto found = m_entries.constFind(address);
@@ -37,7 +38,7 @@ public:
         return found->name;
     }
 
-    void keep(std::uint32_t address, const std::optional<QString>& name)
+    void keep(const QByteArray& address, const std::optional<QString>& name)
     {
         const std::lock_guard lock(m_mutex);
         // Echo replies come from a handful of addresses; a flood of others
@@ -54,7 +55,7 @@ private:
         Clock::time_point expires;
     };
     std::mutex m_mutex;
-    QHash<std::uint32_t, Entry> m_entries;
+    QHash<QByteArray, Entry> m_entries;
 };
 
 ReverseCache& reverseCache()
@@ -63,16 +64,44 @@ ReverseCache& reverseCache()
     return cache;
 }
 
-std::optional<QString> askNameServer(std::uint32_t address)
+std::optional<QString> askNameServer(const sockaddr* where, socklen_t size)
 {
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = address;
     char name[NI_MAXHOST];
-    if (getnameinfo(reinterpret_cast<const sockaddr*>(&where), sizeof where, name, sizeof name, nullptr, 0,
-                    NI_NAMEREQD) != 0)
+    if (getnameinfo(where, size, name, sizeof name, nullptr, 0, NI_NAMEREQD) != 0)
         return std::nullopt;
     return QString::fromUtf8(name);
+}
+
+// The cache key is the address's bytes: four or sixteen, never confused.
+std::optional<QString> lookUpCached(const QByteArray& key, const sockaddr* where, socklen_t size)
+{
+    if (auto known = reverseCache().find(key))
+        return *known;
+    auto name = askNameServer(where, size);
+    reverseCache().keep(key, name);
+    return name;
+}
+
+std::optional<Resolver::NameEntry> lookUpFamily(const QByteArray& name, int family, int& result)
+{
+    addrinfo hints{};
+    hints.ai_family = family;
+    hints.ai_socktype = SOCK_RAW;
+    hints.ai_flags = AI_CANONNAME;
+    addrinfo* found = nullptr;
+    result = getaddrinfo(name.constData(), nullptr, &hints, &found);
+    if (result != 0 || !found)
+        return std::nullopt;
+    Resolver::NameEntry entry;
+    entry.v6 = family == AF_INET6;
+    if (entry.v6)
+        std::memcpy(entry.address6.data(), &reinterpret_cast<const sockaddr_in6*>(found->ai_addr)->sin6_addr,
+                    entry.address6.size());
+    else
+        entry.address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
+    entry.officialName = QString::fromUtf8(found->ai_canonname ? found->ai_canonname : name.constData());
+    freeaddrinfo(found);
+    return entry;
 }
 
 }
@@ -85,37 +114,52 @@ std::uint32_t Resolver::parseAddress(const QString& text)
     return inet_addr(bytes->constData());
 }
 
-std::optional<Resolver::NameEntry> Resolver::lookUpName(const QString& name, std::uint32_t& error)
+std::optional<Ipv6Address> Resolver::parseAddress6(const QString& text)
+{
+    const auto bytes = cString(text);
+    Ipv6Address address;
+    if (!bytes || inet_pton(AF_INET6, bytes->constData(), address.data()) != 1)
+        return std::nullopt;
+    return address;
+}
+
+std::optional<Resolver::NameEntry> Resolver::lookUpName(const QString& name, std::uint32_t& error, Families families)
 {
     const auto bytes = cString(name);
     if (!bytes || bytes->isEmpty()) {
         error = static_cast<std::uint32_t>(-EAI_NONAME);
         return std::nullopt;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_RAW;
-    hints.ai_flags = AI_CANONNAME;
-    addrinfo* found = nullptr;
-    const int result = getaddrinfo(bytes->constData(), nullptr, &hints, &found);
-    if (result != 0 || !found) {
-        error = static_cast<std::uint32_t>(-result);
-        return std::nullopt;
+    int result = EAI_NONAME;
+    // IPv4 first, as ever: a name that has an IPv4 address keeps it.
+    if (families != Families::Ipv6Only) {
+        if (auto entry = lookUpFamily(*bytes, AF_INET, result))
+            return entry;
     }
-    NameEntry entry;
-    entry.address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-    entry.officialName = QString::fromUtf8(found->ai_canonname ? found->ai_canonname : bytes->constData());
-    freeaddrinfo(found);
-    return entry;
+    if (families != Families::Ipv4Only) {
+        if (auto entry = lookUpFamily(*bytes, AF_INET6, result))
+            return entry;
+    }
+    error = static_cast<std::uint32_t>(-result);
+    return std::nullopt;
 }
 
 std::optional<QString> Resolver::lookUpAddress(std::uint32_t address)
 {
-    if (auto known = reverseCache().find(address))
-        return *known;
-    auto name = askNameServer(address);
-    reverseCache().keep(address, name);
-    return name;
+    sockaddr_in where{};
+    where.sin_family = AF_INET;
+    where.sin_addr.s_addr = address;
+    return lookUpCached(QByteArray(reinterpret_cast<const char*>(&address), sizeof address),
+                        reinterpret_cast<const sockaddr*>(&where), sizeof where);
+}
+
+std::optional<QString> Resolver::lookUpAddress6(const Ipv6Address& address)
+{
+    sockaddr_in6 where{};
+    where.sin6_family = AF_INET6;
+    std::memcpy(&where.sin6_addr, address.data(), address.size());
+    return lookUpCached(QByteArray(reinterpret_cast<const char*>(address.data()), address.size()),
+                        reinterpret_cast<const sockaddr*>(&where), sizeof where);
 }
 
 QString Resolver::dottedText(std::uint32_t address)
@@ -123,5 +167,12 @@ QString Resolver::dottedText(std::uint32_t address)
     char text[INET_ADDRSTRLEN];
     in_addr a{address};
     inet_ntop(AF_INET, &a, text, sizeof text);
+    return QString::fromLatin1(text);
+}
+
+QString Resolver::text6(const Ipv6Address& address)
+{
+    char text[INET6_ADDRSTRLEN];
+    inet_ntop(AF_INET6, address.data(), text, sizeof text);
     return QString::fromLatin1(text);
 }

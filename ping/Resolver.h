@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ping/EchoService.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,20 +16,34 @@ class Resolver {
 public:
     static constexpr std::uint32_t NoAddress = 0xFFFFFFFFu;
 
+    // Which addresses a lookup may give.
+    enum class Families { Any, Ipv4Only, Ipv6Only };
+
     struct NameEntry {
         QString officialName;
+        bool v6 = false;
         std::uint32_t address = 0;  // network byte order
+        Ipv6Address address6{};
     };
 
     // Dotted text as inet_addr reads it; NoAddress when it is none.
     static std::uint32_t parseAddress(const QString& text);
 
-    // Forward lookup; on failure, error receives the resolver's error number.
-    static std::optional<NameEntry> lookUpName(const QString& name, std::uint32_t& error);
+    // IPv6 text as inet_pton reads it.
+    static std::optional<Ipv6Address> parseAddress6(const QString& text);
+
+    // Forward lookup: the first IPv4 address of the name, or, for a name
+    // that has none, its first IPv6 address. On failure, error receives the
+    // resolver's error number.
+    static std::optional<NameEntry> lookUpName(const QString& name, std::uint32_t& error,
+                                               Families families = Families::Any);
 
     // Reverse lookup. Its answer, name or none, is kept for a few minutes:
     // a slot asks about the same address on every echo.
     static std::optional<QString> lookUpAddress(std::uint32_t address);
+    static std::optional<QString> lookUpAddress6(const Ipv6Address& address);
 
     static QString dottedText(std::uint32_t address);
+    // The canonical text, as inet_ntop writes it.
+    static QString text6(const Ipv6Address& address);
 };

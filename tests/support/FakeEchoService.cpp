@@ -110,6 +110,28 @@ std::uint32_t FakeEchoService::SendEcho(EchoHandle, std::uint32_t destination, c
     return 1;
 }
 
+// Recorded and answered as an IPv4 echo; a reply comes from the destination.
+std::uint32_t FakeEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
+                                         std::uint16_t requestSize, const IpOptionInformation* options,
+                                         void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                                         std::uint32_t& status)
+{
+    const auto count = SendEcho(handle, 0, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_echoes.back().destination6 = destination;
+    }
+    if (count == 0)
+        return 0;
+    Icmpv6EchoReply reply;
+    reply.Address = destination;
+    reply.Status = replyStatus;
+    reply.RoundTripTime = replyTime;
+    reply.DataSize = requestSize;
+    std::memcpy(replyBuffer, &reply, sizeof reply);
+    return count;
+}
+
 std::vector<std::string> FakeEchoService::calls() const
 {
     const std::lock_guard lock(m_mutex);

@@ -16,6 +16,7 @@ public:
 
     struct SentEcho {
         std::uint32_t destination = 0;
+        Ipv6Address destination6{};  // of an IPv6 echo
         std::vector<std::uint8_t> request;
         IpOptionInformation options;
         std::uint32_t replySize = 0;
@@ -36,6 +37,10 @@ public:
                            std::uint16_t requestSize, const IpOptionInformation* options,
                            void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                            std::uint32_t& status) override;
+
+    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
+                            std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
+                            std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status) override;
 
     std::vector<std::string> calls() const;
     std::vector<SentEcho> echoes() const;
