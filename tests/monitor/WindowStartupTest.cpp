@@ -53,6 +53,17 @@ TEST_F(StartupTest, WithoutAnyHostListAllSlotsAreEmpty)
     EXPECT_TRUE(echoes.echoes().empty());
 }
 
+TEST_F(StartupTest, FolderNamedHostsTxtCountsAsNoFile)
+{
+    ASSERT_TRUE(QDir().mkdir("hosts.txt"));
+    start();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_TRUE(form->startupCompleted());
+    EXPECT_TRUE(settingsFileExists());
+    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher");
+    EXPECT_TRUE(text("edit5").isEmpty());
+}
+
 TEST_F(StartupTest, MissingFileNamedOnTheCommandLineEndsTheStartUp)
 {
     start({"missing.txt"});
