@@ -174,7 +174,8 @@ TEST_F(StartupTest, NonNumericIntervalEndsTheStartUpBeforeLaterValues)
     writeFile("hosts.txt", HostsWithoutThresholds);
     start();
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_EQ(dialogs.errors[0], "'abc' is not a valid integer value");
+    EXPECT_EQ(dialogs.errors[0], "The setting \"interval\" in " + settingsFolder +
+                                     "/Halvetor/Quorvane.conf: 'abc' is not a valid integer value");
     EXPECT_FALSE(storedSettings().contains("payload"));
     EXPECT_TRUE(host(1).isEmpty());
 }
