@@ -71,7 +71,12 @@ QStringList HostListFile::readLines(const QString& path)
         head += chunk;
         ends += countLineEnds(chunk);
     }
-    return splitLines(EightBitText::decode(firstLines(head)));
+    return linesOf(head);
+}
+
+QStringList HostListFile::linesOf(const QByteArray& bytes)
+{
+    return splitLines(EightBitText::decode(firstLines(bytes)));
 }
 
 QStringList HostListFile::splitLines(const QString& text)
