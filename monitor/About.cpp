@@ -1,6 +1,7 @@
 #include "monitor/About.h"
 
 #include "monitor/ErrorHandler.h"
+#include "monitor/HostEntryCheck.h"
 #include "monitor/MakeControl.h"
 
 #include <QFrame>
@@ -50,6 +51,11 @@ void TAboutBox::edit(const QString& slotText, const QString& host, const QString
 
 void TAboutBox::OKButtonClick()
 {
+    // Refused text stays in the fields as typed, to be corrected.
+    if (const QString problem = HostEntryCheck::problem(Edit1->text(), Edit2->text()); !problem.isEmpty()) {
+        ErrorHandler::report(problem);
+        return;
+    }
     if (m_accept)
         m_accept(Label1->text(), Edit1->text(), Edit2->text());
     accept();

@@ -4,11 +4,7 @@
 
 QByteArray EightBitText::encode(const QString& text)
 {
-    for (const QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return text.toUtf8();
-    }
-    return text.toLatin1();
+    return text.toUtf8();
 }
 
 QString EightBitText::decode(const QByteArray& bytes)

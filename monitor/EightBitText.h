@@ -3,11 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
-// The files the monitor reads and writes are 8-bit text. Text that fits
-// Latin-1 is written as Latin-1, byte for byte as held; text with anything
-// beyond it is written as UTF-8 rather than losing those characters. On
-// reading, bytes that form valid UTF-8 are taken as UTF-8 and anything else
-// as Latin-1, so that no byte is ever dropped or replaced.
+// The text files of the monitor are 8-bit text, one encoding per file.
+// Everything written is UTF-8. A text that is valid UTF-8 is read as
+// UTF-8, anything else as Latin-1, so that no byte is ever dropped or
+// replaced.
 class EightBitText {
 public:
     static QByteArray encode(const QString& text);

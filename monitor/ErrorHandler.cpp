@@ -3,8 +3,17 @@
 #include "monitor/UserDialogs.h"
 
 #include <QApplication>
+#include <QRegularExpression>
+
+#include <cstdio>
 
 void ErrorHandler::report(const QString& message)
 {
+    // Without a display nobody sees the box; from a terminal this line is
+    // what the user reads. One line per message, so that logs of the
+    // terminal stay one message to a line.
+    const QString line = QString(message).replace(QRegularExpression("\\s*[\r\n]+\\s*"), " ");
+    std::fprintf(stderr, "quorvane: %s\n", line.toUtf8().constData());
+    std::fflush(stderr);
     UserDialogs::active().showError(QApplication::activeWindow(), message);
 }

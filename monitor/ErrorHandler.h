@@ -9,7 +9,8 @@ class QWidget;
 
 // The application's default error handler: a failure that escapes a
 // command, a control's handler or a start-up step is shown in a message
-// box and ends only that command. Every handler is entered through run(),
+// box, and written to standard error as one line, and ends only that
+// command. Every handler is entered through run(),
 // so no exception ever crosses Qt's own frames.
 class ErrorHandler {
 public:

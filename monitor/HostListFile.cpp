@@ -28,6 +28,22 @@ int countLineEnds(const QByteArray& bytes)
     return ends;
 }
 
+// The bytes of the lines that are used, without what follows them, so that
+// a stray byte after them cannot change how they are read.
+QByteArray firstLines(const QByteArray& bytes)
+{
+    int ends = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\n' && bytes[i] != '\r')
+            continue;
+        if (++ends == HostListFile::MaxLines)
+            return bytes.left(i);
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+    }
+    return bytes;
+}
+
 }
 
 QStringList HostListFile::readLines(const QString& path)
@@ -55,10 +71,12 @@ QStringList HostListFile::readLines(const QString& path)
         head += chunk;
         ends += countLineEnds(chunk);
     }
-    QStringList lines = splitLines(EightBitText::decode(head));
-    if (lines.size() > MaxLines)
-        lines.resize(MaxLines);
-    return lines;
+    return linesOf(head);
+}
+
+QStringList HostListFile::linesOf(const QByteArray& bytes)
+{
+    return splitLines(EightBitText::decode(firstLines(bytes)));
 }
 
 QStringList HostListFile::splitLines(const QString& text)

@@ -18,8 +18,13 @@ public:
 
     // The first lines of the file (at most MaxLines), whatever their line
     // ends. Reads no further than those lines, so a huge file costs no more
-    // than its head. Throws std::runtime_error when the file cannot be read.
+    // than its head; see linesOf. Throws std::runtime_error when the file
+    // cannot be read.
     static QStringList readLines(const QString& path);
+
+    // The lines of a file's bytes that are used: the first MaxLines, read as
+    // UTF-8 when they are valid UTF-8, otherwise as Latin-1.
+    static QStringList linesOf(const QByteArray& bytes);
 
     // Splits the text of a file into lines at CR LF, LF or CR.
     static QStringList splitLines(const QString& text);
@@ -29,7 +34,7 @@ public:
 
     static QString compose(const QString& host, const QString& description, const QString& threshold);
 
-    // Ten lines, CR LF between them and none after the last. Throws
+    // Ten lines in UTF-8, CR LF between them and none after the last. Throws
     // std::runtime_error when the file cannot be written.
     static void save(const QString& path, const QStringList& lines);
 };

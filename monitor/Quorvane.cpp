@@ -36,6 +36,15 @@ int Quorvane::run(int argc, char* argv[])
     QApplication::setOrganizationName("Halvetor");
     FontSubstitutes::install();
 
+    // Installed before the start-up, which may wait in a message box: a
+    // request to quit then ends the program as at any other time.
+    QuitSignals quitSignals;
+    bool quitDuringStartup = false;
+    const auto duringStartup = QObject::connect(&quitSignals, &QuitSignals::quitRequested, &app, [&quitDuringStartup] {
+        quitDuringStartup = true;
+        QApplication::exit(0);
+    });
+
     TForm1::Options options;
     options.arguments = QApplication::arguments().mid(1);
     TForm1 form(options);
@@ -48,8 +57,10 @@ int Quorvane::run(int argc, char* argv[])
     // Ends every worker before the window that their callbacks reach goes.
     const WorkerShutdown shutdown;
 
-    QuitSignals quitSignals;
+    QObject::disconnect(duringStartup);
     QObject::connect(&quitSignals, &QuitSignals::quitRequested, &form, [&form] { form.Button1Click(); });
+    if (quitDuringStartup)
+        return 0;
 
     form.show();
     return QApplication::exec();

@@ -34,6 +34,11 @@ std::optional<QString> SettingsStore::read(const QString& name)
     return value.toString();
 }
 
+QString SettingsStore::location()
+{
+    return QSettings(Organisation, Application).fileName();
+}
+
 bool SettingsStore::exists(const QString& name)
 {
     QSettings settings(Organisation, Application);

@@ -22,8 +22,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,7 +39,6 @@ namespace {
 // window manager draws around our client area.
 constexpr int FrameWidth = 8;
 constexpr int CaptionAndFrameHeight = 30;
-constexpr int DesignWidth = 705;
 constexpr int LogWidth = 930;
 constexpr int TopBarHeight = 57;
 
@@ -474,61 +471,4 @@ void TForm1::About2Click()
 {
     if (m_aboutBox)
         m_aboutBox->exec();
-}
-
-void TForm1::FormCreate()
-{
-    const bool completed = ErrorHandler::run([this] {
-        for (int n = 1; n <= SlotCount; ++n)
-            configureGraph(slot(n));
-
-        const double f = screenFactor();
-        int height = 820;
-        int linkTop = 743;
-        int width = DesignWidth;
-        int logHeight = 678;
-        if (f > 1.0) {
-            const double g = (f - 1.0) / 10.0 + 1.0;
-            const double h = f + g - 1.0;
-            height = roundHalfEven(h * 820);
-            linkTop = roundHalfEven(h * 743);
-            width = roundHalfEven(f * DesignWidth * g);
-            logHeight = roundHalfEven(h * 678);
-        }
-        m_outerSize.setWidth(width);
-        applySize(height, linkTop, logHeight);
-
-        const QString argument = m_options.arguments.value(0);
-        if (!argument.isEmpty()) {
-            if (QFileInfo::exists(argument))
-                Edit4->setText(argument);
-            edit5->setText(argument);
-            loadHostFile(argument);
-            setWindowTitle("Quorvane Grapher - " + argument);
-            Edit1->setText("1");
-            Button2->setText("&Stop");
-        } else if (QFileInfo::exists("hosts.txt")) {
-            loadHostFile("hosts.txt");
-            setWindowTitle("Quorvane Grapher - hosts.txt");
-            edit5->setText("hosts.txt");
-        }
-
-        applySettings();
-        applyHolderToSlots();
-
-        CheckBox2Click();
-        CheckBox3Click();
-        for (int n = 1; n <= SlotCount; ++n)
-            graph(n).Graphs()[1]->SetVisible(CheckBox3->isChecked());
-
-        if (Edit1->text() == "1")
-            Timer1->setEnabled(true);
-    });
-    m_startupCompleted = completed;
-}
-
-void TForm1::closeEvent(QCloseEvent* event)
-{
-    m_closing = true;
-    QMainWindow::closeEvent(event);
 }

@@ -8,6 +8,24 @@
 #include <QLineEdit>
 #include <QSlider>
 
+#include <stdexcept>
+
+namespace {
+
+// A stored number that is no integer ends the start-up; the message names
+// the value and the file, since it may be read only on standard error.
+std::int32_t storedInteger(const char* name, const QString& text)
+{
+    try {
+        return StrictInteger::parse(text);
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(
+            QString("The setting \"%1\" in %2: %3").arg(name, SettingsStore::location(), e.what()).toStdString());
+    }
+}
+
+}
+
 void TForm1::storeSetting(const QString& name, const QString& value)
 {
     SettingsStore::write(name, value);
@@ -36,7 +54,7 @@ void TForm1::applyIntervalSetting()
         storeSetting("interval", "2");
         return;
     }
-    const std::int32_t n = StrictInteger::parse(*text);
+    const std::int32_t n = storedInteger("interval", *text);
     Edit2->setText(*text);
     if (n < 33)
         TrackBar1->setValue(n);
@@ -49,7 +67,7 @@ void TForm1::applyPayloadSetting()
         storeSetting("payload", "32");
         return;
     }
-    const std::int32_t n = StrictInteger::parse(*text);
+    const std::int32_t n = storedInteger("payload", *text);
     Edit3->setText(*text);
     if (n < 513)
         TrackBar2->setValue(n);

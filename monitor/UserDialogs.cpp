@@ -9,9 +9,16 @@ namespace {
 
 class QtDialogs final : public UserDialogs {
 public:
+    // A name that does not exist is taken too: the window then keeps its
+    // hosts and takes the name.
     QString openFileName(QWidget* parent, const QString& folder) override
     {
-        return QFileDialog::getOpenFileName(parent, QString(), folder);
+        QFileDialog dialog(parent, QString(), folder);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles().value(0);
     }
 
     QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,

@@ -125,10 +125,11 @@ bool LogLines::writeTo(QIODevice& device) const
     };
     for (qsizetype i = 0; i < count(); ++i) {
         const Span s = span(i);
-        if (s.wide)
+        const QByteArrayView bytes(s.data, s.bytes);
+        if (s.wide || std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
             buffer.append(at(i).toUtf8());
         else
-            buffer.append(s.data, s.bytes);
+            buffer.append(bytes);
         buffer.append("\r\n", 2);
         if (buffer.size() >= flushAt && !flush())
             return false;

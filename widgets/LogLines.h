@@ -38,8 +38,8 @@ public:
     QString at(qsizetype index) const;
     QStringList toStringList() const;
 
-    // Each line followed by "\r\n": in Latin-1 when every character fits,
-    // otherwise the whole line in UTF-8, so that no character is lost.
+    // Each line in UTF-8 followed by "\r\n", so that the file has one
+    // encoding whatever its lines hold.
     // False when the device refuses to take everything.
     bool writeTo(QIODevice& device) const;
 

@@ -68,10 +68,24 @@ TEST_F(HostListFileOnDisk, AcceptsEveryLineEndAndKeepsTheFirstTenLines)
     EXPECT_TRUE(HostListFile::readLines(write("")).isEmpty());
 }
 
-TEST_F(HostListFileOnDisk, ReadsUtf8AndFallsBackToLatin1WithoutLosingABye)
+// The first ten lines decide: UTF-8 when they are valid UTF-8, else Latin-1
+// so that no byte is lost; what follows them plays no part.
+TEST_F(HostListFileOnDisk, ReadsUtf8WhenTheTenLinesAreValidElseLatin1)
 {
-    EXPECT_EQ(HostListFile::readLines(write("h\xC3\xA9te;Caf\xC3\xA9")).value(0), QString::fromUtf8("h\xC3\xA9te;Caf\xC3\xA9"));
-    EXPECT_EQ(HostListFile::readLines(write("h\xE9te;Caf\xE9")).value(0), QString::fromLatin1("h\xE9te;Caf\xE9"));
+    const QByteArray nineLines = QByteArray("x\n").repeated(9);
+    const struct {
+        QByteArray bytes;
+        int line;
+        QString expected;
+    } cases[] = {
+        {"h\xC3\xA9te;Caf\xC3\xA9", 0, QString::fromUtf8("h\xC3\xA9te;Caf\xC3\xA9")},
+        {"h\xE9te;Caf\xE9", 0, QString::fromLatin1("h\xE9te;Caf\xE9")},
+        {"h\xC3\xA9\n" + nineLines + "\xFF\n", 0, QString::fromUtf8("h\xC3\xA9")},
+        {"h\xC3\xA9\r\n" + QByteArray("x\r\n").repeated(9) + "\xC3", 0, QString::fromUtf8("h\xC3\xA9")},
+        {nineLines + "h\xC3\xA9\xFF", 9, QString::fromLatin1("h\xC3\xA9\xFF")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(HostListFile::readLines(write(c.bytes)).value(c.line), c.expected) << c.bytes.toStdString();
 }
 
 TEST_F(HostListFileOnDisk, SurvivesHugeBinaryFilesAndReadsOnlyTheirHead)
@@ -110,6 +124,15 @@ TEST_F(HostListFileOnDisk, SavesTenLinesWithoutAFinalLineEndAndReadsThemBack)
     const QByteArray bytes = file.readAll();
     EXPECT_EQ(bytes, "10.0.0.1;Office;25\r\n;;10\r\n;;10\r\n;;10\r\n;;10\r\n;;10\r\n;;10\r\n;;10\r\n;;10\r\n;;10");
     EXPECT_EQ(HostListFile::readLines(path), lines);
+}
+
+TEST_F(HostListFileOnDisk, SavesInUtf8WhateverTheLineHolds)
+{
+    const QString path = dir.filePath("saved.txt");
+    HostListFile::save(path, {QString::fromUtf8("h\xC3\xA9;Caf\xC3\xA9;5"), QString::fromUtf8("\xCE\xA9;;10")});
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "h\xC3\xA9;Caf\xC3\xA9;5\r\n\xCE\xA9;;10");
 }
 
 TEST_F(HostListFileOnDisk, SaveIntoMissingFolderIsAClearError)

@@ -49,16 +49,56 @@ TEST(LogFile, NamedAfterTheStampsLastComponentInTheProgramFolder)
     EXPECT_EQ(LogFile::pathFor("/opt/q", "hosts.txt"), "/opt/q/hosts.txt.log");
 }
 
-TEST(LogFile, AppendsOneCrLfLinePerRecord)
+TEST(LogFile, AppendsOneUtf8CrLfLinePerRecord)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("x.log");
     LogFile::append(path, "a, 32 bytes, 3ms, 2026.12.06 23:01:25");
     LogFile::append(path, QString::fromUtf8("caf\xC3\xA9, Request timed out, , 2026.12.06 23:01:27"));
+    LogFile::append(path, QString::fromUtf8("\xCE\xA9, Request timed out, , 2026.12.06 23:01:29"));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "a, 32 bytes, 3ms, 2026.12.06 23:01:25\r\ncaf\xE9, Request timed out, , 2026.12.06 23:01:27\r\n");
+    EXPECT_EQ(file.readAll(), "a, 32 bytes, 3ms, 2026.12.06 23:01:25\r\n"
+                              "caf\xC3\xA9, Request timed out, , 2026.12.06 23:01:27\r\n"
+                              "\xCE\xA9, Request timed out, , 2026.12.06 23:01:29\r\n");
     EXPECT_THROW(LogFile::append(dir.filePath("missing/x.log"), "a"), std::runtime_error);
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The program may run as root: a link planted at the log's path must not
+// lead its records into another file, nor create the file it names.
+TEST(LogFile, RefusesASymbolicLinkAndLeavesItsTargetAlone)
+{
+    const struct {
+        const char* name;
+        bool targetExists;
+    } cases[] = {{"LinkToAFile", true}, {"DanglingLink", false}};
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const QString target = dir.filePath("target");
+        const QString path = dir.filePath("run.log");
+        if (c.targetExists) {
+            QFile file(target);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("precious\n");
+        }
+        ASSERT_TRUE(QFile::link(target, path));
+        try {
+            LogFile::append(path, "h1, 32 bytes, 1ms, 2026.12.06 23:01:25");
+            ADD_FAILURE() << c.name << ": the link was followed";
+        } catch (const std::runtime_error& e) {
+            EXPECT_TRUE(QString(e.what()).contains(path)) << e.what();
+        }
+        EXPECT_EQ(QFile::exists(target), c.targetExists) << c.name;
+        if (c.targetExists) {
+            EXPECT_EQ(contents(target), "precious\n") << c.name;
+        }
+    }
 }
 
 }

@@ -24,10 +24,13 @@ TEST_F(UnusableFiles, SettingsThatCannotBeCreatedEndTheStartUpWithOneMessage)
 {
     putFileAt(settingsFolder + "/Halvetor");
     writeFile("hosts.txt", "10.0.0.1;Office\n");
+    testing::internal::CaptureStderr();
     start();
+    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
     ASSERT_EQ(dialogs.errors.size(), 1) << dialogs.errors.join('\n').toStdString();
     EXPECT_TRUE(dialogs.errors[0].startsWith("Cannot store the setting \"interval\"")) << dialogs.errors[0].toStdString();
     EXPECT_TRUE(dialogs.errors[0].contains(settingsFolder + "/Halvetor/Quorvane.conf"));
+    EXPECT_TRUE(told.contains("quorvane: " + dialogs.errors[0] + "\n")) << told.toStdString();
     EXPECT_FALSE(form->startupCompleted());
 }
 
@@ -40,10 +43,13 @@ TEST_F(UnusableFiles, LogFolderThatIsAFileIsToldOnceAndEveryRecordIsTriedAgain)
     ASSERT_TRUE(QDir(programFolder).removeRecursively());
     putFileAt(programFolder);
 
+    testing::internal::CaptureStderr();
     reply("h1", 3);
     failure("h1");
     reply("h1", 4);
+    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
     ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(told, "quorvane: " + QString(dialogs.errors[0]).replace('\n', ' ') + "\n") << "one line, once";
     EXPECT_TRUE(dialogs.errors[0].contains(programFolder + "/" + text("Edit4") + ".log")) << dialogs.errors[0].toStdString();
     EXPECT_EQ(logFileNotes().size(), 3);
     EXPECT_EQ(pollLog(1).size(), 3) << "the outcomes themselves are all kept";

@@ -53,6 +53,17 @@ TEST_F(StartupTest, WithoutAnyHostListAllSlotsAreEmpty)
     EXPECT_TRUE(echoes.echoes().empty());
 }
 
+TEST_F(StartupTest, FolderNamedHostsTxtCountsAsNoFile)
+{
+    ASSERT_TRUE(QDir().mkdir("hosts.txt"));
+    start();
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
+    EXPECT_TRUE(form->startupCompleted());
+    EXPECT_TRUE(settingsFileExists());
+    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher");
+    EXPECT_TRUE(text("edit5").isEmpty());
+}
+
 TEST_F(StartupTest, MissingFileNamedOnTheCommandLineEndsTheStartUp)
 {
     start({"missing.txt"});
@@ -163,7 +174,8 @@ TEST_F(StartupTest, NonNumericIntervalEndsTheStartUpBeforeLaterValues)
     writeFile("hosts.txt", HostsWithoutThresholds);
     start();
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_EQ(dialogs.errors[0], "'abc' is not a valid integer value");
+    EXPECT_EQ(dialogs.errors[0], "The setting \"interval\" in " + settingsFolder +
+                                     "/Halvetor/Quorvane.conf: 'abc' is not a valid integer value");
     EXPECT_FALSE(storedSettings().contains("payload"));
     EXPECT_TRUE(host(1).isEmpty());
 }

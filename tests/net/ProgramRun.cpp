@@ -64,7 +64,7 @@ QStringList ProgramRun::logRecords() const
     QFile file(logFilePath());
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    QStringList lines = QString::fromLatin1(file.readAll()).split("\r\n");
+    QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
     if (lines.last().isEmpty())
         lines.removeLast();
     return lines;

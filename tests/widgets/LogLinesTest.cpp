@@ -156,7 +156,7 @@ TEST(LogLinesTest, GivesBackEveryStringExactly)
     EXPECT_EQ(lines.toStringList(), written);
 }
 
-TEST(LogLinesTest, SavesLatin1LinesAsTheyAreAndOthersInUtf8)
+TEST(LogLinesTest, SavesEveryLineInUtf8)
 {
     LogLines lines;
     lines.append(QStringLiteral("caf\u00E9"));
@@ -165,7 +165,7 @@ TEST(LogLinesTest, SavesLatin1LinesAsTheyAreAndOthersInUtf8)
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     ASSERT_TRUE(lines.writeTo(buffer));
-    EXPECT_EQ(buffer.data(), QByteArray("caf\xE9\r\n\xC3\xA9\xCE\xA9\r\n\r\n"));
+    EXPECT_EQ(buffer.data(), QByteArray("caf\xC3\xA9\r\n\xC3\xA9\xCE\xA9\r\n\r\n"));
 }
 
 TEST(LogLinesTest, SavesManyLinesThatReadBackOneByOne)
@@ -184,7 +184,7 @@ TEST(LogLinesTest, SavesManyLinesThatReadBackOneByOne)
         const QByteArray read = file.readLine();
         ASSERT_LT(n, count);
         ASSERT_TRUE(read.endsWith("\r\n")) << "line " << n;
-        ASSERT_EQ(QString::fromLatin1(read.chopped(2)), lines.at(n)) << "line " << n;
+        ASSERT_EQ(QString::fromUtf8(read.chopped(2)), lines.at(n)) << "line " << n;
         ++n;
     }
     EXPECT_EQ(n, count);
