@@ -251,3 +251,102 @@ TEST(Checksum, OddLengthAndKnownValue)
 }
 
 }
+
+namespace {
+
+Ipv6Address address6(const char* text)
+{
+    Ipv6Address a{};
+    inet_pton(AF_INET6, text, a.data());
+    return a;
+}
+
+// An ICMPv6 message as either kind of IPv6 socket hands it over; the kernel
+// checks its checksum, so it carries none.
+Bytes icmp6(std::uint8_t type, std::uint8_t code, std::uint16_t id, std::uint16_t seq, const Bytes& body)
+{
+    Bytes m{type, code, 0, 0, std::uint8_t(id >> 8), std::uint8_t(id), std::uint8_t(seq >> 8), std::uint8_t(seq)};
+    m.insert(m.end(), body.begin(), body.end());
+    return m;
+}
+
+// A report quoting the IPv6 header of our request to `destination`.
+Bytes report6(std::uint8_t type, std::uint8_t code, const char* destination, const Bytes& request)
+{
+    Bytes m{type, code, 0, 0, 0, 0, 0, 0};
+    Bytes header(40, 0);
+    header[0] = 0x60;
+    header[6] = 58;
+    const auto d = address6(destination);
+    std::copy(d.begin(), d.end(), header.begin() + 24);
+    m.insert(m.end(), header.begin(), header.end());
+    m.insert(m.end(), request.begin(), request.end());
+    return m;
+}
+
+struct Icmp6Case {
+    const char* name;
+    Bytes message;
+    std::optional<std::uint32_t> status;  // nothing: not about our echo
+};
+
+class Icmp6Message : public testing::TestWithParam<Icmp6Case> {};
+
+TEST_P(Icmp6Message, IsOursWithItsStatusOrIgnored)
+{
+    const auto data = payload();
+    EchoExpectation e = expectation(data);
+    e.v6 = true;
+    e.target6 = address6("2001:db8:2::20");
+    ReceivedPacket packet;
+    packet.origin = ReceivedPacket::Origin::Icmp6Message;
+    packet.v6 = true;
+    packet.bytes = GetParam().message;
+    packet.source6 = address6("2001:db8::1");
+    packet.ttl = 61;
+    const auto answer = EchoReplyParser::parse(packet, e);
+    ASSERT_EQ(answer.has_value(), GetParam().status.has_value());
+    if (!answer)
+        return;
+    EXPECT_EQ(EchoReplyParser::sequenceOf(packet), Seq);
+    EXPECT_EQ(answer->status, *GetParam().status);
+    EXPECT_EQ(answer->source6, packet.source6);
+    EXPECT_EQ(answer->ttl, 61);
+    EXPECT_EQ(answer->dataSize, *GetParam().status == 0 ? data.size() : 0u);
+}
+
+const Bytes Request6 = icmp6(128, 0, Id, Seq, payload());
+
+Bytes cutTo(Bytes bytes, std::size_t size)
+{
+    bytes.resize(size);
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, Icmp6Message,
+    testing::Values(Icmp6Case{"Reply", icmp6(129, 0, Id, Seq, payload()), 0u},
+                    Icmp6Case{"ReplyToAnotherSequence", icmp6(129, 0, Id, Seq + 1, payload()), std::nullopt},
+                    Icmp6Case{"ReplyToAnotherIdentifier", icmp6(129, 0, Id + 1, Seq, payload()), std::nullopt},
+                    Icmp6Case{"ReplyWithOtherData", icmp6(129, 0, Id, Seq, Bytes(32, 'x')), std::nullopt},
+                    Icmp6Case{"Ipv4TypeReply", icmp6(0, 0, Id, Seq, payload()), std::nullopt},
+                    Icmp6Case{"NoRoute", report6(1, 0, "2001:db8:2::20", Request6), 11002u},
+                    Icmp6Case{"Prohibited", report6(1, 1, "2001:db8:2::20", Request6), 11003u},
+                    Icmp6Case{"BeyondScope", report6(1, 2, "2001:db8:2::20", Request6), 11003u},
+                    Icmp6Case{"AddressUnreachable", report6(1, 3, "2001:db8:2::20", Request6), 11003u},
+                    Icmp6Case{"PortUnreachable", report6(1, 4, "2001:db8:2::20", Request6), 11005u},
+                    Icmp6Case{"SourcePolicy", report6(1, 5, "2001:db8:2::20", Request6), 11003u},
+                    Icmp6Case{"RejectRoute", report6(1, 6, "2001:db8:2::20", Request6), 11002u},
+                    Icmp6Case{"PacketTooBig", report6(2, 0, "2001:db8:2::20", Request6), 11009u},
+                    Icmp6Case{"HopLimitExceeded", report6(3, 0, "2001:db8:2::20", Request6), 11013u},
+                    Icmp6Case{"ReassemblyTimeExceeded", report6(3, 1, "2001:db8:2::20", Request6), 11014u},
+                    Icmp6Case{"ParameterProblem", report6(4, 0, "2001:db8:2::20", Request6), 11015u},
+                    Icmp6Case{"ReportAboutAnotherDestination", report6(1, 0, "2001:db8:2::21", Request6), std::nullopt},
+                    Icmp6Case{"ReportAboutAnotherSequence",
+                              report6(1, 0, "2001:db8:2::20", icmp6(128, 0, Id, Seq + 1, payload())), std::nullopt},
+                    Icmp6Case{"ReportCutShort", cutTo(report6(3, 0, "2001:db8:2::20", Request6), 47), std::nullopt},
+                    Icmp6Case{"ReportQuotingAnIpv4Request",
+                              report6(3, 0, "2001:db8:2::20", icmp6(8, 0, Id, Seq, payload())), std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}

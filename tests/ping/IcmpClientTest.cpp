@@ -1,6 +1,7 @@
 #include "FakeEchoService.h"
 
 #include "ping/Icmp.h"
+#include "ping/Resolver.h"
 
 #include <QStringList>
 
@@ -190,3 +191,42 @@ TEST(IcmpClient, CallsItsSendCallbacksAroundTheEcho)
 }
 
 }
+
+// Address texts choose the family without asking any name server; a family
+// that was ruled out makes the address unusable.
+struct FamilyCase {
+    const char* host;
+    int family;
+    const char* hostIP;  // empty: Bad Destination
+};
+
+class IcmpAddressFamily : public testing::TestWithParam<FamilyCase> {};
+
+TEST_P(IcmpAddressFamily, FollowsTheAddressText)
+{
+    FakeEchoService service;
+    TICMP client;
+    client.AddressFamily = GetParam().family;
+    client.SetHostAddress(GetParam().host);
+    const bool usable = *GetParam().hostIP != '\0';
+    EXPECT_EQ(client.SendEcho(), usable ? 1 : 0);
+    if (!usable) {
+        EXPECT_EQ(client.LastError, 11018u);
+        EXPECT_TRUE(service.echoes().empty());
+        return;
+    }
+    EXPECT_EQ(client.HostIP, GetParam().hostIP);
+    const bool v6 = QString(GetParam().hostIP).contains(':');
+    EXPECT_EQ(client.TargetIsIpv6, v6);
+    const auto sent = service.echoes().at(0);
+    EXPECT_EQ(Resolver::text6(sent.destination6) == GetParam().hostIP, v6);
+    EXPECT_EQ(v6 ? Resolver::text6(client.LastReply6.Address) : Resolver::dottedText(client.LastReply.Address),
+              v6 ? GetParam().hostIP : "10.0.0.1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, IcmpAddressFamily,
+    testing::Values(FamilyCase{"10.0.0.1", 0, "10.0.0.1"}, FamilyCase{"2001:db8::7", 0, "2001:db8::7"},
+                    FamilyCase{"2001:0DB8:0:0::0007", 0, "2001:db8::7"}, FamilyCase{"::1", 0, "::1"},
+                    FamilyCase{"::ffff:10.0.0.1", 0, "::ffff:10.0.0.1"}, FamilyCase{"2001:db8::7", 6, "2001:db8::7"},
+                    FamilyCase{"2001:db8::7", 4, ""}, FamilyCase{"10.0.0.1", 6, ""}, FamilyCase{"10.0.0.1", 4, "10.0.0.1"}));
