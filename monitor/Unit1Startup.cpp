@@ -1,0 +1,98 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/ErrorHandler.h"
+#include "monitor/GraphImage.h"
+#include "monitor/Slot.h"
+#include "monitor/WindowMetrics.h"
+#include "monitor/WindowTimer.h"
+
+#include "graph/Vumo.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace WindowMetrics;
+
+std::unique_ptr<TVumo> TForm1::createSlotGraph()
+{
+    auto graph = std::make_unique<TVumo>(GraphWidth, GraphHeight);
+    TVumo& g = *graph;
+    g.SetGridX(5);
+    g.SetGridY(20);
+    g.SetGridColor(clSilver);
+    g.SetHeadroom(10);
+    g.SetXStep(3.0);
+    g.AddGraph(100, clRed);
+    g.AddGraph(100, clBlue);
+    g.Graphs()[0]->SetPenWidth(2);
+    g.Graphs()[1]->SetPenWidth(2);
+    g.Font().setBold(true);
+    g.Font().setFamily("Arial");
+    g.Font().setPointSize(10);
+    return graph;
+}
+
+void TForm1::configureGraph(Slot& s)
+{
+    s.graph = createSlotGraph();
+    publish(s);
+}
+
+void TForm1::publish(Slot& s)
+{
+    s.graph->Redraw();
+    s.image->setPicture(s.graph->Picture());
+}
+
+void TForm1::FormCreate()
+{
+    const bool completed = ErrorHandler::run([this] {
+        for (int n = 1; n <= SlotCount; ++n)
+            configureGraph(slot(n));
+
+        const double f = screenFactor();
+        int height = 820;
+        int linkTop = 743;
+        int width = DesignWidth;
+        int logHeight = 678;
+        if (f > 1.0) {
+            const double g = (f - 1.0) / 10.0 + 1.0;
+            const double h = f + g - 1.0;
+            height = roundHalfEven(h * 820);
+            linkTop = roundHalfEven(h * 743);
+            width = roundHalfEven(f * DesignWidth * g);
+            logHeight = roundHalfEven(h * 678);
+        }
+        m_outerSize.setWidth(width);
+        applySize(height, linkTop, logHeight);
+
+        const QString argument = m_options.arguments.value(0);
+        if (!argument.isEmpty()) {
+            if (QFileInfo::exists(argument))
+                Edit4->setText(argument);
+            edit5->setText(argument);
+            loadHostFile(argument);
+            setWindowTitle("Quorvane Grapher - " + argument);
+            Edit1->setText("1");
+            Button2->setText("&Stop");
+        } else if (QFileInfo::exists("hosts.txt")) {
+            loadHostFile("hosts.txt");
+            setWindowTitle("Quorvane Grapher - hosts.txt");
+            edit5->setText("hosts.txt");
+        }
+
+        applySettings();
+        applyHolderToSlots();
+
+        CheckBox2Click();
+        CheckBox3Click();
+        for (int n = 1; n <= SlotCount; ++n)
+            graph(n).Graphs()[1]->SetVisible(CheckBox3->isChecked());
+
+        if (Edit1->text() == "1")
+            Timer1->setEnabled(true);
+    });
+    m_startupCompleted = completed;
+}
