@@ -54,8 +54,13 @@ void TForm1::buildWindow()
 
     auto* client = new QWidget(this);
     client->setObjectName("client");
+    // Button face, given as the area's window colour: a background role of
+    // Button would make every label on it draw its text in ButtonText and
+    // ignore the font colour it was given.
+    QPalette buttonFace = client->palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    client->setPalette(buttonFace);
     client->setAutoFillBackground(true);
-    client->setBackgroundRole(QPalette::Button);
     setCentralWidget(client);
 
     buildMenus();

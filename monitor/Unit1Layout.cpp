@@ -3,11 +3,13 @@
 #include "monitor/WindowMetrics.h"
 
 #include "widgets/LogView.h"
+#include "widgets/ScreenCentre.h"
 #include "widgets/zavWebLabel.h"
 
 #include <QAction>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QShowEvent>
 
 using namespace WindowMetrics;
 
@@ -51,5 +53,16 @@ void TForm1::layoutCommand(int graphs)
             m_rowPanels[row]->setVisible(static_cast<int>(row) < layout.visibleRows);
         applySize(height, linkTop, logHeight);
         storeSetting("graphnumber", QString::number(graphs));
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Centred once, when it first opens; later showings (after "Always on
+    // top") leave it where the user put it.
+    if (!m_placed && !event->spontaneous()) {
+        m_placed = true;
+        ScreenCentre::place(*this);
     }
 }
