@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include <algorithm>
+
 using WindowMetrics::TopBarHeight;
 
 namespace {
@@ -200,7 +202,11 @@ void TForm1::buildSlot(int index, QWidget* client)
     panel->setAutoFillBackground(true);
     panel->hide();
     slot->thresholdPanel = panel;
-    makeLabel(panel, "", "Threshold in ms:", {4, 4, 80, 14});
+    // Tahoma's stand-ins run a little wider than Tahoma: the panel grows
+    // with its label rather than cut the label's last letters.
+    QLabel* thresholdLabel = makeLabel(panel, "", "Threshold in ms:", {4, 4, 80, 14});
+    thresholdLabel->resize(std::max(80, thresholdLabel->sizeHint().width()), 14);
+    panel->resize(std::max(84, thresholdLabel->geometry().right() + 2 + panel->frameWidth()), 45);
     slot->thresholdEdit = makeControl<QLineEdit>(panel, spec.thresholdEdit, {4, 20, 50, 21});
     slot->thresholdEdit->setText("50");
     slot->closeButton = makeControl<QPushButton>(panel, spec.closeButton, {61, 21, 16, 18});

@@ -61,7 +61,7 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     RichEdit1->setPlainText(QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
                                         QStringLiteral("Version 1.4.2; December 2026"),
                                         QStringLiteral("Network Monitoring Software "),
-                                        QStringLiteral("Written by the Quorvane Grapher team")}
+                                        QStringLiteral("Written by Halvetor")}
                                 .join(QLatin1Char('\n')));
 
     Label1 = new QLabel(QStringLiteral("Please report bugs to:"), Panel2);
