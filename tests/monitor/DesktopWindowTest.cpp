@@ -4,13 +4,12 @@
 #include "widgets/ABOUT1.h"
 
 #include <QLabel>
-
 #include <QScreen>
 #include <QtGui/qpa/qplatformwindow.h>
 
 #include <cstdlib>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <ostream>
 
 namespace {
@@ -42,25 +41,17 @@ protected:
     {
         if (GetParam().opened == Opened::WindowWithHosts)
             writeFile("hosts.txt", "127.0.0.1;Loopback\n");
-        QWidget* window = &start();
+        start();
         if (GetParam().opened == Opened::About)
-            window = dialog.emplace<TAboutBox1>(form.get());
+            dialog = std::make_unique<TAboutBox1>(form.get());
         if (GetParam().opened == Opened::ChangeHost)
-            window = dialog.emplace<TAboutBox>(form.get());
+            dialog = std::make_unique<TAboutBox>(form.get());
+        QWidget* window = dialog ? dialog.get() : form.get();
         window->show();
         return window;
     }
 
-private:
-    struct Dialog {
-        template <typename Box>
-        QWidget* emplace(QWidget* parent)
-        {
-            box = std::make_unique<Box>(parent);
-            return box.get();
-        }
-        std::unique_ptr<QWidget> box;
-    } dialog;
+    std::unique_ptr<QWidget> dialog;
 };
 
 TEST_P(DesktopWindowTest, DesktopShowsTheCaptionUnchanged)
