@@ -4,6 +4,9 @@
 #include "monitor/HostEntryCheck.h"
 #include "monitor/MakeControl.h"
 
+#include "widgets/ScreenCentre.h"
+
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,9 +23,12 @@ TAboutBox::TAboutBox(QWidget* parent)
     setFixedSize(298, 130);
 
     auto* panel = makeControl<QFrame>(this, "Panel1", {8, 8, 281, 81});
-    panel->setFrameShape(QFrame::Panel);
+    // A sunken box of one-pixel lines is a lowered outer bevel around a
+    // raised inner one: the etched frame of the two fields.
+    panel->setFrameShape(QFrame::Box);
     panel->setFrameShadow(QFrame::Sunken);
-    panel->setLineWidth(2);
+    panel->setLineWidth(1);
+    panel->setMidLineWidth(0);
     makeControl<QLabel>(panel, "Label2", {8, 16, 86, 13})->setText("Host IP address:");
     Edit1 = makeControl<QLineEdit>(panel, "Edit1", {96, 14, 121, 21});
     makeControl<QLabel>(panel, "Label3", {8, 40, 86, 13})->setText("Description:");
@@ -66,8 +72,20 @@ void TAboutBox::Button1Click()
     reject();
 }
 
+void TAboutBox::FormActivate()
+{
+    Edit1->setFocus();
+}
+
 void TAboutBox::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    Edit1->setFocus();
+    ScreenCentre::place(*this);
+}
+
+bool TAboutBox::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate)
+        FormActivate();
+    return QDialog::event(event);
 }

@@ -21,11 +21,15 @@ public:
     // Fills the fields from a slot and shows the dialog modally.
     void edit(const QString& slotText, const QString& host, const QString& description);
 
+    // Each time the dialog becomes active the host field takes the focus.
+    void FormActivate();
     void OKButtonClick();
     void Button1Click();
 
 protected:
+    // Centred on the screen at every showing, not on the window.
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     QLineEdit* Edit1;

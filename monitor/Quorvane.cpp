@@ -31,9 +31,7 @@ int Quorvane::run(int argc, char* argv[])
 {
     chooseOffscreenWithoutDisplay();
     QuorvaneApplication app(argc, argv);
-    QApplication::setApplicationName("Quorvane");
-    QApplication::setApplicationDisplayName("Quorvane 1.4.2");
-    QApplication::setOrganizationName("Halvetor");
+    QuorvaneApplication::nameApplication();
     FontSubstitutes::install();
 
     // Installed before the start-up, which may wait in a message box: a

@@ -8,3 +8,9 @@ bool QuorvaneApplication::notify(QObject* receiver, QEvent* event)
     ErrorHandler::run([&] { handled = QApplication::notify(receiver, event); });
     return handled;
 }
+
+void QuorvaneApplication::nameApplication()
+{
+    QApplication::setApplicationName("Quorvane");
+    QApplication::setOrganizationName("Halvetor");
+}

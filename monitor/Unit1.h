@@ -112,6 +112,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     struct Slot;
@@ -195,6 +196,7 @@ private:
     TAboutBox* m_changeHostBox = nullptr;
     TAboutBox1* m_aboutBox = nullptr;
     bool m_closing = false;
+    bool m_placed = false;
     bool m_startupCompleted = false;
     bool m_payloadErrorShown = false;
     bool m_logFileErrorShown = false;

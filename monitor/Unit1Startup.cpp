@@ -1,27 +1,49 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/ErrorHandler.h"
+#include "monitor/GraphImage.h"
 #include "monitor/Slot.h"
+#include "monitor/WindowMetrics.h"
 #include "monitor/WindowTimer.h"
 
-#include "graph/RoundHalfEven.h"
 #include "graph/Vumo.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
+using namespace WindowMetrics;
 
-constexpr int DesignWidth = 705;
-
-int pixels(double value)
+std::unique_ptr<TVumo> TForm1::createSlotGraph()
 {
-    return static_cast<int>(RoundHalfEven(value));
+    auto graph = std::make_unique<TVumo>(GraphWidth, GraphHeight);
+    TVumo& g = *graph;
+    g.SetGridX(5);
+    g.SetGridY(20);
+    g.SetGridColor(clSilver);
+    g.SetHeadroom(10);
+    g.SetXStep(3.0);
+    g.AddGraph(100, clRed);
+    g.AddGraph(100, clBlue);
+    g.Graphs()[0]->SetPenWidth(2);
+    g.Graphs()[1]->SetPenWidth(2);
+    g.Font().setBold(true);
+    g.Font().setFamily("Arial");
+    g.Font().setPointSize(10);
+    return graph;
 }
 
+void TForm1::configureGraph(Slot& s)
+{
+    s.graph = createSlotGraph();
+    publish(s);
+}
+
+void TForm1::publish(Slot& s)
+{
+    s.graph->Redraw();
+    s.image->setPicture(s.graph->Picture());
 }
 
 void TForm1::FormCreate()
@@ -38,10 +60,10 @@ void TForm1::FormCreate()
         if (f > 1.0) {
             const double g = (f - 1.0) / 10.0 + 1.0;
             const double h = f + g - 1.0;
-            height = pixels(h * 820);
-            linkTop = pixels(h * 743);
-            width = pixels(f * DesignWidth * g);
-            logHeight = pixels(h * 678);
+            height = roundHalfEven(h * 820);
+            linkTop = roundHalfEven(h * 743);
+            width = roundHalfEven(f * DesignWidth * g);
+            logHeight = roundHalfEven(h * 678);
         }
         m_outerSize.setWidth(width);
         applySize(height, linkTop, logHeight);
@@ -73,10 +95,4 @@ void TForm1::FormCreate()
             Timer1->setEnabled(true);
     });
     m_startupCompleted = completed;
-}
-
-void TForm1::closeEvent(QCloseEvent* event)
-{
-    m_closing = true;
-    QMainWindow::closeEvent(event);
 }

@@ -1,6 +1,7 @@
 #include "monitor/UserDialogs.h"
 
-#include <QApplication>
+#include "monitor/QuorvaneApplication.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -32,7 +33,7 @@ public:
 
     void showError(QWidget* parent, const QString& message) override
     {
-        QMessageBox::critical(parent, QApplication::applicationDisplayName(), message);
+        QMessageBox::critical(parent, QuorvaneApplication::Title, message);
     }
 };
 

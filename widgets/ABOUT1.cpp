@@ -1,12 +1,12 @@
 #include "widgets/ABOUT1.h"
 
 #include "widgets/ProductLinks.h"
+#include "widgets/ScreenCentre.h"
 #include "widgets/zavWebLabel.h"
 
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QTextEdit>
 
 namespace {
@@ -61,7 +61,7 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     RichEdit1->setPlainText(QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
                                         QStringLiteral("Version 1.4.2; December 2026"),
                                         QStringLiteral("Network Monitoring Software "),
-                                        QStringLiteral("Written by the Quorvane Grapher team")}
+                                        QStringLiteral("Written by Halvetor")}
                                 .join(QLatin1Char('\n')));
 
     Label1 = new QLabel(QStringLiteral("Please report bugs to:"), Panel2);
@@ -100,11 +100,7 @@ void TAboutBox1::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     // Centred on the screen rather than on the window that opens it.
-    if (QScreen* current = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(current->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    ScreenCentre::place(*this);
 }
 
 void TAboutBox1::Button1Click()

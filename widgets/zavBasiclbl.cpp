@@ -7,6 +7,10 @@ TzavBasicLabel::TzavBasicLabel(QWidget* parent)
     , m_normalColor(FontColor())
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The text is drawn in the font colour on any background; left to
+    // itself Qt would draw it in the text colour of the parent's background
+    // role (ButtonText on a button-face area).
+    setForegroundRole(QPalette::WindowText);
 }
 
 widgets::TColor TzavBasicLabel::FontColor() const

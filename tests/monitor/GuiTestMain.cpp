@@ -1,4 +1,5 @@
 #include "monitor/FontSubstitutes.h"
+#include "monitor/QuorvaneApplication.h"
 
 #include <QApplication>
 
@@ -8,6 +9,7 @@ int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    QuorvaneApplication::nameApplication();
     FontSubstitutes::install();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

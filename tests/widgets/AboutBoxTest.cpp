@@ -86,7 +86,7 @@ TEST_F(AboutBox, ShowsFiveLinesOfProductInformation)
     EXPECT_EQ(info.toPlainText().split(QLatin1Char('\n')),
               (QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
                            QStringLiteral("Version 1.4.2; December 2026"), QStringLiteral("Network Monitoring Software "),
-                           QStringLiteral("Written by the Quorvane Grapher team")}));
+                           QStringLiteral("Written by Halvetor")}));
     EXPECT_TRUE(info.isReadOnly());
     EXPECT_FALSE(info.isEnabled());
     EXPECT_EQ(info.focusPolicy(), Qt::NoFocus);

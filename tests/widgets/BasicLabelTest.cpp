@@ -1,4 +1,5 @@
 #include "MouseInput.h"
+#include "Pictures.h"
 
 #include "widgets/zavBasiclbl.h"
 
@@ -122,5 +123,32 @@ TEST(BasicLabelInherited, FollowsTheColourItInheritsFromItsParent)
     MouseInput::Leave(*label);
     EXPECT_EQ(label->FontColor(), Olive);
 }
+
+// The text is drawn in the font colour whatever background the label's
+// parent paints; Qt's own choice follows the background role.
+class BasicLabelInk : public testing::TestWithParam<QPalette::ColorRole> {};
+
+TEST_P(BasicLabelInk, DrawsTheTextInTheFontColour)
+{
+    QWidget parent;
+    parent.setBackgroundRole(GetParam());
+    auto* label = new TzavBasicLabel(&parent);
+    QFont bold = label->font();
+    bold.setBold(true);
+    bold.setPixelSize(13);
+    label->setFont(bold);
+    label->setText(QStringLiteral("Www"));
+    label->adjustSize();
+    label->SetFontColor(Red);
+    const QImage picture = Pictures::Of(*label);
+    int red = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            red += (picture.pixel(x, y) & 0xFFFFFF) == 0xFF0000;
+    EXPECT_GT(red, 10);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backgrounds, BasicLabelInk,
+                         testing::Values(QPalette::Window, QPalette::Button, QPalette::Base));
 
 }

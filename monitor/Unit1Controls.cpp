@@ -1,0 +1,232 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/DigitKeyFilter.h"
+#include "monitor/GraphImage.h"
+#include "monitor/HostListHolder.h"
+#include "monitor/MakeControl.h"
+#include "monitor/Slot.h"
+#include "monitor/WindowMetrics.h"
+#include "monitor/WindowTimer.h"
+
+#include "widgets/LogView.h"
+#include "widgets/ProductLinks.h"
+#include "widgets/zavTransLabel.h"
+#include "widgets/zavWebLabel.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+
+#include <algorithm>
+
+using WindowMetrics::TopBarHeight;
+
+namespace {
+
+QFont boldFont(const QString& family, int pixelSize)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setBold(true);
+    return font;
+}
+
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry)
+{
+    auto* label = makeControl<QLabel>(parent, name, geometry);
+    label->setText(text);
+    return label;
+}
+
+}
+
+void TForm1::buildWindow()
+{
+    setWindowTitle("Quorvane Grapher");
+    QFont font("Tahoma");
+    font.setPointSize(8);
+    setFont(font);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto* client = new QWidget(this);
+    client->setObjectName("client");
+    // Button face, given as the area's window colour: a background role of
+    // Button would make every label on it draw its text in ButtonText and
+    // ignore the font colour it was given.
+    QPalette buttonFace = client->palette();
+    buttonFace.setColor(QPalette::Window, buttonFace.color(QPalette::Button));
+    client->setPalette(buttonFace);
+    client->setAutoFillBackground(true);
+    setCentralWidget(client);
+
+    buildMenus();
+    buildTopBar(client);
+    for (std::size_t i = 0; i < RowPanels.size(); ++i) {
+        const auto& row = RowPanels[i];
+        m_rowPanels[i] = makeControl<QWidget>(client, row.name, {row.left, row.top, 685, 129});
+    }
+    for (int i = 0; i < SlotCount; ++i)
+        buildSlot(i, client);
+
+    Memo1 = makeControl<LogView>(client, "Memo1", {688, 64, 232, 678});
+    Memo1->hide();
+    Memo2 = makeControl<HostListHolder>(client, "Memo2", {0, 0, 10, 10});
+    Memo2->hide();
+    edit5 = makeControl<QLineEdit>(client, "edit5", {0, 0, 10, 10});
+    edit5->hide();
+    Edit1 = makeControl<QLineEdit>(client, "Edit1", {0, 0, 10, 10});
+    Edit1->setText("0");
+    Edit1->hide();
+    Edit4 = makeControl<QLineEdit>(client, "Edit4", {0, 0, 10, 10});
+    Edit4->hide();
+    Button3 = makeControl<QPushButton>(client, "Button3", {0, 0, 10, 10});
+    Button3->setText("&Reset");
+    Button3->hide();
+
+    zavWebLabel1 = makeControl<TzavWebLabel>(client, "zavWebLabel1", {8, 743, 193, 16});
+    zavWebLabel1->setFont(boldFont("MS Sans Serif", 13));
+    zavWebLabel1->SetFontColor(widgets::clRed);
+    zavWebLabel1->SetLinkType(TURLType::lnHttp);
+    zavWebLabel1->SetLink(ProductLinks::HomePage);
+    zavWebLabel1->setText(ProductLinks::HomePageUrl);
+    zavWebLabel1->setToolTip("Software Website");
+    zavWebLabel1->Loaded();
+
+    Timer1 = new WindowTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(2000);
+
+    Button2->setFocus();
+}
+
+void TForm1::buildTopBar(QWidget* client)
+{
+    Panel1 = makeControl<QFrame>(client, "Panel1", {0, 0, 0, TopBarHeight});
+    static_cast<QFrame*>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    QFont bold = font();
+    bold.setBold(true);
+
+    makeLabel(Panel1, "Label23", "Interval", {8, 6, 54, 14})->setFont(bold);
+    Label26 = makeLabel(Panel1, "Label26", "in seconds", {8, 22, 54, 14});
+    TrackBar1 = makeControl<QSlider>(Panel1, "TrackBar1", {62, 4, 90, 24});
+    TrackBar1->setOrientation(Qt::Horizontal);
+    TrackBar1->setRange(1, 30);
+    TrackBar1->setValue(2);
+    Edit2 = makeControl<QLineEdit>(Panel1, "Edit2", {66, 30, 41, 21});
+    Edit2->setText("2");
+
+    makeLabel(Panel1, "Label24", "Payload", {158, 6, 52, 14})->setFont(bold);
+    makeLabel(Panel1, "Label25", "in bytes", {158, 22, 52, 14});
+    TrackBar2 = makeControl<QSlider>(Panel1, "TrackBar2", {210, 4, 112, 24});
+    TrackBar2->setOrientation(Qt::Horizontal);
+    TrackBar2->setRange(32, 512);
+    TrackBar2->setTickInterval(32);
+    TrackBar2->setTickPosition(QSlider::TicksBelow);
+    TrackBar2->setValue(32);
+    Edit3 = makeControl<QLineEdit>(Panel1, "Edit3", {214, 30, 41, 21});
+    Edit3->setText("32");
+    auto* digitsOnly = new DigitKeyFilter(this);
+    Edit2->installEventFilter(digitsOnly);
+    Edit3->installEventFilter(digitsOnly);
+
+    const auto box = [&](const char* name, const QString& text, QRect geometry, bool checked) {
+        auto* b = makeControl<QCheckBox>(Panel1, name, geometry);
+        b->setText(text);
+        b->setChecked(checked);
+        return b;
+    };
+    CheckBox1 = box("CheckBox1", "Show hostnames", {330, 3, 120, 17}, true);
+    CheckBox5 = box("CheckBox5", "Show description", {330, 19, 120, 17}, true);
+    CheckBox3 = box("CheckBox3", "Show average", {330, 35, 120, 17}, true);
+    CheckBox2 = box("CheckBox2", "Show last value", {452, 3, 178, 17}, true);
+    CheckBox6 = box("CheckBox6", "Show exceeding threshold", {452, 19, 178, 17}, false);
+    CheckBox4 = box("CheckBox4", "Write log", {452, 35, 100, 17}, false);
+    CheckBox4->hide();
+
+    Button2 = makeControl<QPushButton>(Panel1, "Button2", {634, 4, 56, 23});
+    Button2->setText("&Start");
+    Button1 = makeControl<QPushButton>(Panel1, "Button1", {634, 30, 56, 23});
+    Button1->setText("&Quit");
+}
+
+void TForm1::buildSlot(int index, QWidget* client)
+{
+    const SlotSpec& spec = Slots[static_cast<std::size_t>(index)];
+    auto slot = std::make_unique<Slot>(spec);
+    QWidget* parent = client;
+    QPoint origin(spec.left, spec.top);
+    bool onRow = false;
+    for (std::size_t i = 0; i < RowPanels.size(); ++i) {
+        if (spec.rowPanel && QString(spec.rowPanel) == RowPanels[i].name) {
+            parent = m_rowPanels[i];
+            origin -= QPoint(RowPanels[i].left, RowPanels[i].top);
+            onRow = true;
+        }
+    }
+    const auto at = [&](int dx, int dy, int w, int h) { return QRect(origin + QPoint(dx, dy), QSize(w, h)); };
+
+    slot->image = makeControl<GraphImage>(parent, spec.image, at(0, 0, GraphWidth, GraphHeight));
+    slot->pollLog = makeControl<LogView>(parent, spec.pollLog, at(0, 0, GraphWidth, GraphHeight));
+    slot->pollLog->hide();
+    slot->recentValues = makeControl<LogView>(parent, spec.recentValues, at(0, 0, 10, 10));
+    slot->recentValues->hide();
+
+    const QFont labelFont = boldFont("Arial", 13);
+    const auto transLabel = [&](const char* name, QRect geometry, TAlignment alignment) {
+        auto* label = makeControl<TzavTransLabel>(parent, name, geometry);
+        label->setFont(labelFont);
+        label->SetTransparency(100);
+        label->SetColor(widgets::clWhite);
+        label->SetAlignment(alignment);
+        return label;
+    };
+    slot->hostLabel = transLabel(spec.hostLabel, at(0, -16, 250, 17), TAlignment::taLeftJustify);
+    slot->descriptionLabel = transLabel(spec.descriptionLabel, at(48, -16, 250, 17), TAlignment::taRightJustify);
+
+    slot->topScale = makeLabel(parent, spec.topScaleLabel, "1", at(302, 0, 33, 13));
+    slot->unit = makeLabel(parent, spec.unitLabel, "ms", at(302, 12, 27, 13));
+    slot->bottomScale = makeLabel(parent, spec.bottomScaleLabel, "0", at(302, onRow ? 100 : 101, 33, 13));
+
+    slot->toggleButton = makeControl<QPushButton>(parent, spec.toggleButton, at(304, onRow ? 33 : 32, 16, 18));
+    slot->toggleButton->setText("T");
+
+    auto* panel = makeControl<QFrame>(parent, spec.thresholdPanel, at(0, 0, 84, 45));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Raised);
+    panel->setAutoFillBackground(true);
+    panel->hide();
+    slot->thresholdPanel = panel;
+    // Tahoma's stand-ins run a little wider than Tahoma: the panel grows
+    // with its label rather than cut the label's last letters.
+    QLabel* thresholdLabel = makeLabel(panel, "", "Threshold in ms:", {4, 4, 80, 14});
+    thresholdLabel->resize(std::max(80, thresholdLabel->sizeHint().width()), 14);
+    panel->resize(std::max(84, thresholdLabel->geometry().right() + 2 + panel->frameWidth()), 45);
+    slot->thresholdEdit = makeControl<QLineEdit>(panel, spec.thresholdEdit, {4, 20, 50, 21});
+    slot->thresholdEdit->setText("50");
+    slot->closeButton = makeControl<QPushButton>(panel, spec.closeButton, {61, 21, 16, 18});
+    slot->closeButton->setText("C");
+
+    slot->popup = new QMenu(this);
+    slot->popup->setObjectName(spec.popupMenu);
+    const std::array<std::pair<const char*, const char*>, 4> items{{{spec.changeHostItem, "Change host"},
+                                                                    {spec.resetItem, "Reset"},
+                                                                    {spec.saveGraphItem, "Save graph to file"},
+                                                                    {spec.saveLogItem, "Save log to file"}}};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        slot->popupItems[i] = slot->popup->addAction(items[i].second);
+        slot->popupItems[i]->setObjectName(items[i].first);
+    }
+    slot->image->setContextMenuPolicy(Qt::CustomContextMenu);
+    QMenu* popup = slot->popup;
+    GraphImage* image = slot->image;
+    connect(slot->image, &QWidget::customContextMenuRequested, this,
+            [popup, image](const QPoint& at) { popup->popup(image->mapToGlobal(at)); });
+
+    m_slots[static_cast<std::size_t>(index)] = std::move(slot);
+}
