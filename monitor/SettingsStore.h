@@ -18,5 +18,8 @@ public:
     // Throws std::runtime_error when the store refuses the write.
     static void write(const QString& name, const QString& value);
 
+    // Where the store lives, for the user's information.
+    static QString fileName();
+
     static QString yesNo(bool on) { return on ? "yes" : "no"; }
 };

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 
 #include <cmath>
@@ -50,6 +51,13 @@ void TForm1::CheckBox4Click()
 {
     Writelog1->setChecked(CheckBox4->isChecked());
     storeSetting("writelog", SettingsStore::yesNo(CheckBox4->isChecked()));
+}
+
+void TForm1::describeLogFolder()
+{
+    const QString tip = QString("Writes one record per echo to <stamp>.log in %1").arg(QDir::toNativeSeparators(m_programFolder));
+    Writelog1->setStatusTip(tip);
+    Writelog1->setToolTip(tip);
 }
 
 void TForm1::saveLog(int n)
