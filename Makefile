@@ -61,7 +61,7 @@ fuzz:
 # own manifest is rewritten by every trial installation of the tests).
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
-	@cp $(BUILD)/install_manifest.txt $(BUILD)/installed-files.txt
+	@sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
 
 uninstall:
 	@test -f $(BUILD)/installed-files.txt || { echo "Nothing was installed from $(BUILD)"; exit 1; }

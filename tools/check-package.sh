@@ -25,7 +25,7 @@ for tool in debootstrap lintian; do command -v "$tool" >/dev/null || missing+=("
 [ ${#missing[@]} -eq 0 ] || DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
 
 step "lintian $name"
-lintian --fail-on error --info "$deb" && echo "lintian: no errors"
+lintian --fail-on error --display-info "$deb" && echo "lintian: no errors"
 
 work=$(mktemp -d /var/tmp/quorvane-package-check.XXXXXX)
 root=$work/root
@@ -49,7 +49,7 @@ in_root() {
 }
 
 step "apt install ./$name"
-in_root bash -o pipefail -c "cd /tmp && apt-get update -q >/dev/null && apt install -y ./$name 2>&1 | tail -4"
+in_root bash -o pipefail -c "cd /tmp && apt-get update -q >/dev/null && apt install -y ./$name 2>&1 | grep -E 'newly installed|Need to get|Setting up quorvane'"
 
 step "quorvane --version"
 in_root quorvane --version
