@@ -1,7 +1,13 @@
 #include "monitor/CommandLine.h"
 
+#include "monitor/InstallLayout.h"
+#include "monitor/SettingsStore.h"
+
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <string_view>
 
 namespace {
@@ -93,4 +99,20 @@ QString CommandLine::help(const QString& settingsFile, const QString& logFolder)
                    "Settings are kept in %1\n"
                    "Log files (Options > Write log) are written to %2\n")
         .arg(settingsFile, logFolder);
+}
+
+int CommandLine::answer(const Parsed& parsed, int argc, char* argv[])
+{
+    if (parsed.action == Action::Error) {
+        std::fprintf(stderr, "%s\n", qPrintable(parsed.error));
+        return 2;
+    }
+    const QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName("Quorvane");
+    QCoreApplication::setOrganizationName("Halvetor");
+    const QString text = parsed.action == Action::Version
+        ? version()
+        : help(SettingsStore::fileName(), InstallLayout::logFolder(QCoreApplication::applicationDirPath()));
+    std::fputs(qPrintable(text), stdout);
+    return 0;
 }

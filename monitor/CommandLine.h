@@ -21,4 +21,8 @@ public:
 
     static QString version();
     static QString help(const QString& settingsFile, const QString& logFolder);
+
+    // Help, version and usage errors need no display: prints the answer to
+    // anything but Action::Run and returns the exit status.
+    static int answer(const Parsed& parsed, int argc, char* argv[]);
 };

@@ -4,9 +4,9 @@
 #include "monitor/CommandLine.h"
 #include "monitor/FontSubstitutes.h"
 #include "monitor/InstallLayout.h"
+#include "monitor/QtArguments.h"
 #include "monitor/QuitSignals.h"
 #include "monitor/QuorvaneApplication.h"
-#include "monitor/SettingsStore.h"
 #include "monitor/Unit1.h"
 
 #include "ping/WorkerRegistry.h"
@@ -17,7 +17,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -30,46 +29,6 @@ void chooseOffscreenWithoutDisplay()
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
-// The application object sees the program name and Qt's options only: the
-// host-list argument belongs to the window, whatever it looks like.
-class QtArguments {
-public:
-    QtArguments(const char* program, const QStringList& options)
-    {
-        m_storage.emplace_back(program);
-        for (const QString& option : options)
-            m_storage.push_back(option.toLocal8Bit());
-        for (QByteArray& text : m_storage)
-            m_pointers.push_back(text.data());
-        m_pointers.push_back(nullptr);
-        count = static_cast<int>(m_storage.size());
-    }
-
-    int count = 0;
-    char** values() { return m_pointers.data(); }
-
-private:
-    std::vector<QByteArray> m_storage;
-    std::vector<char*> m_pointers;
-};
-
-// Help, version and usage errors need no display.
-int answer(const CommandLine::Parsed& command, int argc, char* argv[])
-{
-    if (command.action == CommandLine::Action::Error) {
-        std::fprintf(stderr, "%s\n", qPrintable(command.error));
-        return 2;
-    }
-    QCoreApplication core(argc, argv);
-    QCoreApplication::setApplicationName("Quorvane");
-    QCoreApplication::setOrganizationName("Halvetor");
-    const QString text = command.action == CommandLine::Action::Version
-        ? CommandLine::version()
-        : CommandLine::help(SettingsStore::fileName(), InstallLayout::logFolder(QCoreApplication::applicationDirPath()));
-    std::fputs(qPrintable(text), stdout);
-    return 0;
-}
-
 }
 
 int Quorvane::run(int argc, char* argv[])
@@ -79,7 +38,7 @@ int Quorvane::run(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     const CommandLine::Parsed command = CommandLine::parse(arguments);
     if (command.action != CommandLine::Action::Run)
-        return answer(command, argc, argv);
+        return CommandLine::answer(command, argc, argv);
 
     chooseOffscreenWithoutDisplay();
     QtArguments qtArguments(argv[0], command.qtArguments);
