@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 namespace {
@@ -16,6 +17,11 @@ struct CommandCase {
     QStringList qtArguments;
     QString error;
 };
+
+void PrintTo(const CommandCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class CommandLineArguments : public testing::TestWithParam<CommandCase> {};
 
