@@ -20,6 +20,8 @@ for file in bin/quorvane bin/quorvane-echo share/applications/$id.desktop share/
             share/doc/quorvane/copyright share/doc/quorvane/changelog.gz; do
   [ -s "$usr/$file" ] || fail "$file is not installed"
 done
+grep -q "<release version=\"$version\"" "$usr/share/metainfo/$id.metainfo.xml" || fail "the metainfo names no release $version"
+zcat "$usr/share/man/man1/quorvane.1.gz" | grep -qF "Quorvane Grapher $version" || fail "quorvane(1) is not of version $version"
 for size in 48 256; do
   png=$usr/share/icons/hicolor/${size}x${size}/apps/$id.png
   side="0 0 $((size / 256)) $((size % 256))"
