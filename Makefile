@@ -2,7 +2,9 @@
 BUILD   := build
 JOBS    := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-sanitize soak bench fuzz clean
+PREFIX  ?= /usr/local
+
+.PHONY: all deps configure build run test test-sanitize soak bench fuzz install uninstall package clean
 
 # The sanitizer build: every report ends the program that made it with a
 # failure (UBSan through -fno-sanitize-recover, ASan and LSan by default), so
@@ -53,6 +55,23 @@ fuzz:
 	@CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVANE_FUZZ=ON -DQUORVANE_TESTS=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS)
 	@bash tests/fuzz/run.sh build-fuzz
+
+# DESTDIR, when given, is put in front of every installed path. What was
+# installed is kept in build/installed-files.txt for `make uninstall` (CMake's
+# own manifest is rewritten by every trial installation of the tests).
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix $(PREFIX)
+	@sed 's|^|$(DESTDIR)|' $(BUILD)/install_manifest.txt > $(BUILD)/installed-files.txt
+
+uninstall:
+	@test -f $(BUILD)/installed-files.txt || { echo "Nothing was installed from $(BUILD)"; exit 1; }
+	@xargs -d '\n' rm -fv < $(BUILD)/installed-files.txt
+	@rm -f $(BUILD)/installed-files.txt
+
+# The Debian package build/quorvane_<version>_<arch>.deb.
+package: build
+	@QUORVANE_PACKAGE_DEPS=1 bash tools/install-deps.sh
+	@cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE) build-fuzz

@@ -1,7 +1,10 @@
 #include "monitor/Quorvane.h"
 
 #include "monitor/About.h"
+#include "monitor/CommandLine.h"
 #include "monitor/FontSubstitutes.h"
+#include "monitor/InstallLayout.h"
+#include "monitor/QtArguments.h"
 #include "monitor/QuitSignals.h"
 #include "monitor/QuorvaneApplication.h"
 #include "monitor/Unit1.h"
@@ -10,6 +13,7 @@
 #include "widgets/ABOUT1.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,9 +33,18 @@ void chooseOffscreenWithoutDisplay()
 
 int Quorvane::run(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Parsed command = CommandLine::parse(arguments);
+    if (command.action != CommandLine::Action::Run)
+        return CommandLine::answer(command, argc, argv);
+
     chooseOffscreenWithoutDisplay();
-    QuorvaneApplication app(argc, argv);
+    QtArguments qtArguments(argv[0], command.qtArguments);
+    QuorvaneApplication app(qtArguments.count, qtArguments.values());
     QuorvaneApplication::nameApplication();
+    QApplication::setDesktopFileName("example.quorvane.Grapher");
     FontSubstitutes::install();
 
     // Installed before the start-up, which may wait in a message box: a
@@ -44,8 +57,11 @@ int Quorvane::run(int argc, char* argv[])
     });
 
     TForm1::Options options;
-    options.arguments = QApplication::arguments().mid(1);
+    options.arguments = command.hostArguments;
+    options.programFolder = InstallLayout::logFolder(QApplication::applicationDirPath());
+    QDir().mkpath(options.programFolder);
     TForm1 form(options);
+    form.describeLogFolder();
     TAboutBox changeHost(&form);
     TAboutBox1 about(&form);
     changeHost.setAcceptHandler([&form](const QString& slot, const QString& host, const QString& description) {

@@ -53,3 +53,4 @@ void SettingsStore::write(const QString& name, const QString& value)
     if (settings.status() != QSettings::NoError)
         fail(QString("Cannot store the setting \"%1\"").arg(name), settings);
 }
+

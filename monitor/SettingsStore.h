@@ -18,7 +18,7 @@ public:
     // Throws std::runtime_error when the store refuses the write.
     static void write(const QString& name, const QString& value);
 
-    // The file that holds the values, for messages.
+    // The file that holds the values, for messages and the user's information.
     static QString location();
 
     static QString yesNo(bool on) { return on ? "yes" : "no"; }

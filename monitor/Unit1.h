@@ -78,6 +78,8 @@ public:
     void Showlog1Click();
     void Writelog1Click();
     void CheckBox4Click();
+    // Names the log file's folder in the "Write log" item's status tip.
+    void describeLogFolder();
     void saveLog(int slot);
 
     // Display options and thresholds.

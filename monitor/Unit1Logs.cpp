@@ -9,7 +9,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QMenu>
 
 #include <cmath>
 #include <stdexcept>
@@ -50,6 +52,18 @@ void TForm1::CheckBox4Click()
 {
     Writelog1->setChecked(CheckBox4->isChecked());
     storeSetting("writelog", SettingsStore::yesNo(CheckBox4->isChecked()));
+}
+
+void TForm1::describeLogFolder()
+{
+    const QString tip =
+        QString("Writes one record per echo to <stamp>.log in %1").arg(QDir::toNativeSeparators(m_programFolder));
+    Writelog1->setStatusTip(tip);
+    // The window has no status bar: the menu shows the tip as a tool tip.
+    Writelog1->setToolTip(tip);
+    for (QObject* user : Writelog1->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(user))
+            menu->setToolTipsVisible(true);
 }
 
 void TForm1::saveLog(int n)

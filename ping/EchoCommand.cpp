@@ -30,9 +30,40 @@ const char* EchoCommand::usage()
     return "usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]\n";
 }
 
+const char* EchoCommand::help()
+{
+    return "Usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]\n"
+           "Send one ICMP echo request to HOST and print its outcome, one\n"
+           "\"Field: value\" line per field.\n"
+           "\n"
+           "  -s PAYLOAD     payload size in bytes (default 56)\n"
+           "  -w TIMEOUT_MS  time-out in milliseconds (default 4000)\n"
+           "  -t TTL         time-to-live (default 64)\n"
+           "  -r             look the replying address up by name\n"
+           "  -4, -6         use only IPv4 or only IPv6 addresses of HOST\n"
+           "  -h, --help     show this help and exit\n"
+           "  -V, --version  show the version and exit\n"
+           "\n"
+           "Exit status: 0 when an echo reply came, 1 when none did (an error report\n"
+           "is none), 2 on a usage error.\n";
+}
+
+const char* EchoCommand::version()
+{
+    return "quorvane-echo (Quorvane Grapher) " QUORVANE_VERSION "\n";
+}
+
 std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& arguments)
 {
     Options options;
+    if (arguments.contains("-h") || arguments.contains("--help")) {
+        options.request = Request::Help;
+        return options;
+    }
+    if (arguments.contains("-V") || arguments.contains("--version")) {
+        options.request = Request::Version;
+        return options;
+    }
     bool haveHost = false;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -57,7 +88,7 @@ std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& argume
             *target = *value;
             continue;
         }
-        if (haveHost)
+        if (haveHost || argument.startsWith('-'))
             return std::nullopt;
         options.host = argument;
         haveHost = true;

@@ -12,7 +12,10 @@ class TPingThread;
 // outcome printed as "Field: value" lines.
 class EchoCommand {
 public:
+    enum class Request { Echo, Help, Version };
+
     struct Options {
+        Request request = Request::Echo;
         QString host;
         std::int32_t payloadSize = 0;
         std::int32_t timeOut = 0;
@@ -28,6 +31,8 @@ public:
     // Arguments without the program name; nothing when they make no sense.
     static std::optional<Options> parse(const QStringList& arguments);
     static const char* usage();
+    static const char* help();
+    static const char* version();
 
     // Needs a running Qt application object; returns the exit status.
     static int run(const Options& options, std::ostream& out, std::ostream& err);

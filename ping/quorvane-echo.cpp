@@ -13,6 +13,10 @@ int main(int argc, char* argv[])
         std::cerr << EchoCommand::usage();
         return EchoCommand::ExitUsage;
     }
+    if (options->request != EchoCommand::Request::Echo) {
+        std::cout << (options->request == EchoCommand::Request::Help ? EchoCommand::help() : EchoCommand::version());
+        return 0;
+    }
     const WorkerShutdown shutdown;
     return EchoCommand::run(*options, std::cout, std::cerr);
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs whatever the build, the tests and the benchmarks need and this
 # machine lacks. A fresh minimal Debian has only make, so the tool chain is
-# in the list too.
+# in the list too. The validators of the menu entry and the metainfo run as
+# tests; the package tools only for `make package`.
 set -euo pipefail
 
 packages=(
@@ -11,8 +12,10 @@ packages=(
   fonts-liberation fonts-dejavu-core
   iproute2 procps nftables
   xvfb xauth imagemagick
+  desktop-file-utils appstream
 )
 [ "${QUORVANE_FUZZ_DEPS:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)
+[ "${QUORVANE_PACKAGE_DEPS:-0}" = 1 ] && packages+=(dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -138,6 +138,9 @@ TEST_F(Options, WriteLogMenuAndCheckBoxStayInStep)
     setChecked("CheckBox4", false);
     EXPECT_FALSE(item->isChecked());
     EXPECT_EQ(storedSettings()["writelog"], "no");
+    form->describeLogFolder();
+    EXPECT_TRUE(item->statusTip().endsWith(" in " + programFolder)) << item->statusTip().toStdString();
+    EXPECT_EQ(item->toolTip(), item->statusTip());
 }
 
 class RefusingShell final : public DesktopShell {

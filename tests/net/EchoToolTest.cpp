@@ -68,7 +68,7 @@ TEST(EchoTool, RejectsWhatItCannotUnderstand)
     for (const QStringList& arguments :
          {QStringList{}, QStringList{"-s", "32"}, QStringList{testnet::Echo, "-s"}, QStringList{testnet::Echo, "-w", "abc"},
           QStringList{testnet::Echo, "-t", "99999999999"}, QStringList{testnet::Echo, testnet::Fast},
-          QStringList{testnet::Echo, "-x"}}) {
+          QStringList{testnet::Echo, "-x"}, QStringList{"-x"}}) {
         const auto run = runTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.lines.isEmpty());
