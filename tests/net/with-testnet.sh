@@ -17,9 +17,9 @@
 # answers it with "network unreachable", and 2001:db8:ff::/48 with "no route"
 # (nftables rules, so without a rate limit). It sends 198.18.200.0/24 and
 # 2001:db8:200::/48 to the loop namespace, which sends them back.
-# quorvane-test-responder plays the hosts 198.18.2.10-21 and 2001:db8:2::10-21;
-# tests/net/TestNet.h names every address and what it does, and must agree
-# with this script. Inside the client the names *.test resolve through its own
+# quorvane-test-responder plays the hosts 198.18.2.10-21 and some of
+# 2001:db8:2::10-21; tests/net/TestNet.h names every address and what it does,
+# and must agree with this script. Inside the client the names *.test resolve through its own
 # hosts file (the *6.test names to IPv6 only), and any other name fails at
 # once without leaving the namespace.
 #
