@@ -74,6 +74,47 @@ inline constexpr const char *LoopPeer = "198.18.3.2";
 // In no hosts file, and the client's name server refuses at once.
 inline constexpr const char *UnknownName = "nosuch.test";
 
+// The same hosts over IPv6, on the same namespaces and links. Their names
+// have only an IPv6 address in the client's hosts file.
+namespace v6 {
+
+inline constexpr const char *Client = "2001:db8::2";
+inline constexpr const char *Router = "2001:db8::1";
+
+inline constexpr const char *Fast = "2001:db8:1::2";
+inline constexpr const char *FastName = "fast6.test";
+
+// Rejects echoes by rule: "port unreachable" from its own address.
+inline constexpr const char *Rejecting = "2001:db8:1::3";
+
+// Answered by quorvane-test-responder, with the delays of the IPv4 hosts.
+inline constexpr const char *Echo = "2001:db8:2::20";
+inline constexpr const char *EchoName = "echo6.test";
+
+inline constexpr const char *Delayed = "2001:db8:2::10";
+inline constexpr const char *DelayedName = "slow6.test";
+
+inline constexpr const char *Delayed200 = "2001:db8:2::21";
+
+inline constexpr const char *Silent = "2001:db8:2::11";
+inline constexpr const char *SilentName = "silent6.test";
+
+// Requests to OtherAddr are answered from OtherReplyAddr.
+inline constexpr const char *OtherAddr = "2001:db8:2::12";
+inline constexpr const char *OtherName = "other6.test";
+inline constexpr const char *OtherReplyAddr = "2001:db8:2::13";
+
+// The router answers "no route".
+inline constexpr const char *Unrouted = "2001:db8:ff::1";
+
+// Bounces between the router and LoopPeer until the hop limit runs out, then
+// "hop limit exceeded" (time exceeded, code 0) comes from LoopPeer for an
+// even initial hop limit such as 64, from Router for an odd one.
+inline constexpr const char *LoopTarget = "2001:db8:200::1";
+inline constexpr const char *LoopPeer = "2001:db8:3::2";
+
+} // namespace v6
+
 // Round trips are measured by our own code, so in a sanitized build, which
 // runs it several times slower, they include that slowness; with many
 // workers sharing two cores, up to a few hundred milliseconds of it.

@@ -6,17 +6,22 @@
 # root; fails (status 125) rather than skip when it cannot build the network.
 #
 #   client 198.18.0.2 --- 198.18.0.1 router --- 198.18.1.2 fast (kernel echo),
-#                                          |    198.18.1.3 rejects echoes
-#                                          |--- 198.18.2.x responder namespace
-#                                          |--- 198.18.3.2 loop
+#          2001:db8::2        2001:db8::1    |    198.18.1.3 rejects echoes
+#                                            |    2001:db8:1::2 (kernel echo),
+#                                            |    2001:db8:1::3 rejects echoes
+#                                            |--- 198.18.2.x, 2001:db8:2::x
+#                                            |    responder namespace
+#                                            |--- 198.18.3.2, 2001:db8:3::2 loop
 #
-# The router forwards, has no route to 198.19.250.0/24 and answers it with
-# "network unreachable" (an nftables rule, so without a rate limit), and sends
-# 198.18.200.0/24 to the loop namespace, which sends it back.
-# quorvane-test-responder plays the hosts 198.18.2.10-21; tests/net/TestNet.h
-# names every address and what it does, and must agree with this script.
-# Inside the client the names *.test resolve through its own hosts file, and
-# any other name fails at once without leaving the namespace.
+# The router forwards both families. It has no route to 198.19.250.0/24 and
+# answers it with "network unreachable", and 2001:db8:ff::/48 with "no route"
+# (nftables rules, so without a rate limit). It sends 198.18.200.0/24 and
+# 2001:db8:200::/48 to the loop namespace, which sends them back.
+# quorvane-test-responder plays the hosts 198.18.2.10-21 and some of
+# 2001:db8:2::10-21; tests/net/TestNet.h names every address and what it does,
+# and must agree with this script. Inside the client the names *.test resolve through its own
+# hosts file (the *6.test names to IPv6 only), and any other name fails at
+# once without leaving the namespace.
 #
 # CMD sees:
 #   QV_TESTNET_PREFIX   prefix of this run's namespace names (qv<pid>)
@@ -156,12 +161,18 @@ in_ns() {
     ip netns exec "$@" >/dev/null
 }
 
-forwarding_sysctls=(
-    net.ipv4.ip_forward=1
-    # Many tests in a row each expect their ICMP error.
+# Many tests in a row each expect their ICMP error; the last two limits
+# cover ICMPv6 too.
+unlimited_errors_sysctls=(
     net.ipv4.icmp_ratelimit=0
+    net.ipv6.icmp.ratelimit=0
     net.ipv4.icmp_msgs_per_sec=1000000
     net.ipv4.icmp_msgs_burst=1000000
+)
+forwarding_sysctls=(
+    net.ipv4.ip_forward=1
+    net.ipv6.conf.all.forwarding=1
+    "${unlimited_errors_sysctls[@]}"
 )
 
 build_network() {
@@ -169,11 +180,15 @@ build_network() {
     for ns in "${NAMESPACES[@]}"; do
         ip netns add "$ns" || die "cannot create network namespace $ns (ip netns add failed)"
         ip -n "$ns" link set lo up
+        # Link-local addresses would stay tentative for about two seconds,
+        # and until then the router cannot ask who has a forwarded
+        # packet's destination: the first IPv6 echo of a run would take 2 s.
+        in_ns "$ns" sysctl -w net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0
     done
     in_ns "$ROUTER" sysctl -w "${forwarding_sysctls[@]}"
     in_ns "$LOOP" sysctl -w "${forwarding_sysctls[@]}"
     # Only quorvane-test-responder answers there.
-    in_ns "$RESPONDER" sysctl -w net.ipv4.icmp_echo_ignore_all=1
+    in_ns "$RESPONDER" sysctl -w net.ipv4.icmp_echo_ignore_all=1 net.ipv6.icmp.echo_ignore_all=1
 
     ip -n "$CLIENT" link add to-router type veth peer name to-client netns "$ROUTER"
     ip -n "$FAST" link add to-router type veth peer name to-fast netns "$ROUTER"
@@ -190,6 +205,11 @@ address add 198.18.1.1/24 dev to-fast
 address add 198.18.2.1/24 dev to-responder
 address add 198.18.3.1/24 dev to-loop
 route add 198.18.200.0/24 via 198.18.3.2
+address add 2001:db8::1/64 dev to-client nodad
+address add 2001:db8:1::1/64 dev to-fast nodad
+address add 2001:db8:2::1/64 dev to-responder nodad
+address add 2001:db8:3::1/64 dev to-loop nodad
+route add 2001:db8:200::/48 via 2001:db8:3::2
 EOF
     # The kernel's own "network unreachable" for a missing route obeys a
     # limit of its own (net.ipv4.route.error_cost, global to the machine):
@@ -202,25 +222,43 @@ table ip testnet {
         ip daddr 198.19.250.0/24 reject with icmp type net-unreachable
     }
 }
+table ip6 testnet {
+    chain prerouting {
+        type filter hook prerouting priority 0; policy accept;
+        ip6 daddr 2001:db8:ff::/48 reject with icmpv6 type no-route
+    }
+}
 EOF
     ip -n "$CLIENT" -batch - <<EOF
 link set to-router up
 address add 198.18.0.2/24 dev to-router
 route add default via 198.18.0.1
+address add 2001:db8::2/64 dev to-router nodad
+route add default via 2001:db8::1
 EOF
     ip -n "$FAST" -batch - <<EOF
 link set to-router up
 address add 198.18.1.2/24 dev to-router
 address add 198.18.1.3/32 dev to-router
 route add default via 198.18.1.1
+address add 2001:db8:1::2/64 dev to-router nodad
+address add 2001:db8:1::3/128 dev to-router nodad
+route add default via 2001:db8:1::1
 EOF
-    # 198.18.1.3 rejects echoes: "port unreachable", from its own address.
-    in_ns "$FAST" sysctl -w "${forwarding_sysctls[@]:1}"
+    # 198.18.1.3 and 2001:db8:1::3 reject echoes: "port unreachable", from
+    # their own address.
+    in_ns "$FAST" sysctl -w "${unlimited_errors_sysctls[@]}"
     ip netns exec "$FAST" nft -f - <<EOF
 table ip testnet {
     chain input {
         type filter hook input priority 0; policy accept;
         ip daddr 198.18.1.3 icmp type echo-request reject
+    }
+}
+table ip6 testnet {
+    chain input {
+        type filter hook input priority 0; policy accept;
+        ip6 daddr 2001:db8:1::3 icmpv6 type echo-request reject
     }
 }
 EOF
@@ -229,11 +267,16 @@ link set to-router up
 address add 198.18.2.2/24 dev to-router
 $(for host in {10..21}; do echo "address add 198.18.2.$host/32 dev to-router"; done)
 route add default via 198.18.2.1
+address add 2001:db8:2::2/64 dev to-router nodad
+$(for host in 10 11 12 13 20 21; do echo "address add 2001:db8:2::$host/128 dev to-router nodad"; done)
+route add default via 2001:db8:2::1
 EOF
     ip -n "$LOOP" -batch - <<EOF
 link set to-router up
 address add 198.18.3.2/24 dev to-router
 route add default via 198.18.3.1
+address add 2001:db8:3::2/64 dev to-router nodad
+route add default via 2001:db8:3::1
 EOF
 
     # ip netns exec mounts these over the client's /etc.
@@ -251,6 +294,11 @@ EOF
 198.18.2.16 trunc.test
 198.18.2.17 dup.test
 198.18.2.18 mixed.test
+2001:db8:1::2 fast6.test
+2001:db8:2::20 echo6.test
+2001:db8:2::10 slow6.test
+2001:db8:2::11 silent6.test
+2001:db8:2::12 other6.test
 EOF
     # Nothing listens on the client's own port 53, so other names fail at once.
     echo "nameserver 127.0.0.1" >"/etc/netns/$CLIENT/resolv.conf"

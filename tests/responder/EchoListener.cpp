@@ -1,26 +1,19 @@
 #include "EchoListener.h"
 
+#include "KernelStamp.h"
+
 #include <linux/icmp.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <span>
 #include <system_error>
+#include <utility>
 
 namespace {
 
 constexpr std::size_t MaxDatagram = 65535;
-
-// The kernel stamps arrivals on the wall clock, which may be stepped; the
-// age of the stamp carries over to the steady clock that times replies.
-std::chrono::steady_clock::time_point toSteady(const timespec &wallStamp)
-{
-    const auto stamp = std::chrono::system_clock::time_point(
-        std::chrono::duration_cast<std::chrono::system_clock::duration>(
-            std::chrono::seconds(wallStamp.tv_sec) + std::chrono::nanoseconds(wallStamp.tv_nsec)));
-    const auto age = std::chrono::system_clock::now() - stamp;
-    return std::chrono::steady_clock::now() - age;
-}
 
 } // namespace
 
@@ -40,7 +33,7 @@ EchoListener::EchoListener()
         throw std::system_error(errno, std::generic_category(), "SO_TIMESTAMPNS");
 }
 
-std::optional<EchoListener::Arrival> EchoListener::receive()
+std::optional<ReceivedRequest> EchoListener::receive()
 {
     for (;;) {
         iovec data{buffer_.data(), buffer_.size()};
@@ -60,11 +53,14 @@ std::optional<EchoListener::Arrival> EchoListener::receive()
             throw std::system_error(errno, std::generic_category(), "receiving ICMP");
         }
 
+        auto request = EchoRequest::parse(std::span(buffer_).first(static_cast<std::size_t>(length)));
+        if (!request)
+            continue;
         auto arrived = std::chrono::steady_clock::now();
         for (cmsghdr *header = CMSG_FIRSTHDR(&message); header != nullptr; header = CMSG_NXTHDR(&message, header)) {
             if (header->cmsg_level == SOL_SOCKET && header->cmsg_type == SCM_TIMESTAMPNS)
-                arrived = toSteady(*reinterpret_cast<const timespec *>(CMSG_DATA(header)));
+                arrived = steadyFromKernelStamp(*reinterpret_cast<const timespec *>(CMSG_DATA(header)));
         }
-        return Arrival{{buffer_.begin(), buffer_.begin() + length}, arrived};
+        return ReceivedRequest{std::move(*request), arrived};
     }
 }

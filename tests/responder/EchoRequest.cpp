@@ -16,11 +16,11 @@ std::uint16_t bigEndian16(std::span<const std::uint8_t> bytes, std::size_t at)
     return static_cast<std::uint16_t>(bytes[at] << 8 | bytes[at + 1]);
 }
 
-in_addr address(std::span<const std::uint8_t> bytes, std::size_t at)
+HostAddress address(std::span<const std::uint8_t> bytes, std::size_t at)
 {
     in_addr result;
     std::memcpy(&result.s_addr, bytes.data() + at, sizeof result.s_addr);
-    return result;
+    return HostAddress(result);
 }
 
 } // namespace

@@ -1,19 +1,20 @@
 #pragma once
 
-#include <netinet/in.h>
+#include "HostAddress.h"
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <vector>
 
-// An ICMP echo request as it arrived, IP header included.
+// An ICMP or ICMPv6 echo request as it arrived.
 struct EchoRequest {
     // Empty unless the datagram is a well-formed IPv4 ICMP echo request.
     static std::optional<EchoRequest> parse(std::span<const std::uint8_t> datagram);
 
-    in_addr source{};
-    in_addr destination{};
+    HostAddress source;
+    HostAddress destination;
+    // The hop limit for IPv6.
     std::uint8_t ttl = 0;
     std::uint16_t identifier = 0;
     std::uint16_t sequence = 0;

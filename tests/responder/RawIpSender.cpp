@@ -63,13 +63,15 @@ void RawIpSender::sendFragment(const PlannedReply &reply, std::uint16_t identifi
     datagram[7] = static_cast<std::uint8_t>(fragmentField);
     datagram[8] = ReplyTtl;
     datagram[9] = IcmpProtocol;
-    std::memcpy(datagram.data() + 12, &reply.source.s_addr, 4);
-    std::memcpy(datagram.data() + 16, &reply.destination.s_addr, 4);
+    const in_addr source = reply.source.v4();
+    const in_addr destination = reply.destination.v4();
+    std::memcpy(datagram.data() + 12, &source.s_addr, 4);
+    std::memcpy(datagram.data() + 16, &destination.s_addr, 4);
     std::copy(part.begin(), part.end(), datagram.begin() + IpHeaderLength);
 
     sockaddr_in to{};
     to.sin_family = AF_INET;
-    to.sin_addr = reply.destination;
+    to.sin_addr = destination;
     if (::sendto(socket_.get(), datagram.data(), datagram.size(), 0, reinterpret_cast<const sockaddr *>(&to), sizeof to) < 0)
         std::fprintf(stderr, "quorvane-test-responder: sending a %zu-byte datagram failed: %s\n", datagram.size(),
                      std::strerror(errno));

@@ -3,24 +3,12 @@
 #include "EchoMessage.h"
 #include "tests/net/TestNet.h"
 
-#include <arpa/inet.h>
-
-#include <stdexcept>
-#include <string>
-
 namespace {
-
-in_addr parseAddress(const char *text)
-{
-    in_addr address;
-    if (inet_pton(AF_INET, text, &address) != 1)
-        throw std::invalid_argument(std::string("not an IPv4 address: ") + text);
-    return address;
-}
 
 EchoMessage correctReply(const EchoRequest &request)
 {
-    return {EchoMessage::ReplyType, request.identifier, request.sequence, request.payload};
+    const std::uint8_t type = request.destination.isV6() ? EchoMessage::Reply6Type : EchoMessage::ReplyType;
+    return {type, request.identifier, request.sequence, request.payload};
 }
 
 PlannedReply sendBack(const EchoRequest &request, const EchoMessage &message, std::chrono::nanoseconds delay = {})
@@ -95,24 +83,30 @@ std::vector<PlannedReply> mixedBurst(const EchoRequest &request)
 
 ReplyPlanner::ReplyPlanner()
     : hosts_{
-          {parseAddress(testnet::Echo).s_addr, Behaviour::Immediate},
-          {parseAddress(testnet::Delayed).s_addr, Behaviour::Delayed},
-          {parseAddress(testnet::Delayed200).s_addr, Behaviour::Delayed200},
-          {parseAddress(testnet::Silent).s_addr, Behaviour::Silent},
-          {parseAddress(testnet::OtherAddr).s_addr, Behaviour::FromOtherAddress},
-          {parseAddress(testnet::WrongId).s_addr, Behaviour::WrongIdentifier},
-          {parseAddress(testnet::WrongSeq).s_addr, Behaviour::WrongSequence},
-          {parseAddress(testnet::Truncated).s_addr, Behaviour::Truncated},
-          {parseAddress(testnet::Duplicated).s_addr, Behaviour::Duplicated},
-          {parseAddress(testnet::Mixed).s_addr, Behaviour::Mixed},
+          {HostAddress::parse(testnet::Echo), Behaviour::Immediate},
+          {HostAddress::parse(testnet::Delayed), Behaviour::Delayed},
+          {HostAddress::parse(testnet::Delayed200), Behaviour::Delayed200},
+          {HostAddress::parse(testnet::Silent), Behaviour::Silent},
+          {HostAddress::parse(testnet::OtherAddr), Behaviour::FromOtherAddress},
+          {HostAddress::parse(testnet::WrongId), Behaviour::WrongIdentifier},
+          {HostAddress::parse(testnet::WrongSeq), Behaviour::WrongSequence},
+          {HostAddress::parse(testnet::Truncated), Behaviour::Truncated},
+          {HostAddress::parse(testnet::Duplicated), Behaviour::Duplicated},
+          {HostAddress::parse(testnet::Mixed), Behaviour::Mixed},
+          {HostAddress::parse(testnet::v6::Echo), Behaviour::Immediate},
+          {HostAddress::parse(testnet::v6::Delayed), Behaviour::Delayed},
+          {HostAddress::parse(testnet::v6::Delayed200), Behaviour::Delayed200},
+          {HostAddress::parse(testnet::v6::Silent), Behaviour::Silent},
+          {HostAddress::parse(testnet::v6::OtherAddr), Behaviour::FromOtherAddress},
       }
-    , otherReplyAddress_(parseAddress(testnet::OtherReplyAddr))
+    , otherReplyAddress_(HostAddress::parse(testnet::OtherReplyAddr))
+    , otherReplyAddress6_(HostAddress::parse(testnet::v6::OtherReplyAddr))
 {
 }
 
 std::vector<PlannedReply> ReplyPlanner::plan(const EchoRequest &request) const
 {
-    const auto host = hosts_.find(request.destination.s_addr);
+    const auto host = hosts_.find(request.destination);
     if (!request.checksumValid || host == hosts_.end())
         return {};
 
@@ -128,7 +122,7 @@ std::vector<PlannedReply> ReplyPlanner::plan(const EchoRequest &request) const
         return {};
     case Behaviour::FromOtherAddress: {
         PlannedReply fromOther = sendBack(request, reply);
-        fromOther.source = otherReplyAddress_;
+        fromOther.source = request.destination.isV6() ? otherReplyAddress6_ : otherReplyAddress_;
         return {fromOther};
     }
     case Behaviour::WrongIdentifier:

@@ -3,8 +3,7 @@
 #include "EchoRequest.h"
 #include "PlannedReply.h"
 
-#include <cstdint>
-#include <unordered_map>
+#include <map>
 #include <vector>
 
 // Decides what the test hosts send back for an echo request, by the address
@@ -30,6 +29,7 @@ private:
         Mixed,
     };
 
-    std::unordered_map<std::uint32_t, Behaviour> hosts_;
-    in_addr otherReplyAddress_{};
+    std::map<HostAddress, Behaviour> hosts_;
+    HostAddress otherReplyAddress_;
+    HostAddress otherReplyAddress6_;
 };

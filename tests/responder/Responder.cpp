@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <system_error>
 
 using namespace std::chrono_literals;
@@ -34,7 +35,7 @@ void Responder::run()
     for (;;) {
         sendDue();
 
-        pollfd waitFor[] = {{signals_.fd(), POLLIN, 0}, {listener_.fd(), POLLIN, 0}};
+        pollfd waitFor[] = {{signals_.fd(), POLLIN, 0}, {listener_.fd(), POLLIN, 0}, {socket6_.fd(), POLLIN, 0}};
         timespec timeout{};
         const timespec *untilDue = nullptr;
         if (const auto due = queue_.nextDue()) {
@@ -42,31 +43,35 @@ void Responder::run()
             timeout = toTimespec(std::max(left, ReplyQueue::Clock::duration::zero()));
             untilDue = &timeout;
         }
-        if (::ppoll(waitFor, 2, untilDue, nullptr) < 0 && errno != EINTR)
+        if (::ppoll(waitFor, std::size(waitFor), untilDue, nullptr) < 0 && errno != EINTR)
             throw std::system_error(errno, std::generic_category(), "ppoll");
         if (waitFor[0].revents != 0)
             return;
         if (waitFor[1].revents != 0)
-            receiveAll();
+            receiveAll(listener_);
+        if (waitFor[2].revents != 0)
+            receiveAll(socket6_);
     }
 }
 
-void Responder::receiveAll()
+template<typename Source>
+void Responder::receiveAll(Source &source)
 {
-    while (auto arrival = listener_.receive()) {
-        const auto request = EchoRequest::parse(arrival->datagram);
-        if (!request)
-            continue;
+    while (const auto arrival = source.receive()) {
         // Logged before any reply leaves, so a test holding a reply can rely
         // on finding its request in the log.
-        log_.record(*request);
-        queue_.schedule(arrival->arrived, planner_.plan(*request));
+        log_.record(arrival->request);
+        queue_.schedule(arrival->arrived, planner_.plan(arrival->request));
         sendDue();
     }
 }
 
 void Responder::sendDue()
 {
-    for (const PlannedReply &reply : queue_.takeDue(ReplyQueue::Clock::now()))
-        sender_.send(reply);
+    for (const PlannedReply &reply : queue_.takeDue(ReplyQueue::Clock::now())) {
+        if (reply.destination.isV6())
+            socket6_.send(reply);
+        else
+            sender_.send(reply);
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EchoListener.h"
+#include "Icmp6EchoSocket.h"
 #include "RawIpSender.h"
 #include "ReplyPlanner.h"
 #include "ReplyQueue.h"
@@ -9,8 +10,9 @@
 
 #include <string>
 
-// Plays all test hosts of the responder namespace: logs every echo request
-// and sends back what the host asked would send, when it would.
+// Plays all test hosts of the responder namespace, over IPv4 and IPv6: logs
+// every echo request and sends back what the host asked would send, when it
+// would.
 class Responder {
 public:
     // The log file appears only once the sockets are open, so whoever
@@ -21,12 +23,14 @@ public:
     void run();
 
 private:
-    void receiveAll();
+    template<typename Source>
+    void receiveAll(Source &source);
     void sendDue();
 
     TerminationSignals signals_;
     EchoListener listener_;
     RawIpSender sender_;
+    Icmp6EchoSocket socket6_;
     RequestLog log_;
     ReplyPlanner planner_;
     ReplyQueue queue_;

@@ -1,4 +1,4 @@
-// The ICMP test hosts behind the router of the test network; see
+// The ICMP and ICMPv6 test hosts behind the router of the test network; see
 // tests/net/TestNet.h for what each address does. Run by with-testnet.sh
 // inside the responder namespace.
 
