@@ -14,31 +14,52 @@ namespace {
 
 using Kind = IcmpSocket::Kind;
 
-// Every echo test runs once on the datagram socket and once on the raw one:
-// they receive answers and router reports along different kernel paths.
-class EchoOnTestNet : public testing::TestWithParam<Kind> {
+// The hosts that both families have, each under its own addresses.
+struct Hosts {
+    const char* family;
+    bool v6;
+    const char *Router, *Fast, *FastName, *Rejecting, *Echo, *Delayed, *DelayedName, *Delayed200, *Silent,
+        *OtherAddr, *OtherReplyAddr, *Unrouted, *LoopTarget, *LoopPeer, *LoopRouter;
+};
+
+const Hosts V4{"Ipv4", false, testnet::Router, testnet::Fast, testnet::FastName, testnet::Rejecting,
+               testnet::Echo, testnet::Delayed, testnet::DelayedName, testnet::Delayed200, testnet::Silent,
+               testnet::OtherAddr, testnet::OtherReplyAddr, testnet::Unrouted, testnet::LoopTarget,
+               testnet::LoopPeer, testnet::Router};
+const Hosts V6{"Ipv6", true, testnet::v6::Router, testnet::v6::Fast, testnet::v6::FastName, testnet::v6::Rejecting,
+               testnet::v6::Echo, testnet::v6::Delayed, testnet::v6::DelayedName, testnet::v6::Delayed200,
+               testnet::v6::Silent, testnet::v6::OtherAddr, testnet::v6::OtherReplyAddr, testnet::v6::Unrouted,
+               testnet::v6::LoopTarget, testnet::v6::LoopPeer, testnet::v6::LoopRouter};
+
+// Every echo test runs on the datagram socket and on the raw one, which
+// receive answers and router reports along different kernel paths, and
+// over both IPv4 and IPv6.
+class EchoOnTestNet : public testing::TestWithParam<std::tuple<Kind, const Hosts*>> {
 protected:
     void SetUp() override
     {
-        setPingSocketsAllowed(GetParam() == Kind::Datagram);
+        setPingSocketsAllowed(kind() == Kind::Datagram);
         EchoExchange::forget();
-        const auto exchange = EchoExchange::shared();
+        const auto exchange = EchoExchange::shared(net.v6);
         ASSERT_TRUE(exchange);
-        ASSERT_EQ(exchange->kind(), GetParam()) << "the engine did not pick the socket kind under test";
+        ASSERT_EQ(exchange->kind(), kind()) << "the engine did not pick the socket kind under test";
     }
     void TearDown() override
     {
         setPingSocketsAllowed(false);
         EchoExchange::forget();
     }
+    Kind kind() const { return std::get<0>(GetParam()); }
+
+    const Hosts& net = *std::get<1>(GetParam());
 };
 
 TEST_P(EchoOnTestNet, FastHostAnswersWithinAMillisecond)
 {
-    const auto o = runEcho({testnet::Fast, 45});
+    const auto o = runEcho({net.Fast, 45});
     EXPECT_EQ(o.replyCount, 1);
-    EXPECT_EQ(o.replyAddress, testnet::Fast);
-    EXPECT_EQ(o.hostIP, testnet::Fast);
+    EXPECT_EQ(o.replyAddress, net.Fast);
+    EXPECT_EQ(o.hostIP, net.Fast);
     EXPECT_LE(o.roundTripTime, 0u + testnet::SanitizedRoundTripSlackMs);
     EXPECT_EQ(o.replyDataSize, 45);
     EXPECT_EQ(o.replyStatus, 0u);
@@ -49,21 +70,21 @@ TEST_P(EchoOnTestNet, FastHostAnswersWithinAMillisecond)
 TEST_P(EchoOnTestNet, DelayedHostReportsItsDelayInWholeMilliseconds)
 {
     for (int i = 0; i < 5; ++i) {
-        const auto o = runEcho({testnet::DelayedName});
+        const auto o = runEcho({net.DelayedName});
         ASSERT_EQ(o.replyCount, 1);
         EXPECT_GE(o.roundTripTime, 37u);
         EXPECT_LE(o.roundTripTime, 38u + testnet::SanitizedRoundTripSlackMs);
-        EXPECT_EQ(o.hostIP, testnet::Delayed);
+        EXPECT_EQ(o.hostIP, net.Delayed);
     }
 }
 
 TEST_P(EchoOnTestNet, SilentHostTimesOutAfterTheTimeOutAndNotBefore)
 {
-    const auto o = runEcho({testnet::Silent, 32, 1500});
+    const auto o = runEcho({net.Silent, 32, 1500});
     EXPECT_EQ(o.replyCount, 0);
     EXPECT_EQ(o.errorNumber, 11010u);
     EXPECT_EQ(o.errorText, "Request timed out");
-    EXPECT_EQ(o.hostIP, testnet::Silent);
+    EXPECT_EQ(o.hostIP, net.Silent);
     EXPECT_TRUE(o.replyAddress.isEmpty());
     EXPECT_GE(o.elapsedMs, 1500);
     EXPECT_LT(o.elapsedMs, 1800);
@@ -71,10 +92,10 @@ TEST_P(EchoOnTestNet, SilentHostTimesOutAfterTheTimeOutAndNotBefore)
 
 TEST_P(EchoOnTestNet, AnswerFromAnotherAddressCountsWithThatAddress)
 {
-    const auto o = runEcho({testnet::OtherAddr});
+    const auto o = runEcho({net.OtherAddr});
     EXPECT_EQ(o.replyCount, 1);
-    EXPECT_EQ(o.replyAddress, testnet::OtherReplyAddr);
-    EXPECT_EQ(o.hostIP, testnet::OtherAddr);
+    EXPECT_EQ(o.replyAddress, net.OtherReplyAddr);
+    EXPECT_EQ(o.hostIP, net.OtherAddr);
 }
 
 // A report is a reply record with the reporter's address and status, and
@@ -86,8 +107,8 @@ TEST_P(EchoOnTestNet, ErrorReportsComeBackAsRepliesWithTheirStatus)
         const char* reporter;
         std::uint32_t status;
     };
-    for (const Report& r : {Report{testnet::Unrouted, testnet::Router, 11002},
-                            Report{testnet::Rejecting, testnet::Rejecting, 11005}}) {
+    for (const Report& r : {Report{net.Unrouted, net.Router, 11002},
+                            Report{net.Rejecting, net.Rejecting, 11005}}) {
         const auto o = runEcho({r.host});
         EXPECT_EQ(o.replyCount, 1) << r.host;
         EXPECT_EQ(o.replyAddress, r.reporter) << r.host;
@@ -102,9 +123,9 @@ TEST_P(EchoOnTestNet, ErrorReportsComeBackAsRepliesWithTheirStatus)
 // machine; none of our answers may be lost behind them.
 TEST_P(EchoOnTestNet, NeighboursPingFloodCostsNoReply)
 {
-    PingFlood flood(testnet::Fast);
+    PingFlood flood(net.Fast);
     for (int round = 0; round < 3; ++round) {
-        const auto outcomes = runEchoes(std::vector<EchoInput>(10, EchoInput{testnet::Delayed, 56, 3000}));
+        const auto outcomes = runEchoes(std::vector<EchoInput>(10, EchoInput{net.Delayed, 56, 3000}));
         for (const auto& o : outcomes)
             EXPECT_EQ(o.replyCount, 1) << "round " << round << ": " << o.errorText.toStdString();
     }
@@ -113,53 +134,27 @@ TEST_P(EchoOnTestNet, NeighboursPingFloodCostsNoReply)
 
 TEST_P(EchoOnTestNet, RoutingLoopExpiresTheTtl)
 {
-    const auto o = runEcho({testnet::LoopTarget, 32, 2000, 32});
+    const auto o = runEcho({net.LoopTarget, 32, 2000, 32});
     EXPECT_EQ(o.replyCount, 1);
     EXPECT_EQ(o.replyStatus, 11013u);
-    EXPECT_TRUE(o.replyAddress == testnet::Router || o.replyAddress == testnet::LoopPeer) << o.replyAddress.toStdString();
-}
-
-TEST_P(EchoOnTestNet, UnknownNameSendsNothing)
-{
-    const long before = icmpEchoesSent();
-    const auto o = runEcho({testnet::UnknownName});
-    EXPECT_EQ(o.replyCount, 0);
-    EXPECT_EQ(o.errorNumber, 11018u);
-    EXPECT_EQ(o.errorText, "Bad Destination");
-    EXPECT_TRUE(o.hostIP.isEmpty());
-    EXPECT_EQ(icmpEchoesSent(), before);
-}
-
-TEST_P(EchoOnTestNet, LookAlikePacketsAreNeverTakenForTheAnswer)
-{
-    for (const char* host : {testnet::WrongId, testnet::WrongSeq, testnet::Truncated}) {
-        const auto o = runEcho({host, 32, 600});
-        EXPECT_EQ(o.replyCount, 0) << host;
-        EXPECT_EQ(o.errorNumber, 11010u) << host;
-    }
-    // The right answer comes only after the burst of look-alikes.
-    const auto mixed = runEcho({testnet::Mixed});
-    EXPECT_EQ(mixed.replyCount, 1);
-    EXPECT_GE(mixed.roundTripTime, 20u);
-    const auto duplicated = runEcho({testnet::Duplicated});
-    EXPECT_EQ(duplicated.replyCount, 1);
+    EXPECT_TRUE(o.replyAddress == net.LoopRouter || o.replyAddress == net.LoopPeer) << o.replyAddress.toStdString();
 }
 
 TEST_P(EchoOnTestNet, BlanksAroundTheHostAreTrimmedForTheEchoOnly)
 {
-    const QString host = QString(" \t") + testnet::Echo + "  ";
+    const QString host = QString(" \t") + net.Echo + "  ";
     const auto o = runEcho({host});
     EXPECT_EQ(o.replyCount, 1);
     EXPECT_EQ(o.hostText, host);
-    EXPECT_EQ(o.hostIP, testnet::Echo);
+    EXPECT_EQ(o.hostIP, net.Echo);
 }
 
 TEST_P(EchoOnTestNet, ReverseLookupNamesTheReplyOnlyWhenAsked)
 {
-    EXPECT_EQ(runEcho({testnet::Fast, 32, 2000, 32, true}).replyHostName, testnet::FastName);
-    EXPECT_EQ(runEcho({testnet::Fast, 32, 2000, 32, false}).replyHostName, testnet::Fast);
+    EXPECT_EQ(runEcho({net.Fast, 32, 2000, 32, true}).replyHostName, net.FastName);
+    EXPECT_EQ(runEcho({net.Fast, 32, 2000, 32, false}).replyHostName, net.Fast);
     // The router's address has no name: the dotted text stays.
-    EXPECT_EQ(runEcho({testnet::Unrouted, 32, 2000, 32, true}).replyHostName, testnet::Router);
+    EXPECT_EQ(runEcho({net.Unrouted, 32, 2000, 32, true}).replyHostName, net.Router);
 }
 
 // Fifty echoes at once, several to each host: every worker must get the
@@ -168,8 +163,8 @@ TEST_P(EchoOnTestNet, ReverseLookupNamesTheReplyOnlyWhenAsked)
 TEST_P(EchoOnTestNet, ConcurrentWorkersEachGetTheirOwnAnswer)
 {
     const std::vector<std::pair<const char*, int>> hosts{
-        {testnet::Fast, 0}, {testnet::Echo, 0}, {testnet::Delayed, 37},
-        {testnet::Delayed200, 200}, {testnet::Mixed, 20}};
+        {net.Fast, 0}, {net.Echo, 0}, {net.Delayed, 37},
+        {net.Delayed200, 200}, {net.v6 ? net.Echo : testnet::Mixed, net.v6 ? 0 : 20}};
     std::vector<EchoInput> inputs;
     for (int i = 0; i < 50; ++i)
         inputs.push_back({hosts[static_cast<std::size_t>(i) % hosts.size()].first, 32 + i, 3000});
@@ -187,7 +182,45 @@ TEST_P(EchoOnTestNet, ConcurrentWorkersEachGetTheirOwnAnswer)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoOnTestNet, testing::Values(Kind::Datagram, Kind::Raw),
-                         [](const auto& info) { return info.param == Kind::Datagram ? "Datagram" : "Raw"; });
+// Hosts that only the IPv4 test network has.
+class EchoOnIpv4TestNet : public EchoOnTestNet {};
+
+TEST_P(EchoOnIpv4TestNet, UnknownNameSendsNothing)
+{
+    const long before = icmpEchoesSent();
+    const auto o = runEcho({testnet::UnknownName});
+    EXPECT_EQ(o.replyCount, 0);
+    EXPECT_EQ(o.errorNumber, 11018u);
+    EXPECT_EQ(o.errorText, "Bad Destination");
+    EXPECT_TRUE(o.hostIP.isEmpty());
+    EXPECT_EQ(icmpEchoesSent(), before);
+}
+
+TEST_P(EchoOnIpv4TestNet, LookAlikePacketsAreNeverTakenForTheAnswer)
+{
+    for (const char* host : {testnet::WrongId, testnet::WrongSeq, testnet::Truncated}) {
+        const auto o = runEcho({host, 32, 600});
+        EXPECT_EQ(o.replyCount, 0) << host;
+        EXPECT_EQ(o.errorNumber, 11010u) << host;
+    }
+    // The right answer comes only after the burst of look-alikes.
+    const auto mixed = runEcho({testnet::Mixed});
+    EXPECT_EQ(mixed.replyCount, 1);
+    EXPECT_GE(mixed.roundTripTime, 20u);
+    const auto duplicated = runEcho({testnet::Duplicated});
+    EXPECT_EQ(duplicated.replyCount, 1);
+}
+
+std::string testName(const testing::TestParamInfo<std::tuple<Kind, const Hosts*>>& info)
+{
+    return std::string(std::get<1>(info.param)->family)
+        + (std::get<0>(info.param) == Kind::Datagram ? "Datagram" : "Raw");
+}
+
+INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoOnTestNet,
+                         testing::Combine(testing::Values(Kind::Datagram, Kind::Raw), testing::Values(&V4, &V6)),
+                         testName);
+INSTANTIATE_TEST_SUITE_P(SocketKinds, EchoOnIpv4TestNet,
+                         testing::Combine(testing::Values(Kind::Datagram, Kind::Raw), testing::Values(&V4)), testName);
 
 }

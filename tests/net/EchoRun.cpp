@@ -97,20 +97,30 @@ void setPingSocketsAllowed(bool allowed)
 }
 
 PingFlood::PingFlood(const char* host)
-    : m_fd(socket(AF_INET, SOCK_RAW | SOCK_CLOEXEC, IPPROTO_ICMP))
 {
+    sockaddr_storage to{};
+    socklen_t size = sizeof(sockaddr_in);
+    auto& to4 = reinterpret_cast<sockaddr_in&>(to);
+    auto& to6 = reinterpret_cast<sockaddr_in6&>(to);
+    const bool v6 = inet_pton(AF_INET6, host, &to6.sin6_addr) == 1;
+    if (v6) {
+        to6.sin6_family = AF_INET6;
+        size = sizeof to6;
+    } else if (inet_pton(AF_INET, host, &to4.sin_addr) == 1) {
+        to4.sin_family = AF_INET;
+    } else {
+        throw std::runtime_error(std::string("no address to flood: ") + host);
+    }
+    m_fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_RAW | SOCK_CLOEXEC, v6 ? int(IPPROTO_ICMPV6) : int(IPPROTO_ICMP));
     if (m_fd < 0)
         throw std::runtime_error("cannot open a raw ICMP socket for the flood");
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    inet_pton(AF_INET, host, &to.sin_addr);
-    m_sender = std::thread([this, to] {
+    m_sender = std::thread([this, to, size, v6] {
         // An echo request with identifier 0x7E57 and no payload; the
-        // sequence stays 0, so the checksum does too.
-        const std::uint8_t request[8]{8, 0, 0x81, 0xA8, 0x7E, 0x57, 0, 0};
+        // sequence stays 0, so the checksum does too. The kernel sums ICMPv6.
+        const std::uint8_t request[8]{std::uint8_t(v6 ? 128 : 8), 0, 0x81, 0xA8, 0x7E, 0x57, 0, 0};
         while (!m_stop) {
             for (int i = 0; i < 20; ++i)
-                if (sendto(m_fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) > 0)
+                if (sendto(m_fd, request, sizeof request, 0, reinterpret_cast<const sockaddr*>(&to), size) > 0)
                     ++m_sent;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }

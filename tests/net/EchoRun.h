@@ -48,7 +48,7 @@ public:
     long sent() const { return m_sent.load(); }
 
 private:
-    int m_fd;
+    int m_fd = -1;
     std::atomic<bool> m_stop{false};
     std::atomic<long> m_sent{0};
     std::thread m_sender;

@@ -26,6 +26,16 @@ ToolRun runTool(const QStringList& arguments)
     return run;
 }
 
+TEST(EchoTool, ForcedFamilyPicksThatAddressOfAName)
+{
+    // localhost has both an IPv4 and an IPv6 address in the client's hosts file.
+    for (const auto& [flag, address] : {std::pair{"-4", "127.0.0.1"}, std::pair{"-6", "::1"}}) {
+        const auto run = runTool({"localhost", flag});
+        EXPECT_EQ(run.exitCode, 0) << flag;
+        EXPECT_TRUE(run.lines.contains(QString("HostIP: ") + address)) << run.lines.join('\n').toStdString();
+    }
+}
+
 TEST(EchoTool, PrintsTheTenFieldsInOrderAndSucceedsOnAReply)
 {
     const auto run = runTool({testnet::DelayedName, "-s", "45", "-w", "3000", "-t", "32", "-r"});
@@ -54,6 +64,10 @@ TEST(EchoTool, FailsWithTheStatusTextWhenNothingAnswers)
     EXPECT_EQ(run.lines[6], "ReplyCount: 0");
     EXPECT_EQ(run.lines[8], "ErrorNumber: 11010");
     EXPECT_EQ(run.lines[9], "ErrorText: Request timed out");
+    // A family ruled out leaves the host without an address.
+    const auto forced = runTool({testnet::v6::Fast, "-4"});
+    EXPECT_EQ(forced.exitCode, 1);
+    EXPECT_TRUE(forced.lines.contains("ErrorText: Bad Destination")) << forced.lines.join('\n').toStdString();
     // A host that rejects echoes sends a report, not an answer.
     const auto rejected = runTool({testnet::Rejecting});
     EXPECT_EQ(rejected.exitCode, 1);

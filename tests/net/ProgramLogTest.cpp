@@ -33,7 +33,7 @@ std::size_t requestsTo(const char* host)
     return count;
 }
 
-// The real program polls seven hosts once a second with "Write log" on: every
+// The real program polls nine hosts, two of them over IPv6, once a second with "Write log" on: every
 // echo leaves exactly one record of the right form in the log file.
 TEST(ProgramLog, OneWellFormedRecordPerEcho)
 {
@@ -42,7 +42,8 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
     ProgramRun program({QString(testnet::FastName) + ";fast;50", QString(testnet::DelayedName) + ";slow;50",
                         QString(testnet::SilentName) + ";silent;50", QString(testnet::Unrouted) + ";unrouted;50",
                         QString(testnet::LoopTarget) + ";loop;50", QString(testnet::UnknownName) + ";unknown;50",
-                        QString(testnet::Rejecting) + ";rejects;50"},
+                        QString(testnet::Rejecting) + ";rejects;50", QString(testnet::v6::Fast) + ";v6 host;20",
+                        QString(testnet::v6::DelayedName) + ";v6 name;50"},
                        {"interval=1", "writelog=yes"});
     program.start();
 
@@ -62,8 +63,10 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
     EXPECT_EQ(matching(records, testnet::LoopTarget).size(), ticks);
     EXPECT_EQ(matching(records, testnet::UnknownName).size(), ticks);
     EXPECT_EQ(matching(records, testnet::Rejecting).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::v6::Fast).size(), ticks);
+    EXPECT_EQ(matching(records, testnet::v6::DelayedName).size(), ticks);
     EXPECT_EQ(matching(records, testnet::SilentName).size(), ticks - 5) << "each silent echo ends after 5 s";
-    EXPECT_EQ(records.size(), 7 * ticks - 5) << records.join('\n').toStdString();
+    EXPECT_EQ(records.size(), 9 * ticks - 5) << records.join('\n').toStdString();
 
     EXPECT_EQ(requestsTo(testnet::Delayed) - slowBefore, ticks) << "one request per tick, none doubled";
     EXPECT_EQ(requestsTo(testnet::Silent) - silentBefore, ticks);
@@ -72,6 +75,8 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
     const QString slowRtt = testnet::Sanitized ? R"(\d+)" : "3[78]";
     expectEvery(matching(records, testnet::FastName), R"(fast\.test, 32 bytes, )" + fastRtt + "ms");
     expectEvery(matching(records, testnet::DelayedName), R"(slow\.test, 32 bytes, )" + slowRtt + "ms");
+    expectEvery(matching(records, testnet::v6::Fast), R"(2001:db8:1::2, 32 bytes, )" + fastRtt + "ms");
+    expectEvery(matching(records, testnet::v6::DelayedName), R"(slow6\.test, 32 bytes, )" + slowRtt + "ms");
     expectEvery(matching(records, testnet::SilentName), R"(silent\.test, Request timed out, )");
     // Error reports are failed echoes, whether a router or the host sent them.
     expectEvery(matching(records, testnet::Unrouted), R"(198\.19\.250\.1, Destination network unreachable, )");

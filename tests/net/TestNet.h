@@ -109,9 +109,11 @@ inline constexpr const char *Unrouted = "2001:db8:ff::1";
 
 // Bounces between the router and LoopPeer until the hop limit runs out, then
 // "hop limit exceeded" (time exceeded, code 0) comes from LoopPeer for an
-// even initial hop limit such as 64, from Router for an odd one.
+// even initial hop limit such as 64, from LoopRouter (the router's address
+// on the loop link) for an odd one.
 inline constexpr const char *LoopTarget = "2001:db8:200::1";
 inline constexpr const char *LoopPeer = "2001:db8:3::2";
+inline constexpr const char *LoopRouter = "2001:db8:3::1";
 
 } // namespace v6
 

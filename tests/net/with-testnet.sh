@@ -283,6 +283,7 @@ EOF
     mkdir -p "/etc/netns/$CLIENT"
     cat >"/etc/netns/$CLIENT/hosts" <<EOF
 127.0.0.1 localhost
+::1 localhost
 198.18.1.2 fast.test
 198.18.2.20 echo.test
 198.18.2.10 slow.test
