@@ -215,6 +215,24 @@ std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<con
     }
 }
 
+ssize_t IcmpSocket::read(Message& m, int flags)
+{
+    for (;;) {
+        m.from = {};
+        m.iov = {m_buffer.data(), m_buffer.size()};
+        m.msg = {};
+        m.msg.msg_name = &m.from;
+        m.msg.msg_namelen = sizeof m.from;
+        m.msg.msg_iov = &m.iov;
+        m.msg.msg_iovlen = 1;
+        m.msg.msg_control = m_control.data();
+        m.msg.msg_controllen = m_control.size();
+        const ssize_t n = recvmsg(m_fd, &m.msg, flags | MSG_DONTWAIT);
+        if (n >= 0 || errno != EINTR)
+            return n;
+    }
+}
+
 bool IcmpSocket::receive(ReceivedPacket& packet)
 {
     if (m_v6)
@@ -222,15 +240,8 @@ bool IcmpSocket::receive(ReceivedPacket& packet)
     if (m_kind == Kind::Datagram)
         return receiveDatagram(packet);
     for (;;) {
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        msghdr msg{};
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = m_control.data();
-        msg.msg_controllen = m_control.size();
-        const ssize_t n = recvmsg(m_fd, &msg, MSG_DONTWAIT | MSG_TRUNC);
-        if (n < 0 && errno == EINTR)
-            continue;
+        Message m;
+        const ssize_t n = read(m, MSG_TRUNC);
         if (n < 0)
             return false;
         // MSG_TRUNC reports the real length: a packet larger than our buffer
@@ -240,7 +251,7 @@ bool IcmpSocket::receive(ReceivedPacket& packet)
         packet = ReceivedPacket{};
         packet.origin = ReceivedPacket::Origin::RawPacket;
         packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        packet.arrivedNs = kernelStamp(msg);
+        packet.arrivedNs = kernelStamp(m.msg);
         return true;
     }
 }
@@ -248,31 +259,21 @@ bool IcmpSocket::receive(ReceivedPacket& packet)
 bool IcmpSocket::receiveDatagram(ReceivedPacket& packet)
 {
     for (;;) {
-        sockaddr_in from{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = m_control.data();
-        msg.msg_controllen = m_control.size();
-        const ssize_t n = recvmsg(m_fd, &msg, MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR)
-            continue;
+        Message m;
+        const ssize_t n = read(m, 0);
         // A pending router report makes a plain read fail once with its
         // errno; the report itself waits in the error queue. Either way the
         // data queue has nothing for us now.
         if (n < 0)
             return false;
-        if (msg.msg_flags & MSG_TRUNC)
+        if (m.msg.msg_flags & MSG_TRUNC)
             continue;
         packet = ReceivedPacket{};
         packet.origin = ReceivedPacket::Origin::DatagramReply;
         packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        packet.source = from.sin_addr.s_addr;
-        packet.arrivedNs = kernelStamp(msg);
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        packet.source = reinterpret_cast<const sockaddr_in&>(m.from).sin_addr.s_addr;
+        packet.arrivedNs = kernelStamp(m.msg);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
             if (c->cmsg_level != IPPROTO_IP)
                 continue;
             if (c->cmsg_type == IP_TTL && c->cmsg_len >= CMSG_LEN(sizeof(int))) {
@@ -292,29 +293,20 @@ bool IcmpSocket::receiveDatagram(ReceivedPacket& packet)
 bool IcmpSocket::receiveMessage6(ReceivedPacket& packet)
 {
     for (;;) {
-        sockaddr_in6 from{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = m_control.data();
-        msg.msg_controllen = m_control.size();
-        const ssize_t n = recvmsg(m_fd, &msg, MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR)
-            continue;
+        Message m;
+        const ssize_t n = read(m, 0);
         if (n < 0)
             return false;
-        if (msg.msg_flags & MSG_TRUNC)
+        if (m.msg.msg_flags & MSG_TRUNC)
             continue;
         packet = ReceivedPacket{};
         packet.origin = ReceivedPacket::Origin::Icmp6Message;
         packet.v6 = true;
         packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        std::memcpy(packet.source6.data(), &from.sin6_addr, packet.source6.size());
-        packet.arrivedNs = kernelStamp(msg);
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        std::memcpy(packet.source6.data(), &reinterpret_cast<const sockaddr_in6&>(m.from).sin6_addr,
+                    packet.source6.size());
+        packet.arrivedNs = kernelStamp(m.msg);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
             if (c->cmsg_level != IPPROTO_IPV6 || c->cmsg_len < CMSG_LEN(sizeof(int)))
                 continue;
             int value;
@@ -331,21 +323,12 @@ bool IcmpSocket::receiveMessage6(ReceivedPacket& packet)
 bool IcmpSocket::receiveError(ReceivedPacket& packet)
 {
     for (;;) {
-        sockaddr_storage target{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        msghdr msg{};
-        msg.msg_name = &target;
-        msg.msg_namelen = sizeof target;
-        msg.msg_iov = &iov;
-        msg.msg_iovlen = 1;
-        msg.msg_control = m_control.data();
-        msg.msg_controllen = m_control.size();
-        const ssize_t n = recvmsg(m_fd, &msg, MSG_ERRQUEUE | MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR)
-            continue;
+        Message m;
+        const ssize_t n = read(m, MSG_ERRQUEUE);
         if (n < 0)
             return false;
-        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        const sockaddr_storage& target = m.from;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
             const bool report = m_v6 ? c->cmsg_level == IPPROTO_IPV6 && c->cmsg_type == IPV6_RECVERR
                                      : c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_RECVERR;
             if (!report || c->cmsg_len < CMSG_LEN(sizeof(sock_extended_err)))
@@ -355,7 +338,7 @@ bool IcmpSocket::receiveError(ReceivedPacket& packet)
             packet = ReceivedPacket{};
             packet.v6 = m_v6;
             packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-            packet.arrivedNs = kernelStamp(msg);
+            packet.arrivedNs = kernelStamp(m.msg);
             if (error.ee_origin == SO_EE_ORIGIN_LOCAL) {
                 // Our own kernel refused the request (too big for the path,
                 // for instance): it never left, so nobody else reports.

@@ -3,6 +3,8 @@
 #include "ping/EchoReplyParser.h"
 #include "ping/EchoService.h"
 
+#include <sys/socket.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -47,6 +49,16 @@ public:
 
 private:
     IcmpSocket(int fd, Kind kind, bool v6);
+
+    // One message read into the socket's buffers, with its sender (or, from
+    // the error queue, its original destination) and ancillary data.
+    struct Message {
+        sockaddr_storage from;
+        iovec iov;
+        msghdr msg;
+    };
+    // The message's length; -1 when nothing is queued.
+    ssize_t read(Message& m, int flags);
 
     std::uint32_t applyOptions(const IpOptionInformation& options);
     bool receiveDatagram(ReceivedPacket& packet);
