@@ -2,6 +2,8 @@
 
 #include "monitor/Unit1.h"
 
+#include "monitor/EchoStatistics.h"
+
 #include "graph/Vumo.h"
 
 class QAction;
@@ -10,8 +12,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 
-// One host slot: its controls, found by their names in the slot table, and
-// its graph.
+// One host slot: its controls, found by their names in the slot table, its
+// graph, and the statistics of the outcomes the graph shows.
 struct TForm1::Slot {
     explicit Slot(const SlotSpec& row) : spec(row) {}
 
@@ -31,6 +33,7 @@ struct TForm1::Slot {
     QMenu* popup = nullptr;
     std::array<QAction*, 4> popupItems{};
     std::unique_ptr<TVumo> graph;
+    EchoStatistics statistics;
 
     QString host() const;
 };

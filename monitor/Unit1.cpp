@@ -27,6 +27,9 @@ TForm1::TForm1(const Options& options)
     , m_programFolder(options.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : options.programFolder)
 {
     setObjectName("Form1");
+    // The monitor mostly runs beside other work: a graph's statistics must
+    // show when the mouse rests on it, whichever window has the focus.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     buildWindow();
     connectHandlers();
     FormCreate();

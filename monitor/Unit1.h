@@ -115,6 +115,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     struct Slot;
@@ -156,6 +157,9 @@ private:
     std::optional<std::int64_t> threshold(const Slot& slot) const;
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
+
+    bool showStatisticsToolTip(int slot, const QPoint& globalPos);
+    void refreshStatisticsToolTip(int slot);
 
     Slot& slot(int number) const;
 
@@ -203,4 +207,10 @@ private:
     bool m_payloadErrorShown = false;
     bool m_logFileErrorShown = false;
     bool m_permissionErrorShown = false;
+
+    // The slot whose statistics tooltip is shown (0: none), where, and its
+    // text, by which it is told from a tooltip shown since by another control.
+    int m_toolTipSlot = 0;
+    QPoint m_toolTipPos;
+    QString m_toolTipText;
 };

@@ -102,6 +102,7 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         publish(s);
         s.topScale->setText("1");
         s.recentValues->clear();
+        s.statistics.clear();
         s.graph->SetTopLeftText(QString());
         s.pollLog->clear();
     }
@@ -115,6 +116,7 @@ void TForm1::resetSlot(int n)
     publish(s);
     s.topScale->setText("1");
     s.recentValues->clear();
+    s.statistics.clear();
     s.graph->SetTopRightText(QString());
     s.graph->SetTopLeftText(QString());
     s.pollLog->clear();
@@ -134,8 +136,10 @@ void TForm1::Button3Click()
         slot(n).topScale->setText("1");
     for (int n = 1; n <= SlotCount; ++n)
         graph(n).SetTopLeftText(QString());
-    for (int n = 1; n <= SlotCount; ++n)
+    for (int n = 1; n <= SlotCount; ++n) {
         slot(n).recentValues->clear();
+        slot(n).statistics.clear();
+    }
 }
 
 void TForm1::saveGraph(int n)

@@ -84,12 +84,15 @@ void TForm1::PingThreadDone(QObject* sender)
                 sampleProcedure(s, outcome);
             else
                 foreignReplyProcedure(s, outcome);
+            refreshStatisticsToolTip(n);
         }
     } else {
         for (int n = 1; n <= SlotCount; ++n) {
             Slot& s = slot(n);
-            if (s.host() == worker->HostText && !outcome.errorText.isEmpty())
-                failureProcedure(s, outcome);
+            if (s.host() != worker->HostText || outcome.errorText.isEmpty())
+                continue;
+            failureProcedure(s, outcome);
+            refreshStatisticsToolTip(n);
         }
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now));
@@ -109,6 +112,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     const bool signalling = CheckBox6->isChecked();
     const auto thr = threshold(s);
 
+    s.statistics.addReply(rtt, outcome.now);
     g.AddValue(0, rtt);
     setGridAfterSample(s, s.spec.smallGridStep);
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
@@ -168,8 +172,11 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
 }
 
+// A reply from another address is no answer of the pinged host: the
+// statistics count it lost, as the graph shows it.
 void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 {
+    s.statistics.addLoss(outcome.now);
     zeroSample(s, s.spec.zeroesLastValueAfterPublishing);
     const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
     addCombinedLine(line);
@@ -178,6 +185,7 @@ void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 
 void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
 {
+    s.statistics.addLoss(outcome.now);
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;

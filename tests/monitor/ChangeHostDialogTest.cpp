@@ -58,6 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
     Entries, ChangeHostEntry,
     testing::Values(
         Entry{"PlainHost", "198.18.6.2", "Office, floor 2", ""},
+        Entry{"Ipv6Host", "2001:db8::7", "v6 host", ""},
         Entry{"HostNameWithAccent", QString::fromUtf8("h\xC3\xA9.example"), "", ""},
         Entry{"EmptyHostEmptiesTheSlot", "", "", ""},
         Entry{"PastedRecord", "198.18.6.2\r\n198.18.2.2, 56 bytes, 1ms, 2000.01.01 00:00:00", "",

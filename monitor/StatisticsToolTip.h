@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+class EchoStatistics;
+
+// The tooltip of a slot's graph: the host and its description over the
+// statistics of its last echoes. It is made only when it is shown.
+class StatisticsToolTip {
+public:
+    // Empty for an empty slot, which shows no tooltip.
+    static QString text(const QString& host, const QString& description, const EchoStatistics& statistics);
+};
