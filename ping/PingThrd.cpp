@@ -76,9 +76,9 @@ void TPingThread::Resume()
     workerThreads().start([this, handover, freeOnTerminate] {
         run();
         // After this the worker may be gone; only the hand-over is touched.
-        if (freeOnTerminate)
-            deleteLater();
         const std::lock_guard lock(handover->mutex);
+        if (freeOnTerminate && handover->state != Handover::State::Done)
+            deleteLater();
         handover->life = Handover::Life::Ended;
         handover->changed.notify_all();
     });
@@ -147,16 +147,21 @@ void TPingThread::handOver()
                     return;
             }
             // Whatever the callback does, even raising, the worker must be
-            // let go.
+            // let go. A worker that frees itself is given up for deletion
+            // here, while this thread is awake anyway; its own thread no
+            // longer touches it once let go.
             struct Release {
+                TPingThread& worker;
                 Handover& h;
                 ~Release()
                 {
+                    if (worker.FreeOnTerminate)
+                        worker.deleteLater();
                     const std::lock_guard lock(h.mutex);
                     h.state = Handover::State::Done;
                     h.changed.notify_all();
                 }
-            } release{*handover};
+            } release{*this, *handover};
             OnTerminate(this);
         },
         Qt::QueuedConnection);
