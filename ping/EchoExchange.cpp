@@ -28,13 +28,6 @@ namespace {
 std::mutex sharedMutex;
 std::array<std::shared_ptr<EchoExchange>, 2> kept;  // IPv4, IPv6
 
-std::int64_t wallClockNs()
-{
-    timespec t;
-    clock_gettime(CLOCK_REALTIME, &t);
-    return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
 // Whole milliseconds, truncated, from the send to the answer's arrival. The
 // kernel's receive stamp leaves out how long the receiver took to be
 // scheduled; being on the wall clock, it is trusted only within what the
@@ -242,11 +235,10 @@ std::uint32_t EchoExchange::echo(const IcmpDestination& destination, std::span<c
     } held{*this, *sequence};
 
     const auto request = echoRequest(v6, m_identifier, *sequence, payload);
-    const auto sentNs = wallClockNs();
-    const auto sent = Clock::now();
-    const auto deadline = sent + std::chrono::milliseconds(timeoutMs);
-    if ((status = m_socket->send(destination, request, options)) != IpStatus::Success)
+    SendTime sent;
+    if ((status = m_socket->send(destination, request, options, sent)) != IpStatus::Success)
         return 0;
+    const auto deadline = sent.steady + std::chrono::milliseconds(timeoutMs);
 
     const StopSignal* stop = StopSignal::current();
     for (;;) {
@@ -256,7 +248,7 @@ std::uint32_t EchoExchange::echo(const IcmpDestination& destination, std::span<c
                 status = waiter.answer->status;
                 if (waiter.answer->refusedLocally)
                     return 0;
-                const auto rtt = roundTripMs(waiter.answeredAt - sent, sentNs, waiter.arrivedNs);
+                const auto rtt = roundTripMs(waiter.answeredAt - sent.steady, sent.wallNs, waiter.arrivedNs);
                 (v6 ? writeRecord6 : writeRecord)(*waiter.answer, rtt, payload, replyBuffer, replySize);
                 return 1;
             }

@@ -187,7 +187,7 @@ std::uint32_t IcmpSocket::applyOptions(const IpOptionInformation& options)
 }
 
 std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<const std::uint8_t> message,
-                               const IpOptionInformation& options)
+                               const IpOptionInformation& options, SendTime& sent)
 {
     const std::lock_guard lock(m_sending);
     if (const auto status = applyOptions(options); status != IpStatus::Success) {
@@ -208,6 +208,10 @@ std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<con
         size = sizeof to4;
     }
     for (;;) {
+        timespec wall;
+        clock_gettime(CLOCK_REALTIME, &wall);
+        sent.wallNs = static_cast<std::int64_t>(wall.tv_sec) * 1000000000 + wall.tv_nsec;
+        sent.steady = std::chrono::steady_clock::now();
         if (sendto(m_fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), size) >= 0)
             return IpStatus::Success;
         if (errno != EINTR)
@@ -235,10 +239,8 @@ ssize_t IcmpSocket::read(Message& m, int flags)
 
 bool IcmpSocket::receive(ReceivedPacket& packet)
 {
-    if (m_v6)
-        return receiveMessage6(packet);
-    if (m_kind == Kind::Datagram)
-        return receiveDatagram(packet);
+    if (m_v6 || m_kind == Kind::Datagram)
+        return receiveMessage(packet);
     for (;;) {
         Message m;
         const ssize_t n = read(m, MSG_TRUNC);
@@ -256,7 +258,10 @@ bool IcmpSocket::receive(ReceivedPacket& packet)
     }
 }
 
-bool IcmpSocket::receiveDatagram(ReceivedPacket& packet)
+// A datagram socket, and either kind of ICMPv6 socket, hands over the bare
+// ICMP message, its sender and, when asked, the hop limit (TTL) and class
+// of service it arrived with.
+bool IcmpSocket::receiveMessage(ReceivedPacket& packet)
 {
     for (;;) {
         Message m;
@@ -269,51 +274,30 @@ bool IcmpSocket::receiveDatagram(ReceivedPacket& packet)
         if (m.msg.msg_flags & MSG_TRUNC)
             continue;
         packet = ReceivedPacket{};
-        packet.origin = ReceivedPacket::Origin::DatagramReply;
+        packet.origin = m_v6 ? ReceivedPacket::Origin::Icmp6Message : ReceivedPacket::Origin::DatagramReply;
+        packet.v6 = m_v6;
         packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        packet.source = reinterpret_cast<const sockaddr_in&>(m.from).sin_addr.s_addr;
         packet.arrivedNs = kernelStamp(m.msg);
+        if (m_v6)
+            std::memcpy(packet.source6.data(), &reinterpret_cast<const sockaddr_in6&>(m.from).sin6_addr,
+                        packet.source6.size());
+        else
+            packet.source = reinterpret_cast<const sockaddr_in&>(m.from).sin_addr.s_addr;
+        const int level = m_v6 ? IPPROTO_IPV6 : IPPROTO_IP;
         for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
-            if (c->cmsg_level != IPPROTO_IP)
+            if (c->cmsg_level != level || c->cmsg_len < CMSG_LEN(1))
                 continue;
-            if (c->cmsg_type == IP_TTL && c->cmsg_len >= CMSG_LEN(sizeof(int))) {
-                int value;
+            // IPv4 hands the class of service over as one byte, all the
+            // others as an int.
+            const bool oneByte = !m_v6 && c->cmsg_type == IP_TOS;
+            int value = *CMSG_DATA(c);
+            if (!oneByte && c->cmsg_len < CMSG_LEN(sizeof value))
+                continue;
+            if (!oneByte)
                 std::memcpy(&value, CMSG_DATA(c), sizeof value);
+            if (c->cmsg_type == (m_v6 ? IPV6_HOPLIMIT : IP_TTL))
                 packet.ttl = static_cast<std::uint8_t>(value);
-            } else if (c->cmsg_type == IP_TOS && c->cmsg_len >= CMSG_LEN(1)) {
-                packet.tos = *CMSG_DATA(c);
-            }
-        }
-        return true;
-    }
-}
-
-// Both kinds of ICMPv6 socket hand over the bare message, its sender and,
-// when asked, its hop limit and traffic class.
-bool IcmpSocket::receiveMessage6(ReceivedPacket& packet)
-{
-    for (;;) {
-        Message m;
-        const ssize_t n = read(m, 0);
-        if (n < 0)
-            return false;
-        if (m.msg.msg_flags & MSG_TRUNC)
-            continue;
-        packet = ReceivedPacket{};
-        packet.origin = ReceivedPacket::Origin::Icmp6Message;
-        packet.v6 = true;
-        packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        std::memcpy(packet.source6.data(), &reinterpret_cast<const sockaddr_in6&>(m.from).sin6_addr,
-                    packet.source6.size());
-        packet.arrivedNs = kernelStamp(m.msg);
-        for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
-            if (c->cmsg_level != IPPROTO_IPV6 || c->cmsg_len < CMSG_LEN(sizeof(int)))
-                continue;
-            int value;
-            std::memcpy(&value, CMSG_DATA(c), sizeof value);
-            if (c->cmsg_type == IPV6_HOPLIMIT)
-                packet.ttl = static_cast<std::uint8_t>(value);
-            else if (c->cmsg_type == IPV6_TCLASS)
+            else if (c->cmsg_type == (m_v6 ? IPV6_TCLASS : IP_TOS))
                 packet.tos = static_cast<std::uint8_t>(value);
         }
         return true;

@@ -5,6 +5,7 @@
 
 #include <sys/socket.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -17,6 +18,13 @@ struct IcmpDestination {
     bool v6 = false;
     std::uint32_t v4 = 0;           // network byte order
     Ipv6Address v6address{};
+};
+
+// When a message left: on the monotonic clock, and on the wall clock that
+// the kernel's receive stamps use.
+struct SendTime {
+    std::chrono::steady_clock::time_point steady;
+    std::int64_t wallNs = 0;
 };
 
 // The ICMP socket of the Linux echo service, one per address family. Prefers the unprivileged
@@ -38,9 +46,11 @@ public:
     bool v6() const { return m_v6; }
     int fd() const { return m_fd; }
 
-    // Sends one ICMP message with the options of its echo; an IP status code.
+    // Sends one ICMP message with the options of its echo; an IP status
+    // code. sent is read just before the message goes, after any wait for
+    // the socket, so that the round trip counts none of it.
     std::uint32_t send(const IcmpDestination& destination, std::span<const std::uint8_t> message,
-                       const IpOptionInformation& options);
+                       const IpOptionInformation& options, SendTime& sent);
 
     // Reads the next queued packet into a buffer of the socket's own, valid
     // until the next read; false when the queue is empty.
@@ -61,8 +71,7 @@ private:
     ssize_t read(Message& m, int flags);
 
     std::uint32_t applyOptions(const IpOptionInformation& options);
-    bool receiveDatagram(ReceivedPacket& packet);
-    bool receiveMessage6(ReceivedPacket& packet);
+    bool receiveMessage(ReceivedPacket& packet);
 
     int m_fd;
     Kind m_kind;
