@@ -72,37 +72,36 @@ std::size_t recordSize(bool v6)
     return v6 ? sizeof(Icmpv6EchoReply) : sizeof(IcmpEchoReply);
 }
 
-void writeRecord6(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<const std::uint8_t> payload,
-                  void* replyBuffer, std::uint32_t replySize)
+// The family's own fields of the reply record.
+void fillFamilyFields(IcmpEchoReply& record, const EchoAnswer& answer)
 {
-    Icmpv6EchoReply record;
-    record.Address = answer.source6;
-    record.Status = answer.status;
-    record.RoundTripTime = roundTripMs;
-    record.HopLimit = answer.ttl;
-    record.TrafficClass = answer.tos;
-    if (answer.status == IpStatus::Success) {
-        record.DataSize = answer.dataSize;
-        std::memcpy(static_cast<std::uint8_t*>(replyBuffer) + sizeof record, payload.data(),
-                    std::min<std::size_t>(replySize - sizeof record, payload.size()));
-    }
-    std::memcpy(replyBuffer, &record, sizeof record);
-}
-
-// The reply record of the echo service, from what answered our echo.
-void writeRecord(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<const std::uint8_t> payload,
-                 void* replyBuffer, std::uint32_t replySize)
-{
-    IcmpEchoReply record;
     record.Address = answer.source;
-    record.Status = answer.status;
-    record.RoundTripTime = roundTripMs;
     record.Options.Ttl = answer.ttl;
     record.Options.Tos = answer.tos;
     record.Options.Flags = answer.flags;
+    if (answer.status == IpStatus::Success)
+        record.DataOffset = sizeof record;
+}
+
+void fillFamilyFields(Icmpv6EchoReply& record, const EchoAnswer& answer)
+{
+    record.Address = answer.source6;
+    record.HopLimit = answer.ttl;
+    record.TrafficClass = answer.tos;
+}
+
+// The reply record of the echo service, from what answered our echo, and
+// behind it the echoed data.
+template <typename Record>
+void writeRecord(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<const std::uint8_t> payload,
+                 void* replyBuffer, std::uint32_t replySize)
+{
+    Record record;
+    fillFamilyFields(record, answer);
+    record.Status = answer.status;
+    record.RoundTripTime = roundTripMs;
     if (answer.status == IpStatus::Success) {
         record.DataSize = answer.dataSize;
-        record.DataOffset = sizeof record;
         // The parser accepted the reply only if its data equals ours.
         std::memcpy(static_cast<std::uint8_t*>(replyBuffer) + sizeof record, payload.data(),
                     std::min<std::size_t>(replySize - sizeof record, payload.size()));
@@ -249,7 +248,8 @@ std::uint32_t EchoExchange::echo(const IcmpDestination& destination, std::span<c
                 if (waiter.answer->refusedLocally)
                     return 0;
                 const auto rtt = roundTripMs(waiter.answeredAt - sent.steady, sent.wallNs, waiter.arrivedNs);
-                (v6 ? writeRecord6 : writeRecord)(*waiter.answer, rtt, payload, replyBuffer, replySize);
+                (v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)(*waiter.answer, rtt, payload,
+                                                                                replyBuffer, replySize);
                 return 1;
             }
         }

@@ -58,49 +58,38 @@ void enlargeReceiveQueue(int fd)
 // A raw socket sees every ICMP packet of the machine. Only answers and
 // reports can concern us, and of the echo replies only those that carry
 // our identifier; the kernel drops the rest before they cost a wake-up.
-void filterRawSocket(int fd, std::uint16_t identifier)
+// An IPv4 raw socket hands the filter the IP header first, an ICMPv6 one
+// the bare message, so the ICMP header starts at X = the header length or 0.
+void filterRawSocket(int fd, bool v6, std::uint16_t identifier)
 {
-    icmp_filter types{};
-    types.data = ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_SOURCE_QUENCH)
-                   | (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB));
-    setsockopt(fd, SOL_RAW, ICMP_FILTER, &types, sizeof types);
+    if (v6) {
+        icmp6_filter types;
+        ICMP6_FILTER_SETBLOCKALL(&types);
+        for (const int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG, ICMP6_TIME_EXCEEDED,
+                               ICMP6_PARAM_PROB})
+            ICMP6_FILTER_SETPASS(type, &types);
+        setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &types, sizeof types);
+    } else {
+        icmp_filter types{};
+        types.data = ~((1u << ICMP_ECHOREPLY) | (1u << ICMP_DEST_UNREACH) | (1u << ICMP_SOURCE_QUENCH)
+                       | (1u << ICMP_TIME_EXCEEDED) | (1u << ICMP_PARAMETERPROB));
+        setsockopt(fd, SOL_RAW, ICMP_FILTER, &types, sizeof types);
+    }
 
+    const std::uint32_t echoReply = v6 ? ICMP6_ECHO_REPLY : ICMP_ECHOREPLY;
     std::array<sock_filter, 8> code{{
-        BPF_STMT(BPF_LDX | BPF_B | BPF_MSH, 0),                      // X = IP header length
+        v6 ? sock_filter BPF_STMT(BPF_LDX | BPF_IMM, 0)              // X = 0
+           : sock_filter BPF_STMT(BPF_LDX | BPF_B | BPF_MSH, 0),     // X = IP header length
         BPF_STMT(BPF_LD | BPF_H | BPF_IND, 4),                       // A = ICMP identifier
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, identifier, 0, 1),
         BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu),                      // ours
         BPF_STMT(BPF_LD | BPF_B | BPF_IND, 0),                       // A = ICMP type
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP_ECHOREPLY, 1, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, echoReply, 1, 0),
         BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu),                      // a report: it quotes its echo
         BPF_STMT(BPF_RET | BPF_K, 0),                                // someone else's reply
     }};
     const sock_fprog program{static_cast<unsigned short>(code.size()), code.data()};
     // Without the filter the parser still rejects strangers, at more cost.
-    setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
-}
-
-// The same for ICMPv6, whose raw sockets hand over the bare ICMPv6 message:
-// the filter reads it from offset 0.
-void filterRaw6Socket(int fd, std::uint16_t identifier)
-{
-    icmp6_filter types;
-    ICMP6_FILTER_SETBLOCKALL(&types);
-    for (const int type : {ICMP6_ECHO_REPLY, ICMP6_DST_UNREACH, ICMP6_PACKET_TOO_BIG, ICMP6_TIME_EXCEEDED,
-                           ICMP6_PARAM_PROB})
-        ICMP6_FILTER_SETPASS(type, &types);
-    setsockopt(fd, IPPROTO_ICMPV6, ICMP6_FILTER, &types, sizeof types);
-
-    std::array<sock_filter, 7> code{{
-        BPF_STMT(BPF_LD | BPF_H | BPF_ABS, 4),                       // A = ICMPv6 identifier
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, identifier, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu),                      // ours
-        BPF_STMT(BPF_LD | BPF_B | BPF_ABS, 0),                       // A = ICMPv6 type
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, ICMP6_ECHO_REPLY, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, 0xFFFFFFFFu),                      // a report: it quotes its echo
-        BPF_STMT(BPF_RET | BPF_K, 0),                                // someone else's reply
-    }};
-    const sock_fprog program{static_cast<unsigned short>(code.size()), code.data()};
     setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
 }
 
@@ -119,10 +108,7 @@ std::unique_ptr<IcmpSocket> IcmpSocket::open(bool v6, std::uint16_t rawIdentifie
         if (fd < 0)
             return nullptr;
         kind = Kind::Raw;
-        if (v6)
-            filterRaw6Socket(fd, rawIdentifier);
-        else
-            filterRawSocket(fd, rawIdentifier);
+        filterRawSocket(fd, v6, rawIdentifier);
     }
     if (v6) {
         // Router reports reach a datagram socket only through its error
