@@ -1,51 +1,105 @@
 #include "ping/EchoExchange.h"
 
-#include "ping/StopSignal.h"
+#include "ping/FinishedEcho.h"
 
+#include <QCoreApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <time.h>
-#include <unistd.h>
-#include <vector>
+#include <limits>
+#include <mutex>
+#include <numeric>
+#include <optional>
 
-using Clock = std::chrono::steady_clock;
-
-// One echo waiting for its answer. The receiver fills in the answer under
-// the exchange's lock and then rings the bell.
+// One echo in flight: what it expects, where its answer goes, and, for a
+// source quench, the report it keeps until its time-out in case the real
+// answer still comes.
 struct EchoWaiter {
     EchoExpectation expected;
-    std::optional<EchoAnswer> answer;
-    Clock::time_point answeredAt;
-    std::int64_t arrivedNs = 0;
-    int bell = -1;
+    void* replyBuffer = nullptr;
+    std::uint32_t replySize = 0;
+    SendTime sent;
+    std::chrono::steady_clock::time_point deadline;
+    EchoFinished finished;
+    bool done = false;
+    std::optional<EchoAnswer> quench;
+    std::chrono::steady_clock::time_point quenchArrived;
+    std::int64_t quenchNs = 0;
+};
+
+// Owned by the caller; ending it lets go of the sequence and of the
+// caller's buffers.
+class EchoExchange::Echo final : public EchoInFlight {
+public:
+    Echo(std::shared_ptr<EchoExchange> exchange, std::uint16_t sequence)
+        : m_exchange(std::move(exchange))
+        , m_sequence(sequence)
+    {
+    }
+    ~Echo() override { m_exchange->release(m_sequence); }
+
+private:
+    std::shared_ptr<EchoExchange> m_exchange;
+    std::uint16_t m_sequence;
+};
+
+// Everything one wake-up read, copied out of the socket's buffer so that it
+// can be put in the order the kernel received it. Reused from wake-up to
+// wake-up.
+struct EchoExchange::Batch {
+    static constexpr std::size_t MaxPackets = 256;
+    struct Entry {
+        ReceivedPacket packet;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::array<Entry, MaxPackets> entries;
+    std::array<std::size_t, MaxPackets> order;
+    std::size_t size = 0;
+
+    void add(const ReceivedPacket& packet)
+    {
+        Entry& e = entries[size++];
+        e.bytes.assign(packet.bytes.begin(), packet.bytes.end());
+        e.packet = packet;
+        e.packet.bytes = e.bytes;
+    }
+
+    // Reports and replies sit in two queues; read one after the other, a
+    // report could overtake the reply that came before it. Messages the
+    // kernel gave no stamp keep their place after the stamped ones.
+    void sortByArrival()
+    {
+        const auto key = [this](std::size_t i) {
+            const auto ns = entries[i].packet.arrivedNs;
+            return ns != 0 ? ns : std::numeric_limits<std::int64_t>::max();
+        };
+        std::iota(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(size), std::size_t{0});
+        std::stable_sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(size),
+                         [&](std::size_t a, std::size_t b) { return key(a) < key(b); });
+    }
 };
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 std::mutex sharedMutex;
 std::array<std::shared_ptr<EchoExchange>, 2> kept;  // IPv4, IPv6
 
 // Whole milliseconds, truncated, from the send to the answer's arrival. The
-// kernel's receive stamp leaves out how long the receiver took to be
-// scheduled; being on the wall clock, it is trusted only within what the
-// monotonic clock measured, so that a clock step cannot distort a sample.
+// kernel's receive stamp leaves out how long the event loop took to get
+// round to the socket; being on the wall clock, it is trusted only within
+// what the monotonic clock measured, so that a clock step cannot distort a
+// sample.
 std::uint32_t roundTripMs(Clock::duration monotonic, std::int64_t sentNs, std::int64_t arrivedNs)
 {
     auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(monotonic).count();
     if (arrivedNs != 0 && arrivedNs >= sentNs && arrivedNs - sentNs <= elapsed)
         elapsed = arrivedNs - sentNs;
     return static_cast<std::uint32_t>(std::max<std::int64_t>(elapsed, 0) / 1000000);
-}
-
-void ring(int fd)
-{
-    const std::uint64_t one = 1;
-    // EAGAIN means the counter is already non-zero: it rings either way.
-    while (write(fd, &one, sizeof one) < 0 && errno == EINTR) {
-    }
 }
 
 std::vector<std::uint8_t> echoRequest(bool v6, std::uint16_t identifier, std::uint16_t sequence,
@@ -117,8 +171,13 @@ std::shared_ptr<EchoExchange> EchoExchange::shared(bool v6)
     auto& exchange = kept[v6 ? 1 : 0];
     if (!exchange) {
         auto socket = IcmpSocket::open(v6, EchoSequences::processIdentifier());
-        if (socket)
-            exchange.reset(new EchoExchange(std::move(socket)));
+        if (!socket)
+            return nullptr;
+        exchange.reset(new EchoExchange(std::move(socket)));
+        // Its notifier and timer belong to the application's event loop and
+        // must go before the application does.
+        static std::once_flag registered;
+        std::call_once(registered, [] { qAddPostRoutine(&EchoExchange::forget); });
     }
     return exchange;
 }
@@ -133,140 +192,164 @@ void EchoExchange::forget()
 EchoExchange::EchoExchange(std::unique_ptr<IcmpSocket> socket)
     : m_socket(std::move(socket))
     , m_identifier(EchoSequences::processIdentifier())
-    , m_stopFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
-    , m_receiver([this] { receiveLoop(); })
+    , m_notifier(std::make_unique<QSocketNotifier>(m_socket->fd(), QSocketNotifier::Read))
+    , m_timer(std::make_unique<QTimer>())
+    , m_batch(std::make_unique<Batch>())
 {
+    m_timer->setSingleShot(true);
+    m_timer->setTimerType(Qt::PreciseTimer);
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &m_home, [this] { drain(); });
+    QObject::connect(m_timer.get(), &QTimer::timeout, &m_home, [this] { expire(); });
 }
 
-EchoExchange::~EchoExchange()
+EchoExchange::~EchoExchange() = default;
+
+std::unique_ptr<EchoInFlight> EchoExchange::start(const IcmpDestination& destination,
+                                                  std::span<const std::uint8_t> payload,
+                                                  const IpOptionInformation& options, void* replyBuffer,
+                                                  std::uint32_t replySize, std::uint32_t timeoutMs,
+                                                  EchoFinished finished)
 {
-    ring(m_stopFd);
-    m_receiver.join();
-    close(m_stopFd);
+    const bool v6 = m_socket->v6();
+    if (replySize < recordSize(v6))
+        return std::make_unique<FinishedEcho>(std::move(finished), IpStatus::BufTooSmall);
+    auto waiter = std::make_unique<EchoWaiter>();
+    const auto sequence = m_sequences.hold(waiter.get());
+    if (!sequence)
+        return std::make_unique<FinishedEcho>(std::move(finished), IpStatus::NoResources);
+    EchoWaiter& w = *waiter.release();
+    auto echo = std::make_unique<Echo>(shared_from_this(), *sequence);
+
+    w.expected.v6 = v6;
+    w.expected.target = destination.v4;
+    w.expected.target6 = destination.v6address;
+    w.expected.identifier = m_identifier;
+    // A datagram socket's identifier is the kernel's; it delivers us only
+    // replies that carry it.
+    w.expected.checkIdentifier = m_socket->kind() == IcmpSocket::Kind::Raw;
+    w.expected.payload = payload;
+    w.expected.sequence = *sequence;
+    w.replyBuffer = replyBuffer;
+    w.replySize = replySize;
+
+    const auto request = echoRequest(v6, m_identifier, *sequence, payload);
+    if (const auto status = m_socket->send(destination, request, options, w.sent); status != IpStatus::Success) {
+        echo.reset();
+        return std::make_unique<FinishedEcho>(std::move(finished), status);
+    }
+    w.finished = std::move(finished);
+    w.deadline = w.sent.steady + std::chrono::milliseconds(timeoutMs);
+    m_deadlines.emplace(w.deadline, *sequence);
+    scheduleNextDeadline();
+    return echo;
 }
 
-void EchoExchange::receiveLoop()
+void EchoExchange::drain()
 {
+    // A completion may let go of the last echo that holds this exchange.
+    const auto self = shared_from_this();
+    Batch& batch = *m_batch;
     ReceivedPacket packet;
     for (;;) {
-        std::array<pollfd, 2> fds{pollfd{m_socket->fd(), POLLIN, 0}, pollfd{m_stopFd, POLLIN, 0}};
-        if (poll(fds.data(), fds.size(), -1) < 0)
-            continue;  // EINTR; nothing else can fail on two valid descriptors
-        if (fds[1].revents & POLLIN)
-            return;
         // Everything queued now is read now: a wake-up per packet would
         // fall behind a burst, and a full queue drops answers.
-        while (m_socket->receiveError(packet))
-            deliver(packet);
-        while (m_socket->receive(packet))
-            deliver(packet);
+        batch.size = 0;
+        while (batch.size < Batch::MaxPackets && m_socket->receiveError(packet))
+            batch.add(packet);
+        while (batch.size < Batch::MaxPackets && m_socket->receive(packet))
+            batch.add(packet);
+        if (batch.size == 0)
+            return;
+        const auto arrived = Clock::now();
+        batch.sortByArrival();
+        for (std::size_t i = 0; i < batch.size; ++i)
+            deliver(batch.entries[batch.order[i]].packet, arrived);
+        if (batch.size < Batch::MaxPackets)
+            return;
     }
 }
 
-void EchoExchange::deliver(const ReceivedPacket& packet)
+void EchoExchange::deliver(const ReceivedPacket& packet, Clock::time_point arrived)
 {
-    const auto arrived = Clock::now();
     const auto sequence = EchoReplyParser::sequenceOf(packet);
     if (!sequence)
         return;
-    const std::lock_guard lock(m_waiters);
-    EchoWaiter* waiter = m_sequences.holder(*sequence);
+    EchoWaiter* w = m_sequences.holder(*sequence);
     // A duplicate or a late second report changes nothing: the first
     // answer is the one the echo service keeps.
-    if (!waiter || waiter->answer)
+    if (!w || w->done)
         return;
-    waiter->answer = EchoReplyParser::parse(packet, waiter->expected);
-    if (!waiter->answer)
+    const auto answer = EchoReplyParser::parse(packet, w->expected);
+    if (!answer)
         return;
-    waiter->answeredAt = arrived;
-    waiter->arrivedNs = packet.arrivedNs;
-    ring(waiter->bell);
+    // Hosts ignore source quench; the echo waits on for its answer, and the
+    // quench stands only when nothing else came.
+    if (answer->status == IpStatus::SourceQuench) {
+        if (!w->quench) {
+            w->quench = answer;
+            w->quenchArrived = arrived;
+            w->quenchNs = packet.arrivedNs;
+        }
+        return;
+    }
+    if (answer->refusedLocally) {
+        finish(*sequence, 0, answer->status);
+        return;
+    }
+    const auto rtt = roundTripMs(arrived - w->sent.steady, w->sent.wallNs, packet.arrivedNs);
+    (w->expected.v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)(*answer, rtt, w->expected.payload,
+                                                                               w->replyBuffer, w->replySize);
+    finish(*sequence, 1, answer->status);
 }
 
-void EchoExchange::forgetWaiter(std::uint16_t sequence)
+void EchoExchange::expire()
 {
-    const std::lock_guard lock(m_waiters);
+    const auto self = shared_from_this();
+    const auto now = Clock::now();
+    while (!m_deadlines.empty() && m_deadlines.begin()->first <= now) {
+        const std::uint16_t sequence = m_deadlines.begin()->second;
+        EchoWaiter& w = *m_sequences.holder(sequence);
+        if (w.quench) {
+            const auto rtt = roundTripMs(w.quenchArrived - w.sent.steady, w.sent.wallNs, w.quenchNs);
+            (w.expected.v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)(
+                *w.quench, rtt, w.expected.payload, w.replyBuffer, w.replySize);
+            finish(sequence, 1, IpStatus::SourceQuench);
+        } else {
+            finish(sequence, 0, IpStatus::RequestTimedOut);
+        }
+    }
+    scheduleNextDeadline();
+}
+
+// The waiter stays held until its caller lets go of the echo, so that its
+// sequence is not drawn again while a late answer could still claim it.
+void EchoExchange::finish(std::uint16_t sequence, std::uint32_t count, std::uint32_t status)
+{
+    EchoWaiter& w = *m_sequences.holder(sequence);
+    m_deadlines.erase({w.deadline, sequence});
+    w.done = true;
+    const EchoFinished finished = std::move(w.finished);
+    // The caller may let go of the echo inside; w is not touched after.
+    finished(count, status);
+}
+
+void EchoExchange::release(std::uint16_t sequence)
+{
+    EchoWaiter* w = m_sequences.holder(sequence);
+    if (!w)
+        return;
+    if (!w->done)
+        m_deadlines.erase({w->deadline, sequence});
     m_sequences.release(sequence);
+    delete w;
 }
 
-std::uint32_t EchoExchange::echo(const IcmpDestination& destination, std::span<const std::uint8_t> payload,
-                                 const IpOptionInformation& options, void* replyBuffer, std::uint32_t replySize,
-                                 std::uint32_t timeoutMs, std::uint32_t& status)
+void EchoExchange::scheduleNextDeadline()
 {
-    const bool v6 = m_socket->v6();
-    if (replySize < recordSize(v6)) {
-        status = IpStatus::BufTooSmall;
-        return 0;
+    if (m_deadlines.empty()) {
+        m_timer->stop();
+        return;
     }
-    EchoWaiter waiter;
-    waiter.expected.v6 = v6;
-    waiter.expected.target = destination.v4;
-    waiter.expected.target6 = destination.v6address;
-    waiter.expected.identifier = m_identifier;
-    // A datagram socket's identifier is the kernel's; it delivers us only
-    // replies that carry it.
-    waiter.expected.checkIdentifier = m_socket->kind() == IcmpSocket::Kind::Raw;
-    waiter.expected.payload = payload;
-    waiter.bell = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (waiter.bell < 0) {
-        status = IpStatus::NoResources;
-        return 0;
-    }
-    struct Bell {
-        int fd;
-        ~Bell() { close(fd); }
-    } bell{waiter.bell};
-
-    std::optional<std::uint16_t> sequence;
-    {
-        const std::lock_guard lock(m_waiters);
-        sequence = m_sequences.hold(&waiter);
-    }
-    if (!sequence) {
-        status = IpStatus::NoResources;
-        return 0;
-    }
-    waiter.expected.sequence = *sequence;
-    struct Held {
-        EchoExchange& exchange;
-        std::uint16_t sequence;
-        ~Held() { exchange.forgetWaiter(sequence); }
-    } held{*this, *sequence};
-
-    const auto request = echoRequest(v6, m_identifier, *sequence, payload);
-    SendTime sent;
-    if ((status = m_socket->send(destination, request, options, sent)) != IpStatus::Success)
-        return 0;
-    const auto deadline = sent.steady + std::chrono::milliseconds(timeoutMs);
-
-    const StopSignal* stop = StopSignal::current();
-    for (;;) {
-        {
-            const std::lock_guard lock(m_waiters);
-            if (waiter.answer) {
-                status = waiter.answer->status;
-                if (waiter.answer->refusedLocally)
-                    return 0;
-                const auto rtt = roundTripMs(waiter.answeredAt - sent.steady, sent.wallNs, waiter.arrivedNs);
-                (v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)(*waiter.answer, rtt, payload,
-                                                                                replyBuffer, replySize);
-                return 1;
-            }
-        }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            status = IpStatus::RequestTimedOut;
-            return 0;
-        }
-        std::array<pollfd, 2> fds{pollfd{waiter.bell, POLLIN, 0}, pollfd{stop ? stop->fd() : -1, POLLIN, 0}};
-        if (poll(fds.data(), fds.size(), static_cast<int>(left)) < 0 && errno != EINTR) {
-            status = IpStatus::GeneralFailure;
-            return 0;
-        }
-        if (fds[1].revents & POLLIN) {
-            // Our owner is shutting down; nobody will read this outcome.
-            status = IpStatus::GeneralFailure;
-            return 0;
-        }
-    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadlines.begin()->first - Clock::now());
+    m_timer->start(static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
 }

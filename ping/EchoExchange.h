@@ -3,23 +3,30 @@
 #include "ping/EchoSequences.h"
 #include "ping/IcmpSocket.h"
 
+#include <QObject>
+
 #include <chrono>
 #include <memory>
-#include <mutex>
+#include <set>
 #include <span>
-#include <thread>
+#include <utility>
+#include <vector>
 
-// The process's one ICMP socket and the receiver that serves every echo on
-// it. An echo takes a sequence number, sends, and sleeps; the receiver
-// drains every queued packet at each wake-up into one reused buffer and
-// wakes the echo that a reply or report belongs to. So no packet is read
-// twice, however many echoes are in flight, and opening an echo costs no
-// socket.
-class EchoExchange {
+class QSocketNotifier;
+class QTimer;
+
+// The process's one ICMP socket per address family, and every echo in
+// flight on it. Nothing here has a thread of its own: an echo is sent when
+// it starts, a socket notifier on the owning thread's event loop drains
+// replies and error reports when they arrive, and one timer ends the echo
+// whose time-out comes first. A thread hop per echo would cost far more
+// than the echo.
+class EchoExchange : public std::enable_shared_from_this<EchoExchange> {
 public:
     // One per address family, opened on first use and kept: the kind of
     // socket is chosen once. Null when no ICMP socket can be had (no
-    // permission); the next call tries again.
+    // permission); the next call tries again. Used on one thread only, the
+    // one whose event loop serves the echoes.
     static std::shared_ptr<EchoExchange> shared(bool v6 = false);
 
     // Lets go of the kept exchanges, so that the next use chooses the socket
@@ -32,24 +39,34 @@ public:
 
     IcmpSocket::Kind kind() const { return m_socket->kind(); }
 
-    // One echo, as the echo service's SendEcho: the number of reply records
-    // written to replyBuffer (0 or 1), and the IP status code.
-    // An IPv6 echo writes an Icmpv6EchoReply record instead.
-    std::uint32_t echo(const IcmpDestination& destination, std::span<const std::uint8_t> payload,
-                       const IpOptionInformation& options, void* replyBuffer, std::uint32_t replySize,
-                       std::uint32_t timeoutMs, std::uint32_t& status);
+    // One echo, as the echo service's StartEcho.
+    std::unique_ptr<EchoInFlight> start(const IcmpDestination& destination, std::span<const std::uint8_t> payload,
+                                        const IpOptionInformation& options, void* replyBuffer,
+                                        std::uint32_t replySize, std::uint32_t timeoutMs, EchoFinished finished);
 
 private:
+    class Echo;
+    struct Batch;
+    using Clock = std::chrono::steady_clock;
+    using Deadline = std::pair<Clock::time_point, std::uint16_t>;
+
     explicit EchoExchange(std::unique_ptr<IcmpSocket> socket);
 
-    void receiveLoop();
-    void deliver(const ReceivedPacket& packet);
-    void forgetWaiter(std::uint16_t sequence);
+    void drain();
+    void deliver(const ReceivedPacket& packet, Clock::time_point arrived);
+    void expire();
+    void finish(std::uint16_t sequence, std::uint32_t count, std::uint32_t status);
+    void release(std::uint16_t sequence);
+    void scheduleNextDeadline();
 
     std::unique_ptr<IcmpSocket> m_socket;
     std::uint16_t m_identifier;
-    int m_stopFd;
-    std::mutex m_waiters;
     EchoSequences m_sequences;
-    std::thread m_receiver;
+    std::set<Deadline> m_deadlines;
+    // Receives the posted ends of echoes whose send failed, so that no
+    // completion runs inside start().
+    QObject m_home;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    std::unique_ptr<QTimer> m_timer;
+    std::unique_ptr<Batch> m_batch;
 };

@@ -18,7 +18,7 @@ struct EchoWaiter;
 // mixes in the process id, which keeps other programs' pings on this
 // machine apart before the kernel even queues them for us.
 //
-// Not locked: its owner serialises every call.
+// Not locked: its owner uses it from one thread.
 class EchoSequences {
 public:
     static std::uint16_t processIdentifier();
@@ -28,7 +28,6 @@ public:
     std::optional<std::uint16_t> hold(EchoWaiter* waiter);
     void release(std::uint16_t sequence);
     EchoWaiter* holder(std::uint16_t sequence) const;
-    std::size_t live() const { return m_live.size(); }
 
 private:
     std::unordered_map<std::uint16_t, EchoWaiter*> m_live;

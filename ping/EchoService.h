@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 // The ICMP echo service that TICMP talks to. Its shape follows what the
 // client needs: a counted start-up and clean-up, binding the service, one
@@ -46,6 +48,24 @@ struct Icmpv6EchoReply {
     std::uint8_t TrafficClass = 0;
 };
 
+// Where an echo goes: an IPv4 or an IPv6 address.
+struct IcmpDestination {
+    bool v6 = false;
+    std::uint32_t v4 = 0;           // network byte order
+    Ipv6Address v6address{};
+};
+
+// One echo that the service runs while its caller's event loop goes on.
+// Destroying it gives the echo up: its completion is never called after.
+class EchoInFlight {
+public:
+    virtual ~EchoInFlight() = default;
+};
+
+// The end of one echo: the number of reply records written (0 or 1) and
+// the IP status code, 0 after a reply.
+using EchoFinished = std::function<void(std::uint32_t count, std::uint32_t status)>;
+
 // IP status codes of the echo service.
 namespace IpStatus {
 inline constexpr std::uint32_t Success = 0;
@@ -83,22 +103,17 @@ public:
     virtual EchoHandle CreateFile() = 0;
     virtual void CloseHandle(EchoHandle handle) = 0;
 
-    // Sends one echo and waits for its answer. Returns the number of reply
-    // records stored in replyBuffer (0 or 1); status receives the IP status
-    // code on failure and 0 after a reply.
-    virtual std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination,
-                                   const void* request, std::uint16_t requestSize,
-                                   const IpOptionInformation* options, void* replyBuffer,
-                                   std::uint32_t replySize, std::uint32_t timeoutMs,
-                                   std::uint32_t& status) = 0;
-
-    // The same for an IPv6 destination: ICMPv6 on a socket of its own
-    // family; the reply record is an Icmpv6EchoReply, the TTL of the options
-    // is the hop limit.
-    virtual std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                                    std::uint16_t requestSize, const IpOptionInformation* options,
-                                    void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                                    std::uint32_t& status) = 0;
+    // Starts one echo and returns at once. finished runs later, once, from
+    // the calling thread's event loop (never from inside StartEcho), unless
+    // the returned echo is destroyed first. The request and reply buffers
+    // must live as long as the returned echo; the reply record is an
+    // IcmpEchoReply, or an Icmpv6EchoReply for an IPv6 destination, whose
+    // TTL of the options is the hop limit.
+    virtual std::unique_ptr<EchoInFlight> StartEcho(EchoHandle handle, const IcmpDestination& destination,
+                                                    const void* request, std::uint16_t requestSize,
+                                                    const IpOptionInformation* options, void* replyBuffer,
+                                                    std::uint32_t replySize, std::uint32_t timeoutMs,
+                                                    EchoFinished finished) = 0;
 
     // The service every new client binds to: the Linux one unless a test
     // has installed another.

@@ -1,7 +1,8 @@
 #include "ping/Icmp.h"
 
-#include "ping/Resolver.h"
+#include "ping/FinishedEcho.h"
 
+#include <QEventLoop>
 #include <QHash>
 
 #include <algorithm>
@@ -68,6 +69,7 @@ TICMP::TICMP()
 
 TICMP::~TICMP()
 {
+    m_echo.reset();
     releaseService();
 }
 
@@ -97,41 +99,65 @@ void TICMP::SetHostAddress(const QString& text)
     Resolved = false;
 }
 
+Resolver::Families TICMP::LookupFamilies() const
+{
+    return AddressFamily == 4   ? Resolver::Families::Ipv4Only
+           : AddressFamily == 6 ? Resolver::Families::Ipv6Only
+                                : Resolver::Families::Any;
+}
+
 void TICMP::ResolveHost()
+{
+    if (ResolveLiteral())
+        return;
+    std::uint32_t error = 0;
+    const auto entry = Resolver::lookUpName(HostAddress, error, LookupFamilies());
+    UseLookup(entry, error);
+}
+
+bool TICMP::ResolveLiteral()
 {
     TargetIsIpv6 = false;
     TargetAddr = Resolver::parseAddress(HostAddress);
     const auto literal6 = Resolver::parseAddress6(HostAddress);
-    const auto families = AddressFamily == 4   ? Resolver::Families::Ipv4Only
-                          : AddressFamily == 6 ? Resolver::Families::Ipv6Only
-                                               : Resolver::Families::Any;
-    if (TargetAddr != Resolver::NoAddress || literal6) {
-        // An address of the family that was ruled out resolves to nothing.
-        if ((literal6 && families == Resolver::Families::Ipv4Only)
-            || (!literal6 && families == Resolver::Families::Ipv6Only)) {
-            TargetAddr = Resolver::NoAddress;
-            LastError = IpStatus::BadDestination;
-            notice("Unable to resolve " + HostAddress);
-            return;
-        }
-        HostName = HostAddress;
-        if (literal6) {
-            TargetIsIpv6 = true;
-            TargetAddr6 = *literal6;
-        }
-    } else {
-        std::uint32_t error = 0;
-        const auto entry = Resolver::lookUpName(HostAddress, error, families);
-        if (!entry) {
-            LastError = error;
-            notice("Unable to resolve " + HostAddress);
-            return;
-        }
-        TargetIsIpv6 = entry->v6;
-        TargetAddr = entry->address;
-        TargetAddr6 = entry->address6;
-        HostName = entry->officialName;
+    if (TargetAddr == Resolver::NoAddress && !literal6)
+        return false;
+    const auto families = LookupFamilies();
+    // An address of the family that was ruled out resolves to nothing.
+    if ((literal6 && families == Resolver::Families::Ipv4Only)
+        || (!literal6 && families == Resolver::Families::Ipv6Only)) {
+        TargetAddr = Resolver::NoAddress;
+        LastError = IpStatus::BadDestination;
+        notice("Unable to resolve " + HostAddress);
+        return true;
     }
+    HostName = HostAddress;
+    if (literal6) {
+        TargetIsIpv6 = true;
+        TargetAddr6 = *literal6;
+    }
+    settleTarget();
+    return true;
+}
+
+void TICMP::UseLookup(const std::optional<Resolver::NameEntry>& entry, std::uint32_t error)
+{
+    TargetIsIpv6 = false;
+    if (!entry) {
+        TargetAddr = Resolver::NoAddress;
+        LastError = error;
+        notice("Unable to resolve " + HostAddress);
+        return;
+    }
+    TargetIsIpv6 = entry->v6;
+    TargetAddr = entry->address;
+    TargetAddr6 = entry->address6;
+    HostName = entry->officialName;
+    settleTarget();
+}
+
+void TICMP::settleTarget()
+{
     if (TargetIsIpv6) {
         // Not an IPv4 target, and no longer the "no address" of a failure.
         TargetAddr = 0;
@@ -144,30 +170,44 @@ void TICMP::ResolveHost()
 
 std::int32_t TICMP::SendEcho()
 {
+    std::int32_t result = 0;
+    bool done = false;
+    QEventLoop loop;
+    StartEcho([&](std::int32_t count) {
+        result = count;
+        done = true;
+        loop.quit();
+    });
+    if (!done)
+        loop.exec();
+    return result;
+}
+
+void TICMP::StartEcho(std::function<void(std::int32_t count)> finished)
+{
     LastError = 0;
     if (!Resolved)
         ResolveHost();
-    if (!TargetIsIpv6 && TargetAddr == Resolver::NoAddress) {
-        LastError = IpStatus::BadDestination;
-        notice("Invalid host address");
-        return 0;
-    }
+    const auto refuse = [&](std::uint32_t status, const char* text) {
+        LastError = status;
+        notice(text);
+        m_echo = std::make_unique<FinishedEcho>([finished](std::uint32_t, std::uint32_t) { finished(0); }, status);
+    };
+    if (!TargetIsIpv6 && TargetAddr == Resolver::NoAddress)
+        return refuse(IpStatus::BadDestination, "Invalid host address");
     // A negative size has no buffer to send; refuse it before allocating.
-    if (PayloadSize < 0) {
-        LastError = IpStatus::BadRequest;
-        notice("Invalid payload size");
-        return 0;
-    }
+    if (PayloadSize < 0)
+        return refuse(IpStatus::BadRequest, "Invalid payload size");
 
     // Only the low 16 bits of the size travel, so that is all the request
     // needs, and no reply can carry more data back than was sent.
     const auto sentSize = static_cast<std::uint16_t>(PayloadSize);
-    std::vector<std::uint8_t> request(sentSize, ' ');
+    m_request.assign(sentSize, ' ');
     // An empty request may have no buffer at all, and memcpy must never be
     // given a null pointer, not even for no bytes.
     if (sentSize != 0)
-        std::memcpy(request.data(), RequestText, std::min<std::size_t>(sentSize, sizeof RequestText - 1));
-    std::vector<std::uint8_t> reply(ReplyRecordSize + sentSize, 0);
+        std::memcpy(m_request.data(), RequestText, std::min<std::size_t>(sentSize, sizeof RequestText - 1));
+    m_reply.assign(ReplyRecordSize + sentSize, 0);
 
     if (OnBeforeSend)
         OnBeforeSend(this);
@@ -176,23 +216,22 @@ std::int32_t TICMP::SendEcho()
     options.Ttl = static_cast<std::uint8_t>(Ttl);
     options.Flags = static_cast<std::uint8_t>(IpFlags);
 
-    std::uint32_t status = 0;
-    const auto replySize = static_cast<std::uint32_t>(reply.size());
-    const auto timeOut = static_cast<std::uint32_t>(TimeOut);
-    const auto count = TargetIsIpv6
-        ? m_service.SendEcho6(m_handle, TargetAddr6, request.data(), sentSize, &options, reply.data(), replySize,
-                              timeOut, status)
-        : m_service.SendEcho(m_handle, TargetAddr, request.data(), sentSize, &options, reply.data(), replySize,
-                             timeOut, status);
-    LastError = status;
-    if (TargetIsIpv6)
-        std::memcpy(&LastReply6, reply.data(), sizeof LastReply6);
-    else
-        std::memcpy(&LastReply, reply.data(), ReplyRecordSize);
-
-    if (OnAfterSend)
-        OnAfterSend(this, static_cast<std::int32_t>(count));
-    return static_cast<std::int32_t>(count);
+    IcmpDestination destination;
+    destination.v6 = TargetIsIpv6;
+    destination.v4 = TargetAddr;
+    destination.v6address = TargetAddr6;
+    m_echo = m_service.StartEcho(m_handle, destination, m_request.data(), sentSize, &options, m_reply.data(),
+                                 static_cast<std::uint32_t>(m_reply.size()), static_cast<std::uint32_t>(TimeOut),
+                                 [this, finished](std::uint32_t count, std::uint32_t status) {
+                                     LastError = status;
+                                     if (TargetIsIpv6)
+                                         std::memcpy(&LastReply6, m_reply.data(), sizeof LastReply6);
+                                     else
+                                         std::memcpy(&LastReply, m_reply.data(), ReplyRecordSize);
+                                     if (OnAfterSend)
+                                         OnAfterSend(this, static_cast<std::int32_t>(count));
+                                     finished(static_cast<std::int32_t>(count));
+                                 });
 }
 
 QString TICMP::StatusText() const

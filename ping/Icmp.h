@@ -1,12 +1,16 @@
 #pragma once
 
 #include "ping/EchoService.h"
+#include "ping/Resolver.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 // Raised only by TICMP's construction, with one of four fixed messages.
 class TICMPException : public std::runtime_error {
@@ -26,6 +30,18 @@ public:
 
     void SetHostAddress(const QString& text);
     void ResolveHost();
+    // Resolves an address text without asking anyone: true when the host
+    // text is settled, false when it is a name to be looked up, whose
+    // answer UseLookup then takes.
+    bool ResolveLiteral();
+    void UseLookup(const std::optional<Resolver::NameEntry>& entry, std::uint32_t error);
+    Resolver::Families LookupFamilies() const;
+
+    // Starts one echo and returns at once; finished gets the reply count
+    // from the event loop, never from inside this call. The client must
+    // outlive the echo; destroying it gives the echo up.
+    void StartEcho(std::function<void(std::int32_t count)> finished);
+    // The same, waiting for the outcome in a local event loop.
     std::int32_t SendEcho();
     QString StatusText() const;
     static QString StatusText(std::uint32_t status);
@@ -57,8 +73,12 @@ public:
 private:
     void releaseService();
     void notice(const QString& text);
+    void settleTarget();
 
     EchoService& m_service;
     bool m_libraryLoaded = false;
     EchoHandle m_handle = InvalidEchoHandle;
+    std::vector<std::uint8_t> m_request;
+    std::vector<std::uint8_t> m_reply;
+    std::unique_ptr<EchoInFlight> m_echo;
 };

@@ -20,6 +20,8 @@ constexpr std::size_t ReceiveBufferSize = 65536 + 512;
 // floods the machine with pings; the kernel caps it for the unprivileged.
 constexpr int SocketQueueBytes = 4 * 1024 * 1024;
 constexpr std::uint8_t DontFragmentFlag = 0x02;
+// Enough to get past the pending reports that a burst of them leaves.
+constexpr int AttemptsPastPendingReports = 3;
 
 int setIntOption(int fd, int level, int name, int value)
 {
@@ -175,7 +177,6 @@ std::uint32_t IcmpSocket::applyOptions(const IpOptionInformation& options)
 std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<const std::uint8_t> message,
                                const IpOptionInformation& options, SendTime& sent)
 {
-    const std::lock_guard lock(m_sending);
     if (const auto status = applyOptions(options); status != IpStatus::Success) {
         m_applied.reset();
         return status;
@@ -193,6 +194,11 @@ std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<con
         to4.sin_addr.s_addr = destination.v4;
         size = sizeof to4;
     }
+    // A router's report about any earlier echo leaves its error pending on
+    // the socket, and the next send fails with it once, whoever sends: that
+    // failure is not this echo's, so it is sent again. A failure of its own
+    // comes back every time.
+    int attempts = 0;
     for (;;) {
         timespec wall;
         clock_gettime(CLOCK_REALTIME, &wall);
@@ -200,13 +206,16 @@ std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<con
         sent.steady = std::chrono::steady_clock::now();
         if (sendto(m_fd, message.data(), message.size(), 0, reinterpret_cast<sockaddr*>(&to), size) >= 0)
             return IpStatus::Success;
-        if (errno != EINTR)
+        if (errno == EINTR)
+            continue;
+        if (++attempts >= AttemptsPastPendingReports || errno == EAGAIN || errno == ENOBUFS)
             return EchoReplyParser::statusForSendErrno(errno);
     }
 }
 
 ssize_t IcmpSocket::read(Message& m, int flags)
 {
+    int attempts = 0;
     for (;;) {
         m.from = {};
         m.iov = {m_buffer.data(), m_buffer.size()};
@@ -218,7 +227,12 @@ ssize_t IcmpSocket::read(Message& m, int flags)
         m.msg.msg_control = m_control.data();
         m.msg.msg_controllen = m_control.size();
         const ssize_t n = recvmsg(m_fd, &m.msg, flags | MSG_DONTWAIT);
-        if (n >= 0 || errno != EINTR)
+        if (n >= 0 || errno == EAGAIN)
+            return n;
+        // EINTR, or a pending router report that this read has taken off
+        // the socket (its message waits in the error queue): the queue may
+        // still hold answers.
+        if (errno != EINTR && ++attempts >= AttemptsPastPendingReports)
             return n;
     }
 }
@@ -252,9 +266,6 @@ bool IcmpSocket::receiveMessage(ReceivedPacket& packet)
     for (;;) {
         Message m;
         const ssize_t n = read(m, 0);
-        // A pending router report makes a plain read fail once with its
-        // errno; the report itself waits in the error queue. Either way the
-        // data queue has nothing for us now.
         if (n < 0)
             return false;
         if (m.msg.msg_flags & MSG_TRUNC)

@@ -8,17 +8,9 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
-
-// Where an echo goes: an IPv4 or an IPv6 address.
-struct IcmpDestination {
-    bool v6 = false;
-    std::uint32_t v4 = 0;           // network byte order
-    Ipv6Address v6address{};
-};
 
 // When a message left: on the monotonic clock, and on the wall clock that
 // the kernel's receive stamps use.
@@ -29,8 +21,7 @@ struct SendTime {
 
 // The ICMP socket of the Linux echo service, one per address family. Prefers the unprivileged
 // datagram ("ping") socket and falls back to a raw socket where the kernel
-// does not grant the former to our group. Sending may happen from any
-// thread; receiving belongs to one reader.
+// does not grant the former to our group. Used by one thread.
 class IcmpSocket {
 public:
     enum class Kind { Datagram, Raw };
@@ -80,8 +71,7 @@ private:
     std::vector<char> m_control;
 
     // TTL, type of service and "don't fragment" are options of the socket,
-    // not of the packet: each send sets them and sends under one lock, and
-    // only what differs from the last send costs a system call.
-    std::mutex m_sending;
+    // not of the packet: each send sets them, and only what differs from
+    // the last send costs a system call.
     std::optional<IpOptionInformation> m_applied;
 };

@@ -1,6 +1,7 @@
 #include "ping/LinuxEchoService.h"
 
 #include "ping/EchoExchange.h"
+#include "ping/FinishedEcho.h"
 
 #include <memory>
 
@@ -62,51 +63,28 @@ void LinuxEchoService::CloseHandle(EchoHandle handle)
         delete reinterpret_cast<Handle*>(handle);
 }
 
-std::uint32_t LinuxEchoService::SendEcho(EchoHandle handle, std::uint32_t destination, const void* request,
-                                         std::uint16_t requestSize, const IpOptionInformation* options,
-                                         void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                                         std::uint32_t& status)
+std::unique_ptr<EchoInFlight> LinuxEchoService::StartEcho(EchoHandle handle, const IcmpDestination& destination,
+                                                          const void* request, std::uint16_t requestSize,
+                                                          const IpOptionInformation* options, void* replyBuffer,
+                                                          std::uint32_t replySize, std::uint32_t timeoutMs,
+                                                          EchoFinished finished)
 {
-    IcmpDestination to;
-    to.v4 = destination;
-    return send(handle, to, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
-}
-
-std::uint32_t LinuxEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                                          std::uint16_t requestSize, const IpOptionInformation* options,
-                                          void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                                          std::uint32_t& status)
-{
-    IcmpDestination to;
-    to.v6 = true;
-    to.v6address = destination;
-    return send(handle, to, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
-}
-
-std::uint32_t LinuxEchoService::send(EchoHandle handle, const IcmpDestination& destination, const void* request,
-                                     std::uint16_t requestSize, const IpOptionInformation* options,
-                                     void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                                     std::uint32_t& status)
-{
-    if (handle == InvalidEchoHandle) {
-        status = IpStatus::BadRequest;
-        return 0;
-    }
+    if (handle == InvalidEchoHandle)
+        return std::make_unique<FinishedEcho>(std::move(finished), IpStatus::BadRequest);
     auto& share = *reinterpret_cast<Handle*>(handle);
     // The IPv6 socket is opened only when a host needs it; a kernel without
     // IPv6 fails those echoes alone.
     if (destination.v6 && !share.exchange6)
         share.exchange6 = EchoExchange::shared(true);
     EchoExchange* exchange = destination.v6 ? share.exchange6.get() : share.exchange.get();
-    if (!exchange) {
-        status = IpStatus::GeneralFailure;
-        return 0;
-    }
+    if (!exchange)
+        return std::make_unique<FinishedEcho>(std::move(finished), IpStatus::GeneralFailure);
     IpOptionInformation given;
     if (options)
         given = *options;
     else
         given.Ttl = 128;
     const auto* bytes = static_cast<const std::uint8_t*>(request);
-    return exchange->echo(destination, {bytes, requestSize}, given, replyBuffer, replySize, timeoutMs, status);
+    return exchange->start(destination, {bytes, requestSize}, given, replyBuffer, replySize, timeoutMs,
+                           std::move(finished));
 }

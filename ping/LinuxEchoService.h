@@ -3,8 +3,6 @@
 #include "ping/EchoService.h"
 #include "ping/IcmpSocket.h"
 
-#include <atomic>
-
 // The echo service on Linux: every handle shares the process's one ICMP
 // socket (EchoExchange).
 class LinuxEchoService final : public EchoService {
@@ -18,23 +16,14 @@ public:
     bool HasEntryPoints() override;
     EchoHandle CreateFile() override;
     void CloseHandle(EchoHandle handle) override;
-    std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const void* request,
-                           std::uint16_t requestSize, const IpOptionInformation* options,
-                           void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                           std::uint32_t& status) override;
-
-    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                            std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
-                            std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status) override;
-
-    int startupCount() const { return m_startups.load(); }
+    std::unique_ptr<EchoInFlight> StartEcho(EchoHandle handle, const IcmpDestination& destination,
+                                            const void* request, std::uint16_t requestSize,
+                                            const IpOptionInformation* options, void* replyBuffer,
+                                            std::uint32_t replySize, std::uint32_t timeoutMs,
+                                            EchoFinished finished) override;
 
 private:
     LinuxEchoService() = default;
 
-    std::uint32_t send(EchoHandle handle, const IcmpDestination& destination, const void* request,
-                       std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
-                       std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status);
-
-    std::atomic<int> m_startups{0};
+    int m_startups = 0;
 };

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "ping/StopSignal.h"
-
-#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
@@ -12,15 +9,12 @@
 
 class TICMP;
 
-// Runs one echo off the creating thread so that the window never waits on
-// the network. Created "suspended" (constructed, not started); the creator
-// writes the inputs and calls Resume(). After the echo the termination
-// callback runs on the thread that created the worker while the worker
-// waits for it; then the worker deletes itself.
-//
-// The thread under a worker comes from a pool that grows with the echoes in
-// flight and lets idle threads go: starting and ending a thread costs more
-// than the echo itself.
+// One echo whose outcome reaches its creator later, so that the window
+// never waits on the network. Created "suspended" (constructed, not
+// started); the creator writes the inputs and calls Resume(). The echo then
+// goes on while the creating thread's event loop runs: no thread of its
+// own, only a name lookup goes elsewhere. After the echo the termination
+// callback runs on the creating thread, and then the worker deletes itself.
 class TPingThread : public QObject {
     Q_OBJECT
 
@@ -31,13 +25,11 @@ public:
     ~TPingThread() override;
 
     void Resume();
+    // From Resume() until the termination callback has returned.
     bool isRunning() const;
-    // True once the worker has ended, or never started; false when the
-    // deadline passed first.
-    bool wait(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
 
-    // Asks a running worker to give up its echo and not to hand over its
-    // outcome; safe to call at any time on the creating thread.
+    // Gives a running worker's echo up: its outcome is not handed over, and
+    // a worker that frees itself is deleted later.
     void RequestStop();
 
     // Input, written before Resume().
@@ -52,7 +44,7 @@ public:
     bool FreeOnTerminate = true;
     TerminateCallback OnTerminate;
 
-    // Echo outcome, written by Execute().
+    // Echo outcome.
     QString HostIP;
     QString ReplyAddress;
     std::uint32_t ReplyStatus = 0;
@@ -68,16 +60,16 @@ public:
     // tell this apart from an echo that simply failed.
     QString ConstructionError;
 
-protected:
-    void run();
-    void Execute();
-
 private:
-    struct Handover;
+    enum class Life { Created, Running, Ended };
 
+    void sendEcho();
+    void echoFinished(std::int32_t count);
+    void lookUpReplyName(const QByteArray& address);
     void handOver();
+    void deliverOutcome();
 
-    TICMP* EchoClient = nullptr;
-    StopSignal m_stop;
-    std::shared_ptr<Handover> m_handover;
+    std::unique_ptr<TICMP> EchoClient;
+    Life m_life = Life::Created;
+    bool m_handedOver = false;
 };

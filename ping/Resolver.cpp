@@ -2,6 +2,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -160,6 +161,23 @@ std::optional<QString> Resolver::lookUpAddress6(const Ipv6Address& address)
     std::memcpy(&where.sin6_addr, address.data(), address.size());
     return lookUpCached(QByteArray(reinterpret_cast<const char*>(address.data()), address.size()),
                         reinterpret_cast<const sockaddr*>(&where), sizeof where);
+}
+
+std::optional<QString> Resolver::lookUpAddressBytes(const QByteArray& address)
+{
+    if (address.size() == sizeof(std::uint32_t)) {
+        std::uint32_t v4;
+        std::memcpy(&v4, address.constData(), sizeof v4);
+        return lookUpAddress(v4);
+    }
+    Ipv6Address v6{};
+    std::memcpy(v6.data(), address.constData(), std::min<std::size_t>(v6.size(), address.size()));
+    return lookUpAddress6(v6);
+}
+
+std::optional<std::optional<QString>> Resolver::knownName(const QByteArray& address)
+{
+    return reverseCache().find(address);
 }
 
 QString Resolver::dottedText(std::uint32_t address)

@@ -42,6 +42,11 @@ public:
     // a slot asks about the same address on every echo.
     static std::optional<QString> lookUpAddress(std::uint32_t address);
     static std::optional<QString> lookUpAddress6(const Ipv6Address& address);
+    // The same for the four or sixteen bytes of an address.
+    static std::optional<QString> lookUpAddressBytes(const QByteArray& address);
+    // The kept answer about an address, name or none; nothing when none is
+    // kept, or it is too old.
+    static std::optional<std::optional<QString>> knownName(const QByteArray& address);
 
     static QString dottedText(std::uint32_t address);
     // The canonical text, as inet_ntop writes it.

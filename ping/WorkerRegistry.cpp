@@ -2,7 +2,6 @@
 
 #include "ping/PingThrd.h"
 
-#include <QDeadlineTimer>
 
 #include <algorithm>
 
@@ -15,6 +14,7 @@ std::vector<TPingThread*>& WorkerRegistry::entries()
 void WorkerRegistry::registerWorker(TPingThread* worker)
 {
     entries().push_back(worker);
+    QObject::connect(worker, &QObject::destroyed, &WorkerRegistry::workerEnded);
 }
 
 void WorkerRegistry::releaseWorker(int index)
@@ -30,7 +30,7 @@ void WorkerRegistry::releaseWorker(int index)
         list.clear();
 }
 
-void WorkerRegistry::releaseAllWorkers(int waitMs)
+void WorkerRegistry::releaseAllWorkers()
 {
     auto& list = entries();
     if (list.empty())
@@ -41,17 +41,12 @@ void WorkerRegistry::releaseAllWorkers(int waitMs)
     for (int index = 1; index <= length; ++index)
         releaseWorker(index);
     list.clear();
-
-    const QDeadlineTimer deadline(waitMs);
-    for (TPingThread* worker : released) {
-        // A worker still inside a name lookup cannot be interrupted; it is
-        // left to end with the process rather than destroyed while running.
-        if (worker->wait(deadline))
-            delete worker;
-    }
+    // Nothing of an echo runs outside the worker: once stopped, it can go.
+    for (TPingThread* worker : released)
+        delete worker;
 }
 
-void WorkerRegistry::workerEnded(TPingThread* worker)
+void WorkerRegistry::workerEnded(QObject* worker)
 {
     auto& list = entries();
     const auto found = std::ranges::find(list, worker);

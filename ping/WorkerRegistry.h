@@ -2,6 +2,7 @@
 
 #include <vector>
 
+class QObject;
 class TPingThread;
 
 // The process-wide list of started workers. An entry is dropped when its
@@ -15,17 +16,15 @@ public:
     // index counts from 1; a live entry is asked to stop, then cleared.
     static void releaseWorker(int index);
 
-    // Releases every entry, then waits (up to waitMs in all) for the
-    // released workers to end and destroys those that did. Runs once the
-    // event loop has finished, so that no echo outlives its program.
-    static void releaseAllWorkers(int waitMs = 1000);
-
-    static void workerEnded(TPingThread* worker);
+    // Releases every entry and destroys the released workers. Runs once
+    // the event loop has finished, so that no echo outlives its program.
+    static void releaseAllWorkers();
 
     static int length();
     static TPingThread* entry(int index);
 
 private:
+    static void workerEnded(QObject* worker);
     static std::vector<TPingThread*>& entries();
 };
 

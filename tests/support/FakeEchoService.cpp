@@ -1,9 +1,10 @@
 #include "FakeEchoService.h"
 
-#include "ping/StopSignal.h"
+#include "ping/FinishedEcho.h"
+
+#include <QTimer>
 
 #include <cstring>
-#include <poll.h>
 
 FakeEchoService::FakeEchoService(Fail fail, Answer answer)
     : m_fail(fail)
@@ -69,14 +70,16 @@ void FakeEchoService::CloseHandle(EchoHandle handle)
     record("CloseHandle " + std::to_string(handle));
 }
 
-std::uint32_t FakeEchoService::SendEcho(EchoHandle, std::uint32_t destination, const void* request,
-                                        std::uint16_t requestSize, const IpOptionInformation* options,
-                                        void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                                        std::uint32_t& status)
+std::unique_ptr<EchoInFlight> FakeEchoService::StartEcho(EchoHandle, const IcmpDestination& destination,
+                                                         const void* request, std::uint16_t requestSize,
+                                                         const IpOptionInformation* options, void* replyBuffer,
+                                                         std::uint32_t replySize, std::uint32_t timeoutMs,
+                                                         EchoFinished finished)
 {
     record("SendEcho");
     SentEcho sent;
-    sent.destination = destination;
+    sent.destination = destination.v4;
+    sent.destination6 = destination.v6address;
     const auto* bytes = static_cast<const std::uint8_t*>(request);
     sent.request.assign(bytes, bytes + requestSize);
     sent.options = *options;
@@ -86,50 +89,34 @@ std::uint32_t FakeEchoService::SendEcho(EchoHandle, std::uint32_t destination, c
         const std::lock_guard lock(m_mutex);
         m_echoes.push_back(sent);
     }
-    if (m_answer == Answer::WaitForStop) {
-        // Stands for a silent host: nothing but a stop request ends the wait.
-        if (const StopSignal* stop = StopSignal::current()) {
-            pollfd p{stop->fd(), POLLIN, 0};
-            poll(&p, 1, static_cast<int>(timeoutMs));
-        }
-        status = 11010;
-        return 0;
+    if (m_answer == Answer::WaitForStop)
+        return std::make_unique<SilentEcho>(std::move(finished), timeoutMs);
+    if (m_answer == Answer::Silence)
+        return std::make_unique<FinishedEcho>(std::move(finished), IpStatus::RequestTimedOut);
+    // An IPv6 reply comes from the destination.
+    if (destination.v6) {
+        Icmpv6EchoReply reply;
+        reply.Address = destination.v6address;
+        reply.Status = replyStatus;
+        reply.RoundTripTime = replyTime;
+        reply.DataSize = requestSize;
+        std::memcpy(replyBuffer, &reply, sizeof reply);
+    } else {
+        IcmpEchoReply reply;
+        reply.Address = replyAddress;
+        reply.Status = replyStatus;
+        reply.RoundTripTime = replyTime;
+        reply.DataSize = requestSize;
+        reply.DataOffset = sizeof reply;
+        std::memcpy(replyBuffer, &reply, sizeof reply);
     }
-    if (m_answer == Answer::Silence) {
-        status = 11010;
-        return 0;
-    }
-    IcmpEchoReply reply;
-    reply.Address = replyAddress;
-    reply.Status = replyStatus;
-    reply.RoundTripTime = replyTime;
-    reply.DataSize = requestSize;
-    reply.DataOffset = sizeof reply;
-    std::memcpy(replyBuffer, &reply, sizeof reply);
-    status = replyStatus;
-    return 1;
+    return std::make_unique<FinishedEcho>(std::move(finished), replyStatus, 1);
 }
 
-// Recorded and answered as an IPv4 echo; a reply comes from the destination.
-std::uint32_t FakeEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                                         std::uint16_t requestSize, const IpOptionInformation* options,
-                                         void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                                         std::uint32_t& status)
+FakeEchoService::SilentEcho::SilentEcho(EchoFinished finished, std::uint32_t timeoutMs)
 {
-    const auto count = SendEcho(handle, 0, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
-    {
-        const std::lock_guard lock(m_mutex);
-        m_echoes.back().destination6 = destination;
-    }
-    if (count == 0)
-        return 0;
-    Icmpv6EchoReply reply;
-    reply.Address = destination;
-    reply.Status = replyStatus;
-    reply.RoundTripTime = replyTime;
-    reply.DataSize = requestSize;
-    std::memcpy(replyBuffer, &reply, sizeof reply);
-    return count;
+    QTimer::singleShot(static_cast<int>(timeoutMs), &m_guard,
+                       [finished = std::move(finished)] { finished(0, IpStatus::RequestTimedOut); });
 }
 
 std::vector<std::string> FakeEchoService::calls() const

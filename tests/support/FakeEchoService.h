@@ -2,6 +2,8 @@
 
 #include "ping/EchoService.h"
 
+#include <QObject>
+
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,14 +35,11 @@ public:
     bool HasEntryPoints() override;
     EchoHandle CreateFile() override;
     void CloseHandle(EchoHandle handle) override;
-    std::uint32_t SendEcho(EchoHandle handle, std::uint32_t destination, const void* request,
-                           std::uint16_t requestSize, const IpOptionInformation* options,
-                           void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
-                           std::uint32_t& status) override;
-
-    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                            std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
-                            std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status) override;
+    std::unique_ptr<EchoInFlight> StartEcho(EchoHandle handle, const IcmpDestination& destination,
+                                            const void* request, std::uint16_t requestSize,
+                                            const IpOptionInformation* options, void* replyBuffer,
+                                            std::uint32_t replySize, std::uint32_t timeoutMs,
+                                            EchoFinished finished) override;
 
     std::vector<std::string> calls() const;
     std::vector<SentEcho> echoes() const;
@@ -52,6 +51,16 @@ public:
     std::uint32_t replyTime = 12;
 
 private:
+    // A host that never answers: only the time-out, or giving the echo up,
+    // ends it.
+    class SilentEcho final : public EchoInFlight {
+    public:
+        SilentEcho(EchoFinished finished, std::uint32_t timeoutMs);
+
+    private:
+        QObject m_guard;
+    };
+
     void record(const std::string& call);
 
     Fail m_fail;
