@@ -182,6 +182,37 @@ TEST_P(EchoOnTestNet, ConcurrentWorkersEachGetTheirOwnAnswer)
     }
 }
 
+// Reports about some hosts while others answer, as a user's list has them:
+// each report fails only the echo it quotes. On a datagram socket every
+// report also leaves an error pending on the shared socket, which must not
+// fail the next send, whichever host it is for.
+TEST_P(EchoOnTestNet, ReportsFailOnlyTheEchoTheyQuote)
+{
+    const QString unrouted = QString(net.Unrouted).chopped(1);
+    struct Host {
+        QString text;
+        std::uint32_t status;  // of the reply record
+    };
+    std::vector<Host> hosts;
+    for (int i = 1; i <= 4; ++i)
+        hosts.push_back({unrouted + QString::number(i), 11002});
+    hosts.push_back({net.LoopTarget, 11013});
+    for (const char* answering : {net.Fast, net.FastName, net.Echo, net.Delayed, net.DelayedName})
+        hosts.push_back({answering, 0});
+    for (int round = 0; round < 8; ++round) {
+        std::vector<EchoInput> inputs;
+        for (const Host& h : hosts)
+            inputs.push_back({h.text, 32, 3000, 32});
+        const auto outcomes = runEchoes(inputs);
+        for (std::size_t i = 0; i < hosts.size(); ++i) {
+            EXPECT_EQ(outcomes[i].replyCount, 1) << "round " << round << ": " << hosts[i].text.toStdString() << " "
+                                                 << outcomes[i].errorText.toStdString();
+            EXPECT_EQ(outcomes[i].replyStatus, hosts[i].status)
+                << "round " << round << ": " << hosts[i].text.toStdString();
+        }
+    }
+}
+
 // Hosts that only the IPv4 test network has.
 class EchoOnIpv4TestNet : public EchoOnTestNet {};
 
