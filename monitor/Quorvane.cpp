@@ -9,6 +9,7 @@
 #include "monitor/QuorvaneApplication.h"
 #include "monitor/Unit1.h"
 
+#include "ping/OpenFileLimit.h"
 #include "ping/WorkerRegistry.h"
 #include "widgets/ABOUT1.h"
 
@@ -41,6 +42,7 @@ int Quorvane::run(int argc, char* argv[])
         return CommandLine::answer(command, argc, argv);
 
     chooseOffscreenWithoutDisplay();
+    raiseOpenFileLimit();
     QtArguments qtArguments(argv[0], command.qtArguments);
     QuorvaneApplication app(qtArguments.count, qtArguments.values());
     QuorvaneApplication::nameApplication();

@@ -30,14 +30,22 @@ struct Asker {
     NameLookups::AddressAnswer onAddress;
 };
 
-// The questions in flight and the threads that ask them. Never destroyed: a
-// thread stuck in a lookup at exit must find it still there, and ends with
-// the process.
+// The questions in flight and the threads that ask them. Names and
+// addresses have a lane each, so that the name of a replying address never
+// waits behind names that the name servers leave unanswered. Never
+// destroyed: a thread stuck in a lookup at exit must find its lane still
+// there, and ends with the process.
 class Lookups {
 public:
-    static Lookups& instance()
+    static Lookups& names()
     {
-        static Lookups* lookups = new Lookups;
+        static Lookups* lookups = new Lookups(NameLookups::MaxNameThreads);
+        return *lookups;
+    }
+
+    static Lookups& addresses()
+    {
+        static Lookups* lookups = new Lookups(NameLookups::MaxAddressThreads);
         return *lookups;
     }
 
@@ -51,7 +59,7 @@ public:
         m_queue.push_back(question);
         if (m_idle > 0) {
             m_wake.notify_one();
-        } else if (m_threads < NameLookups::MaxThreads) {
+        } else if (m_threads < m_maxThreads) {
             ++m_threads;
             std::thread([this] { serve(); }).detach();
         }
@@ -59,12 +67,19 @@ public:
 
 private:
     // m_home belongs to the thread that asks first, where the answers go.
-    Lookups() { qAddPostRoutine([] { instance().applicationGone(); }); }
-
-    void applicationGone()
+    explicit Lookups(int maxThreads)
+        : m_maxThreads(maxThreads)
     {
-        const std::lock_guard lock(m_mutex);
-        m_applicationGone = true;
+        static std::once_flag registered;
+        std::call_once(registered, [] { qAddPostRoutine(&Lookups::applicationGone); });
+    }
+
+    static void applicationGone()
+    {
+        for (Lookups* lane : {&names(), &addresses()}) {
+            const std::lock_guard lock(lane->m_mutex);
+            lane->m_applicationGone = true;
+        }
     }
 
     // An idle thread leaves after a while, so that none of ours lingers
@@ -120,6 +135,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Question> m_queue;
+    const int m_maxThreads;
     int m_threads = 0;
     int m_idle = 0;
     bool m_applicationGone = false;
@@ -133,7 +149,7 @@ void NameLookups::lookUpName(const QString& name, Resolver::Families families, Q
     question.key = "n" + QByteArray::number(static_cast<int>(families)) + ":" + name.toUtf8();
     question.name = name;
     question.families = families;
-    Lookups::instance().ask(question, {context, std::move(answer), {}});
+    Lookups::names().ask(question, {context, std::move(answer), {}});
 }
 
 void NameLookups::lookUpAddress(const QByteArray& address, QObject* context, AddressAnswer answer)
@@ -146,5 +162,5 @@ void NameLookups::lookUpAddress(const QByteArray& address, QObject* context, Add
     question.key = "a" + address;
     question.reverse = true;
     question.address = address;
-    Lookups::instance().ask(question, {context, {}, std::move(answer)});
+    Lookups::addresses().ask(question, {context, {}, std::move(answer)});
 }

@@ -29,6 +29,7 @@ public:
     // cached answer comes at once, from inside the call.
     static void lookUpAddress(const QByteArray& address, QObject* context, AddressAnswer answer);
 
-    // The most lookups that run at once.
-    static constexpr int MaxThreads = 4;
+    // The most lookups that run at once, of names and of addresses.
+    static constexpr int MaxNameThreads = 4;
+    static constexpr int MaxAddressThreads = 2;
 };

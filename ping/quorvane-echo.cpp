@@ -1,4 +1,5 @@
 #include "ping/EchoCommand.h"
+#include "ping/OpenFileLimit.h"
 #include "ping/WorkerRegistry.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 
 int main(int argc, char* argv[])
 {
+    raiseOpenFileLimit();
     QCoreApplication app(argc, argv);
     const auto options = EchoCommand::parse(app.arguments().mid(1));
     if (!options) {
