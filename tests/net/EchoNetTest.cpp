@@ -242,6 +242,23 @@ TEST_P(EchoOnIpv4TestNet, LookAlikePacketsAreNeverTakenForTheAnswer)
     EXPECT_EQ(duplicated.replyCount, 1);
 }
 
+// A report that comes with or after the answer changes nothing: the first
+// message the kernel received stands, whichever queue it waited in. A
+// source quench is no answer: the echo waits on for the reply.
+TEST_P(EchoOnIpv4TestNet, TheFirstAnswerStandsAndSourceQuenchWaitsForTheReply)
+{
+    const auto outcomes = runEchoes(std::vector<EchoInput>(20, EchoInput{testnet::ReplyThenReport}));
+    for (const auto& o : outcomes) {
+        EXPECT_EQ(o.replyCount, 1);
+        EXPECT_EQ(o.replyStatus, 0u);
+        EXPECT_EQ(o.replyDataSize, 32);
+    }
+    const auto quenched = runEcho({testnet::QuenchThenReply});
+    EXPECT_EQ(quenched.replyCount, 1);
+    EXPECT_EQ(quenched.replyStatus, 0u);
+    EXPECT_GE(quenched.roundTripTime, 20u);
+}
+
 std::string testName(const testing::TestParamInfo<std::tuple<Kind, const Hosts*>>& info)
 {
     return std::string(std::get<1>(info.param)->family)

@@ -61,6 +61,12 @@ inline constexpr const char *DuplicatedName = "dup.test";
 inline constexpr const char *Mixed = "198.18.2.18";
 inline constexpr const char *MixedName = "mixed.test";
 inline constexpr std::chrono::milliseconds MixedReplyAfter{20};
+// A source quench about the request, then after QuenchReplyAfter the reply.
+inline constexpr const char *QuenchThenReply = "198.18.2.22";
+inline constexpr std::chrono::milliseconds QuenchReplyAfter{20};
+// The reply, and right behind it a "host unreachable" from the host itself
+// about the same request.
+inline constexpr const char *ReplyThenReport = "198.18.2.23";
 
 // The router has no route there and answers "network unreachable".
 inline constexpr const char *Unrouted = "198.19.250.1";

@@ -46,5 +46,6 @@ std::optional<EchoRequest> EchoRequest::parse(std::span<const std::uint8_t> data
     request.sequence = bigEndian16(icmp, 6);
     request.payload.assign(icmp.begin() + EchoHeader, icmp.end());
     request.checksumValid = internetChecksum(icmp) == 0;
+    request.datagram.assign(datagram.begin(), datagram.begin() + static_cast<std::ptrdiff_t>(totalLength));
     return request;
 }

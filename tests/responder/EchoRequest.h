@@ -20,4 +20,6 @@ struct EchoRequest {
     std::uint16_t sequence = 0;
     std::vector<std::uint8_t> payload;
     bool checksumValid = false;
+    // The whole IPv4 datagram, for a report to quote.
+    std::vector<std::uint8_t> datagram;
 };

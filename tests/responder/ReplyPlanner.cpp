@@ -1,6 +1,7 @@
 #include "ReplyPlanner.h"
 
 #include "EchoMessage.h"
+#include "InternetChecksum.h"
 #include "tests/net/TestNet.h"
 
 namespace {
@@ -60,6 +61,19 @@ PlannedReply withBadChecksum(PlannedReply reply)
     return reply;
 }
 
+// An ICMP error from the host itself that quotes the request, as a router's
+// report would.
+PlannedReply reportAbout(const EchoRequest &request, std::uint8_t type, std::uint8_t code,
+                         std::chrono::nanoseconds delay = {})
+{
+    std::vector<std::uint8_t> icmp{type, code, 0, 0, 0, 0, 0, 0};
+    icmp.insert(icmp.end(), request.datagram.begin(), request.datagram.end());
+    const std::uint16_t sum = internetChecksum(icmp);
+    icmp[2] = static_cast<std::uint8_t>(sum >> 8);
+    icmp[3] = static_cast<std::uint8_t>(sum);
+    return {delay, request.destination, request.source, icmp};
+}
+
 std::vector<PlannedReply> mixedBurst(const EchoRequest &request)
 {
     const EchoMessage reply = correctReply(request);
@@ -93,6 +107,8 @@ ReplyPlanner::ReplyPlanner()
           {HostAddress::parse(testnet::Truncated), Behaviour::Truncated},
           {HostAddress::parse(testnet::Duplicated), Behaviour::Duplicated},
           {HostAddress::parse(testnet::Mixed), Behaviour::Mixed},
+          {HostAddress::parse(testnet::QuenchThenReply), Behaviour::QuenchThenReply},
+          {HostAddress::parse(testnet::ReplyThenReport), Behaviour::ReplyThenReport},
           {HostAddress::parse(testnet::v6::Echo), Behaviour::Immediate},
           {HostAddress::parse(testnet::v6::Delayed), Behaviour::Delayed},
           {HostAddress::parse(testnet::v6::Delayed200), Behaviour::Delayed200},
@@ -138,6 +154,10 @@ std::vector<PlannedReply> ReplyPlanner::plan(const EchoRequest &request) const
         return {sendBack(request, reply), sendBack(request, reply)};
     case Behaviour::Mixed:
         return mixedBurst(request);
+    case Behaviour::QuenchThenReply:
+        return {reportAbout(request, 4, 0), sendBack(request, reply, testnet::QuenchReplyAfter)};
+    case Behaviour::ReplyThenReport:
+        return {sendBack(request, reply), reportAbout(request, 3, 1)};
     }
     return {};
 }

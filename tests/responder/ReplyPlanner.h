@@ -27,6 +27,8 @@ private:
         Truncated,
         Duplicated,
         Mixed,
+        QuenchThenReply,
+        ReplyThenReport,
     };
 
     std::map<HostAddress, Behaviour> hosts_;
