@@ -94,9 +94,10 @@ public:
 
     // The same for an IPv6 destination: ICMPv6 on a socket of its own
     // family; the reply record is an Icmpv6EchoReply, the TTL of the options
-    // is the hop limit.
-    virtual std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                                    std::uint16_t requestSize, const IpOptionInformation* options,
+    // is the hop limit. scope is the interface index of a scoped address
+    // ("fe80::1%eth0"), 0 for none.
+    virtual std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
+                                    const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
                                     void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                                     std::uint32_t& status) = 0;
 

@@ -100,8 +100,14 @@ void TICMP::SetHostAddress(const QString& text)
 void TICMP::ResolveHost()
 {
     TargetIsIpv6 = false;
+    TargetScope6 = 0;
     TargetAddr = Resolver::parseAddress(HostAddress);
-    const auto literal6 = Resolver::parseAddress6(HostAddress);
+    auto literal6 = Resolver::parseAddress6(HostAddress);
+    // ::ffff:a.b.c.d names an IPv4 host, which only IPv4 reaches.
+    if (const auto mapped = literal6 ? Resolver::mappedIpv4(literal6->address) : std::nullopt) {
+        TargetAddr = *mapped;
+        literal6.reset();
+    }
     const auto families = AddressFamily == 4   ? Resolver::Families::Ipv4Only
                           : AddressFamily == 6 ? Resolver::Families::Ipv6Only
                                                : Resolver::Families::Any;
@@ -117,8 +123,15 @@ void TICMP::ResolveHost()
         HostName = HostAddress;
         if (literal6) {
             TargetIsIpv6 = true;
-            TargetAddr6 = *literal6;
+            TargetAddr6 = literal6->address;
+            TargetScope6 = literal6->scope;
         }
+    } else if (HostAddress.contains(':')) {
+        // No host name holds a colon: an IPv6 text that did not parse (an
+        // unknown zone, say) is no question for the name servers.
+        LastError = IpStatus::BadDestination;
+        notice("Unable to resolve " + HostAddress);
+        return;
     } else {
         std::uint32_t error = 0;
         const auto entry = Resolver::lookUpName(HostAddress, error, families);
@@ -180,7 +193,7 @@ std::int32_t TICMP::SendEcho()
     const auto replySize = static_cast<std::uint32_t>(reply.size());
     const auto timeOut = static_cast<std::uint32_t>(TimeOut);
     const auto count = TargetIsIpv6
-        ? m_service.SendEcho6(m_handle, TargetAddr6, request.data(), sentSize, &options, reply.data(), replySize,
+        ? m_service.SendEcho6(m_handle, TargetAddr6, TargetScope6, request.data(), sentSize, &options, reply.data(), replySize,
                               timeOut, status)
         : m_service.SendEcho(m_handle, TargetAddr, request.data(), sentSize, &options, reply.data(), replySize,
                              timeOut, status);

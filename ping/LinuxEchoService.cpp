@@ -72,14 +72,15 @@ std::uint32_t LinuxEchoService::SendEcho(EchoHandle handle, std::uint32_t destin
     return send(handle, to, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
 }
 
-std::uint32_t LinuxEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                                          std::uint16_t requestSize, const IpOptionInformation* options,
+std::uint32_t LinuxEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
+                                          const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
                                           void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                                           std::uint32_t& status)
 {
     IcmpDestination to;
     to.v6 = true;
     to.v6address = destination;
+    to.scope = scope;
     return send(handle, to, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
 }
 

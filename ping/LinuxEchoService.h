@@ -23,9 +23,10 @@ public:
                            void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                            std::uint32_t& status) override;
 
-    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                            std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
-                            std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status) override;
+    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
+                            const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
+                            void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                            std::uint32_t& status) override;
 
     int startupCount() const { return m_startups.load(); }
 

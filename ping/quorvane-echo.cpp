@@ -1,4 +1,5 @@
 #include "ping/EchoCommand.h"
+#include "ping/Privileges.h"
 #include "ping/WorkerRegistry.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,8 @@
 
 int main(int argc, char* argv[])
 {
+    if (!Privileges::dropAtStart("quorvane-echo"))
+        return EchoCommand::ExitNoReply;
     QCoreApplication app(argc, argv);
     const auto options = EchoCommand::parse(app.arguments().mid(1));
     if (!options) {

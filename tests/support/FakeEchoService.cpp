@@ -111,8 +111,8 @@ std::uint32_t FakeEchoService::SendEcho(EchoHandle, std::uint32_t destination, c
 }
 
 // Recorded and answered as an IPv4 echo; a reply comes from the destination.
-std::uint32_t FakeEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                                         std::uint16_t requestSize, const IpOptionInformation* options,
+std::uint32_t FakeEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
+                                         const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
                                          void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                                          std::uint32_t& status)
 {
@@ -120,6 +120,7 @@ std::uint32_t FakeEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& d
     {
         const std::lock_guard lock(m_mutex);
         m_echoes.back().destination6 = destination;
+        m_echoes.back().scope6 = scope;
     }
     if (count == 0)
         return 0;

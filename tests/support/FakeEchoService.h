@@ -17,6 +17,7 @@ public:
     struct SentEcho {
         std::uint32_t destination = 0;
         Ipv6Address destination6{};  // of an IPv6 echo
+        std::uint32_t scope6 = 0;
         std::vector<std::uint8_t> request;
         IpOptionInformation options;
         std::uint32_t replySize = 0;
@@ -38,9 +39,10 @@ public:
                            void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
                            std::uint32_t& status) override;
 
-    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, const void* request,
-                            std::uint16_t requestSize, const IpOptionInformation* options, void* replyBuffer,
-                            std::uint32_t replySize, std::uint32_t timeoutMs, std::uint32_t& status) override;
+    std::uint32_t SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
+                            const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
+                            void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                            std::uint32_t& status) override;
 
     std::vector<std::string> calls() const;
     std::vector<SentEcho> echoes() const;
