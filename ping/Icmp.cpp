@@ -193,8 +193,8 @@ std::int32_t TICMP::SendEcho()
     const auto replySize = static_cast<std::uint32_t>(reply.size());
     const auto timeOut = static_cast<std::uint32_t>(TimeOut);
     const auto count = TargetIsIpv6
-        ? m_service.SendEcho6(m_handle, TargetAddr6, TargetScope6, request.data(), sentSize, &options, reply.data(), replySize,
-                              timeOut, status)
+        ? m_service.SendEcho6(m_handle, TargetAddr6, TargetScope6, request.data(), sentSize, &options, reply.data(),
+                              replySize, timeOut, status)
         : m_service.SendEcho(m_handle, TargetAddr, request.data(), sentSize, &options, reply.data(), replySize,
                              timeOut, status);
     LastError = status;

@@ -95,7 +95,6 @@ void filterRawSocket(int fd, bool v6, std::uint16_t identifier)
     setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
 }
 
-
 // The options every socket of ours wants, whichever way it was opened.
 void configure(int fd, IcmpSocket::Kind kind, bool v6)
 {

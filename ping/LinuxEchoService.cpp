@@ -73,8 +73,9 @@ std::uint32_t LinuxEchoService::SendEcho(EchoHandle handle, std::uint32_t destin
 }
 
 std::uint32_t LinuxEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
-                                          const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
-                                          void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                                          const void* request, std::uint16_t requestSize,
+                                          const IpOptionInformation* options, void* replyBuffer,
+                                          std::uint32_t replySize, std::uint32_t timeoutMs,
                                           std::uint32_t& status)
 {
     IcmpDestination to;

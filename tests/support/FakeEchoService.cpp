@@ -112,8 +112,9 @@ std::uint32_t FakeEchoService::SendEcho(EchoHandle, std::uint32_t destination, c
 
 // Recorded and answered as an IPv4 echo; a reply comes from the destination.
 std::uint32_t FakeEchoService::SendEcho6(EchoHandle handle, const Ipv6Address& destination, std::uint32_t scope,
-                                         const void* request, std::uint16_t requestSize, const IpOptionInformation* options,
-                                         void* replyBuffer, std::uint32_t replySize, std::uint32_t timeoutMs,
+                                         const void* request, std::uint16_t requestSize,
+                                         const IpOptionInformation* options, void* replyBuffer,
+                                         std::uint32_t replySize, std::uint32_t timeoutMs,
                                          std::uint32_t& status)
 {
     const auto count = SendEcho(handle, 0, request, requestSize, options, replyBuffer, replySize, timeoutMs, status);
