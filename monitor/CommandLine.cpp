@@ -77,6 +77,24 @@ CommandLine::Parsed CommandLine::parse(const QStringList& arguments)
     return parsed;
 }
 
+QStringList CommandLine::withoutPluginOptions(const QStringList& qtArguments)
+{
+    static const std::array<std::string_view, 4> Plugins{"platformpluginpath", "plugin", "style", "platformtheme"};
+    QStringList kept;
+    for (qsizetype i = 0; i < qtArguments.size(); ++i) {
+        const QtOption* option = qtOption(qtArguments[i]);
+        const bool separateValue = option && option->takesValue && !qtArguments[i].contains('=');
+        if (option && std::ranges::find(Plugins, option->name) != Plugins.end()) {
+            i += separateValue ? 1 : 0;
+            continue;
+        }
+        kept << qtArguments[i];
+        if (separateValue && ++i < qtArguments.size())
+            kept << qtArguments[i];
+    }
+    return kept;
+}
+
 QString CommandLine::version()
 {
     return QStringLiteral("quorvane (Quorvane Grapher) " QUORVANE_VERSION "\n");

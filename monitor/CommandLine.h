@@ -19,6 +19,10 @@ public:
     // Arguments without the program name.
     static Parsed parse(const QStringList& arguments);
 
+    // Qt's options without those that choose plugins or where to load them
+    // from, for a run that started privileged.
+    static QStringList withoutPluginOptions(const QStringList& qtArguments);
+
     static QString version();
     static QString help(const QString& settingsFile, const QString& logFolder);
 

@@ -10,6 +10,7 @@
 #include "monitor/Unit1.h"
 
 #include "ping/OpenFileLimit.h"
+#include "ping/Privileges.h"
 #include "ping/WorkerRegistry.h"
 #include "widgets/ABOUT1.h"
 
@@ -30,6 +31,17 @@ void chooseOffscreenWithoutDisplay()
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
 }
 
+// A privileged start loads no plugin the user names, whatever the way.
+QStringList qtOptionsToHonour(const QStringList& qtArguments)
+{
+    if (!Privileges::droppedAtStart())
+        return qtArguments;
+    const QStringList kept = CommandLine::withoutPluginOptions(qtArguments);
+    if (kept != qtArguments)
+        std::fprintf(stderr, "quorvane: started with raised privileges; Qt's plugin options are ignored\n");
+    return kept;
+}
+
 }
 
 int Quorvane::run(int argc, char* argv[])
@@ -43,7 +55,7 @@ int Quorvane::run(int argc, char* argv[])
 
     chooseOffscreenWithoutDisplay();
     raiseOpenFileLimit();
-    QtArguments qtArguments(argv[0], command.qtArguments);
+    QtArguments qtArguments(argv[0], qtOptionsToHonour(command.qtArguments));
     QuorvaneApplication app(qtArguments.count, qtArguments.values());
     QuorvaneApplication::nameApplication();
     QApplication::setDesktopFileName("example.quorvane.Grapher");

@@ -99,22 +99,56 @@ bool isError6Type(std::uint8_t type)
 }
 
 // The request that an ICMPv6 report quotes: the IPv6 header of our packet,
-// then our echo request. A request with extension headers is none of ours.
+// any extension headers, then our echo request.
 struct Quoted6 {
     Ipv6Address destination{};
     std::span<const std::uint8_t> request;
 };
+
+constexpr std::uint8_t NextHeaderHopByHop = 0;
+constexpr std::uint8_t NextHeaderRouting = 43;
+constexpr std::uint8_t NextHeaderFragment = 44;
+constexpr std::uint8_t NextHeaderDestinationOptions = 60;
+constexpr std::size_t ExtensionUnit = 8;
+
+// A large echo leaves in fragments, and a router may have added headers of
+// its own: walk them to the ICMPv6 header. Only the first fragment (offset
+// 0) carries one; a later fragment cannot be told apart from anyone's.
+std::optional<std::span<const std::uint8_t>> upperLayer6(std::uint8_t next, std::span<const std::uint8_t> rest)
+{
+    while (next != NextHeaderIcmp6) {
+        if (rest.size() < ExtensionUnit)
+            return std::nullopt;
+        std::size_t length = ExtensionUnit;
+        if (next == NextHeaderFragment) {
+            if ((read16(rest, 2) & 0xFFF8) != 0)
+                return std::nullopt;
+        } else if (next == NextHeaderHopByHop || next == NextHeaderRouting || next == NextHeaderDestinationOptions) {
+            length = (static_cast<std::size_t>(rest[1]) + 1) * ExtensionUnit;
+        } else {
+            return std::nullopt;
+        }
+        if (length > rest.size())
+            return std::nullopt;
+        next = rest[0];
+        rest = rest.subspan(length);
+    }
+    return rest;
+}
 
 std::optional<Quoted6> quotedRequest6(std::span<const std::uint8_t> report)
 {
     if (report.size() < EchoReplyParser::IcmpHeaderSize + Ip6HeaderSize)
         return std::nullopt;
     const auto ip = report.subspan(EchoReplyParser::IcmpHeaderSize);
-    if ((ip[0] >> 4) != 6 || ip[6] != NextHeaderIcmp6)
+    if ((ip[0] >> 4) != 6)
+        return std::nullopt;
+    const auto request = upperLayer6(ip[6], ip.subspan(Ip6HeaderSize));
+    if (!request)
         return std::nullopt;
     Quoted6 quoted;
     std::memcpy(quoted.destination.data(), ip.data() + 24, quoted.destination.size());
-    quoted.request = ip.subspan(Ip6HeaderSize);
+    quoted.request = *request;
     return quoted;
 }
 

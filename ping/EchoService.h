@@ -53,6 +53,7 @@ struct IcmpDestination {
     bool v6 = false;
     std::uint32_t v4 = 0;           // network byte order
     Ipv6Address v6address{};
+    std::uint32_t scope = 0;        // IPv6 interface index, 0 for none
 };
 
 // One echo that the service runs while its caller's event loop goes on.

@@ -118,23 +118,33 @@ void TICMP::ResolveHost()
 bool TICMP::ResolveLiteral()
 {
     TargetIsIpv6 = false;
+    TargetScope6 = 0;
     TargetAddr = Resolver::parseAddress(HostAddress);
-    const auto literal6 = Resolver::parseAddress6(HostAddress);
-    if (TargetAddr == Resolver::NoAddress && !literal6)
-        return false;
+    auto literal6 = Resolver::parseAddress6(HostAddress);
+    // ::ffff:a.b.c.d names an IPv4 host, which only IPv4 reaches.
+    if (const auto mapped = literal6 ? Resolver::mappedIpv4(literal6->address) : std::nullopt) {
+        TargetAddr = *mapped;
+        literal6.reset();
+    }
     const auto families = LookupFamilies();
-    // An address of the family that was ruled out resolves to nothing.
-    if ((literal6 && families == Resolver::Families::Ipv4Only)
-        || (!literal6 && families == Resolver::Families::Ipv6Only)) {
+    // No host name holds a colon: an IPv6 text that did not parse (an
+    // unknown zone, say) is no question for the name servers. And an
+    // address of the family that was ruled out resolves to nothing.
+    const bool address = TargetAddr != Resolver::NoAddress || literal6;
+    if ((!address && HostAddress.contains(':')) || (literal6 && families == Resolver::Families::Ipv4Only)
+        || (address && !literal6 && families == Resolver::Families::Ipv6Only)) {
         TargetAddr = Resolver::NoAddress;
         LastError = IpStatus::BadDestination;
         notice("Unable to resolve " + HostAddress);
         return true;
     }
+    if (!address)
+        return false;
     HostName = HostAddress;
     if (literal6) {
         TargetIsIpv6 = true;
-        TargetAddr6 = *literal6;
+        TargetAddr6 = literal6->address;
+        TargetScope6 = literal6->scope;
     }
     settleTarget();
     return true;
@@ -220,6 +230,7 @@ void TICMP::StartEcho(std::function<void(std::int32_t count)> finished)
     destination.v6 = TargetIsIpv6;
     destination.v4 = TargetAddr;
     destination.v6address = TargetAddr6;
+    destination.scope = TargetScope6;
     m_echo = m_service.StartEcho(m_handle, destination, m_request.data(), sentSize, &options, m_reply.data(),
                                  static_cast<std::uint32_t>(m_reply.size()), static_cast<std::uint32_t>(TimeOut),
                                  [this, finished](std::uint32_t count, std::uint32_t status) {

@@ -55,6 +55,7 @@ public:
     // An IPv6 literal, or a name without an IPv4 address, is an IPv6 target.
     bool TargetIsIpv6 = false;
     Ipv6Address TargetAddr6{};
+    std::uint32_t TargetScope6 = 0;  // the interface of a scoped literal ("fe80::1%eth0")
     // 0 lets the host text decide; 4 or 6 takes only that family's addresses.
     std::int32_t AddressFamily = 0;
     std::int32_t PayloadSize = 56;

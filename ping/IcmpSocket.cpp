@@ -12,6 +12,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace {
 
 // Room for any IP datagram; a larger one is not an answer we asked for.
@@ -95,45 +97,85 @@ void filterRawSocket(int fd, bool v6, std::uint16_t identifier)
     setsockopt(fd, SOL_SOCKET, SO_ATTACH_FILTER, &program, sizeof program);
 }
 
-}
-
-std::unique_ptr<IcmpSocket> IcmpSocket::open(bool v6, std::uint16_t rawIdentifier)
+// The options every socket of ours wants, whichever way it was opened.
+void configure(int fd, IcmpSocket::Kind kind, bool v6)
 {
-    const int family = v6 ? AF_INET6 : AF_INET;
-    const int protocol = v6 ? IPPROTO_ICMPV6 : IPPROTO_ICMP;
-    int fd = socket(family, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, protocol);
-    Kind kind = Kind::Datagram;
-    if (fd < 0) {
-        if (!permissionRefused(errno))
-            return nullptr;
-        fd = socket(family, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, protocol);
-        if (fd < 0)
-            return nullptr;
-        kind = Kind::Raw;
-        filterRawSocket(fd, v6, rawIdentifier);
-    }
     if (v6) {
         // Router reports reach a datagram socket only through its error
         // queue; a raw ICMPv6 socket gets them as messages, but the hop
         // limit and class of every reply only when asked.
-        if (kind == Kind::Datagram)
+        if (kind == IcmpSocket::Kind::Datagram)
             setIntOption(fd, IPPROTO_IPV6, IPV6_RECVERR, 1);
         setIntOption(fd, IPPROTO_IPV6, IPV6_RECVHOPLIMIT, 1);
         setIntOption(fd, IPPROTO_IPV6, IPV6_RECVTCLASS, 1);
-    } else if (kind == Kind::Datagram) {
+    } else if (kind == IcmpSocket::Kind::Datagram) {
         setIntOption(fd, IPPROTO_IP, IP_RECVERR, 1);
         setIntOption(fd, IPPROTO_IP, IP_RECVTTL, 1);
         setIntOption(fd, IPPROTO_IP, IP_RECVTOS, 1);
     }
     enlargeReceiveQueue(fd);
     setIntOption(fd, SOL_SOCKET, SO_TIMESTAMPNS, 1);
-    return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, kind, v6));
 }
 
-IcmpSocket::IcmpSocket(int fd, Kind kind, bool v6)
+int openSocket(bool v6, int type)
+{
+    return socket(v6 ? AF_INET6 : AF_INET, type | SOCK_CLOEXEC | SOCK_NONBLOCK, v6 ? IPPROTO_ICMPV6 : IPPROTO_ICMP);
+}
+
+// The raw sockets opened while the program still had the privilege to,
+// one per family (IPv4 first); -1 where there is none.
+std::mutex keptMutex;
+std::array<int, 2> keptSockets{-1, -1};
+
+int takeKept(bool v6)
+{
+    const std::lock_guard lock(keptMutex);
+    return std::exchange(keptSockets[v6 ? 1 : 0], -1);
+}
+
+}
+
+void IcmpSocket::openEarly(std::uint16_t rawIdentifier)
+{
+    const std::lock_guard lock(keptMutex);
+    for (const bool v6 : {false, true}) {
+        int& kept = keptSockets[v6 ? 1 : 0];
+        if (kept >= 0)
+            continue;
+        kept = openSocket(v6, SOCK_RAW);
+        if (kept < 0)
+            continue;
+        filterRawSocket(kept, v6, rawIdentifier);
+        configure(kept, Kind::Raw, v6);
+    }
+}
+
+std::unique_ptr<IcmpSocket> IcmpSocket::open(bool v6, std::uint16_t rawIdentifier)
+{
+    if (const int kept = takeKept(v6); kept >= 0) {
+        filterRawSocket(kept, v6, rawIdentifier);
+        return std::unique_ptr<IcmpSocket>(new IcmpSocket(kept, Kind::Raw, v6, true));
+    }
+    int fd = openSocket(v6, SOCK_DGRAM);
+    Kind kind = Kind::Datagram;
+    if (fd < 0) {
+        if (!permissionRefused(errno))
+            return nullptr;
+        fd = openSocket(v6, SOCK_RAW);
+        if (fd < 0)
+            return nullptr;
+        kind = Kind::Raw;
+        filterRawSocket(fd, v6, rawIdentifier);
+    }
+    configure(fd, kind, v6);
+    return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, kind, v6, false));
+}
+
+IcmpSocket::IcmpSocket(int fd, Kind kind, bool v6, bool kept)
     : m_fd(fd)
     , m_kind(kind)
     , m_v6(v6)
+    , m_kept(kept)
     , m_buffer(ReceiveBufferSize)
     , m_control(512)
 {
@@ -141,6 +183,16 @@ IcmpSocket::IcmpSocket(int fd, Kind kind, bool v6)
 
 IcmpSocket::~IcmpSocket()
 {
+    // Without the privilege it was opened with, a kept socket could not be
+    // opened again: it goes back for the next open().
+    if (m_kept) {
+        const std::lock_guard lock(keptMutex);
+        int& slot = keptSockets[m_v6 ? 1 : 0];
+        if (slot < 0) {
+            slot = m_fd;
+            return;
+        }
+    }
     close(m_fd);
 }
 
@@ -187,6 +239,7 @@ std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<con
         auto& to6 = reinterpret_cast<sockaddr_in6&>(to);
         to6.sin6_family = AF_INET6;
         std::memcpy(&to6.sin6_addr, destination.v6address.data(), sizeof to6.sin6_addr);
+        to6.sin6_scope_id = destination.scope;
         size = sizeof to6;
     } else {
         auto& to4 = reinterpret_cast<sockaddr_in&>(to);

@@ -28,7 +28,11 @@ public:
 
     // rawIdentifier is what a raw socket's kernel filter lets through; a
     // datagram socket gets its identifier from the kernel.
+    // A raw socket of the family that openEarly() kept comes first.
     static std::unique_ptr<IcmpSocket> open(bool v6, std::uint16_t rawIdentifier);
+    // Opens and keeps a raw socket of each family, for a program that is
+    // about to give up the privilege that raw sockets need.
+    static void openEarly(std::uint16_t rawIdentifier);
     ~IcmpSocket();
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
@@ -49,7 +53,7 @@ public:
     bool receiveError(ReceivedPacket& packet);
 
 private:
-    IcmpSocket(int fd, Kind kind, bool v6);
+    IcmpSocket(int fd, Kind kind, bool v6, bool kept);
 
     // One message read into the socket's buffers, with its sender (or, from
     // the error queue, its original destination) and ancillary data.
@@ -67,6 +71,7 @@ private:
     int m_fd;
     Kind m_kind;
     bool m_v6;
+    bool m_kept;  // one of openEarly()'s
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_control;
 

@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -115,13 +116,38 @@ std::uint32_t Resolver::parseAddress(const QString& text)
     return inet_addr(bytes->constData());
 }
 
-std::optional<Ipv6Address> Resolver::parseAddress6(const QString& text)
+std::optional<Resolver::Address6> Resolver::parseAddress6(const QString& text)
 {
-    const auto bytes = cString(text);
-    Ipv6Address address;
-    if (!bytes || inet_pton(AF_INET6, bytes->constData(), address.data()) != 1)
+    const qsizetype percent = text.indexOf('%');
+    const auto bytes = cString(text.left(percent));
+    Address6 parsed;
+    if (!bytes || inet_pton(AF_INET6, bytes->constData(), parsed.address.data()) != 1)
         return std::nullopt;
-    return address;
+    if (percent < 0)
+        return parsed;
+    // getaddrinfo takes interface names for link-local addresses only; a
+    // zone is the user's say for any address.
+    const QString zone = text.mid(percent + 1);
+    bool number = false;
+    parsed.scope = zone.toUInt(&number);
+    if (!number) {
+        const auto name = cString(zone);
+        parsed.scope = name ? if_nametoindex(name->constData()) : 0;
+    }
+    if (parsed.scope == 0)
+        return std::nullopt;
+    return parsed;
+}
+
+std::optional<std::uint32_t> Resolver::mappedIpv4(const Ipv6Address& address)
+{
+    in6_addr a;
+    std::memcpy(&a, address.data(), sizeof a);
+    if (!IN6_IS_ADDR_V4MAPPED(&a))
+        return std::nullopt;
+    std::uint32_t v4;
+    std::memcpy(&v4, address.data() + 12, sizeof v4);
+    return v4;
 }
 
 std::optional<Resolver::NameEntry> Resolver::lookUpName(const QString& name, std::uint32_t& error, Families families)

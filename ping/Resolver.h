@@ -29,8 +29,18 @@ public:
     // Dotted text as inet_addr reads it; NoAddress when it is none.
     static std::uint32_t parseAddress(const QString& text);
 
-    // IPv6 text as inet_pton reads it.
-    static std::optional<Ipv6Address> parseAddress6(const QString& text);
+    struct Address6 {
+        Ipv6Address address{};
+        std::uint32_t scope = 0;  // interface index; 0 when the text names none
+    };
+
+    // IPv6 text as inet_pton reads it, with an optional zone after "%": an
+    // interface name or index ("fe80::1%eth0", "::1%1").
+    static std::optional<Address6> parseAddress6(const QString& text);
+
+    // The IPv4 address that an IPv4-mapped IPv6 address (::ffff:a.b.c.d)
+    // stands for, in network byte order.
+    static std::optional<std::uint32_t> mappedIpv4(const Ipv6Address& address);
 
     // Forward lookup: the first IPv4 address of the name, or, for a name
     // that has none, its first IPv6 address. On failure, error receives the

@@ -1,5 +1,6 @@
 #include "ping/EchoCommand.h"
 #include "ping/OpenFileLimit.h"
+#include "ping/Privileges.h"
 #include "ping/WorkerRegistry.h"
 
 #include <QCoreApplication>
@@ -9,6 +10,8 @@
 int main(int argc, char* argv[])
 {
     raiseOpenFileLimit();
+    if (!Privileges::dropAtStart("quorvane-echo"))
+        return EchoCommand::ExitNoReply;
     QCoreApplication app(argc, argv);
     const auto options = EchoCommand::parse(app.arguments().mid(1));
     if (!options) {

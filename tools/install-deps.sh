@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-private-dev libgl-dev
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation fonts-dejavu-core
-  iproute2 procps nftables
+  iproute2 procps nftables libcap2-bin util-linux
   xvfb xauth imagemagick
   desktop-file-utils appstream
 )

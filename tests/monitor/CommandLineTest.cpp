@@ -61,4 +61,27 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"LoneDashIsAHostList", {"-"}, Action::Run, {"-"}, {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+struct PluginOptionsCase {
+    const char* name;
+    QStringList qtArguments;
+    QStringList kept;
+};
+
+class PrivilegedRunQtOptions : public testing::TestWithParam<PluginOptionsCase> {};
+
+TEST_P(PrivilegedRunQtOptions, LeaveOutThoseThatChoosePlugins)
+{
+    EXPECT_EQ(CommandLine::withoutPluginOptions(GetParam().qtArguments), GetParam().kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, PrivilegedRunQtOptions,
+    testing::Values(
+        PluginOptionsCase{"PluginPathWithItsValue", {"-platformpluginpath", "/tmp/p", "-platform", "offscreen"},
+                          {"-platform", "offscreen"}},
+        PluginOptionsCase{"StyleWithEquals", {"--style=mine", "-reverse"}, {"-reverse"}},
+        PluginOptionsCase{"PluginAndTheme", {"-plugin", "evdevmouse", "-platformtheme", "gtk3", "-stylesheet", "a.qss"},
+                          {"-stylesheet", "a.qss"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 }

@@ -26,13 +26,20 @@ ToolRun runTool(const QStringList& arguments)
     return run;
 }
 
-TEST(EchoTool, ForcedFamilyPicksThatAddressOfAName)
+struct AddressCase {
+    const char* host;
+    const char* flag;
+    const char* address;
+};
+
+TEST(EchoTool, PingsTheAddressOfTheFamilyAndZoneAsked)
 {
     // localhost has both an IPv4 and an IPv6 address in the client's hosts file.
-    for (const auto& [flag, address] : {std::pair{"-4", "127.0.0.1"}, std::pair{"-6", "::1"}}) {
-        const auto run = runTool({"localhost", flag});
-        EXPECT_EQ(run.exitCode, 0) << flag;
-        EXPECT_TRUE(run.lines.contains(QString("HostIP: ") + address)) << run.lines.join('\n').toStdString();
+    for (const auto& c : {AddressCase{"localhost", "-4", "127.0.0.1"}, AddressCase{"localhost", "-6", "::1"},
+                          AddressCase{"::1%lo", "-6", "::1"}, AddressCase{"::ffff:127.0.0.1", "-4", "127.0.0.1"}}) {
+        const auto run = runTool({c.host, c.flag});
+        EXPECT_EQ(run.exitCode, 0) << c.host << c.flag;
+        EXPECT_TRUE(run.lines.contains(QString("HostIP: ") + c.address)) << run.lines.join('\n').toStdString();
     }
 }
 

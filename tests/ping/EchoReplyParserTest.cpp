@@ -270,13 +270,16 @@ Bytes icmp6(std::uint8_t type, std::uint8_t code, std::uint16_t id, std::uint16_
     return m;
 }
 
-// A report quoting the IPv6 header of our request to `destination`.
-Bytes report6(std::uint8_t type, std::uint8_t code, const char* destination, const Bytes& request)
+// A report quoting the IPv6 header of our request to `destination`, and
+// the extension headers (starting with header `next`) that came before it.
+Bytes report6(std::uint8_t type, std::uint8_t code, const char* destination, const Bytes& request,
+              std::uint8_t next = 58, const Bytes& extensions = {})
 {
     Bytes m{type, code, 0, 0, 0, 0, 0, 0};
     Bytes header(40, 0);
     header[0] = 0x60;
-    header[6] = 58;
+    header[6] = next;
+    header.insert(header.end(), extensions.begin(), extensions.end());
     const auto d = address6(destination);
     std::copy(d.begin(), d.end(), header.begin() + 24);
     m.insert(m.end(), header.begin(), header.end());
@@ -323,6 +326,24 @@ Bytes cutTo(Bytes bytes, std::size_t size)
     return bytes;
 }
 
+// A fragment header at `offset` (in 8-byte units) with more to follow.
+Bytes fragment(std::uint8_t next, std::uint16_t offset)
+{
+    return {next, 0, std::uint8_t(offset >> 5), std::uint8_t(offset << 3 | 1), 0x12, 0x34, 0x56, 0x78};
+}
+
+// Hop-by-hop options (8 bytes), a routing header without segments left (8
+// bytes), destination options (16 bytes), then the first fragment.
+Bytes optionsRoutingAndFirstFragment()
+{
+    Bytes chain{43, 0, 1, 4, 0, 0, 0, 0};
+    chain.insert(chain.end(), {60, 0, 0, 0, 0, 0, 0, 0});
+    chain.insert(chain.end(), {44, 1, 1, 12, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    const Bytes first = fragment(58, 0);
+    chain.insert(chain.end(), first.begin(), first.end());
+    return chain;
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Messages, Icmp6Message,
     testing::Values(Icmp6Case{"Reply", icmp6(129, 0, Id, Seq, payload()), 0u},
@@ -346,7 +367,21 @@ INSTANTIATE_TEST_SUITE_P(
                               report6(1, 0, "2001:db8:2::20", icmp6(128, 0, Id, Seq + 1, payload())), std::nullopt},
                     Icmp6Case{"ReportCutShort", cutTo(report6(3, 0, "2001:db8:2::20", Request6), 47), std::nullopt},
                     Icmp6Case{"ReportQuotingAnIpv4Request",
-                              report6(3, 0, "2001:db8:2::20", icmp6(8, 0, Id, Seq, payload())), std::nullopt}),
+                              report6(3, 0, "2001:db8:2::20", icmp6(8, 0, Id, Seq, payload())), std::nullopt},
+                    Icmp6Case{"ReassemblyTimeExceededQuotingTheFirstFragment",
+                              report6(3, 1, "2001:db8:2::20", Request6, 44, fragment(58, 0)), 11014u},
+                    Icmp6Case{"HopLimitExceededQuotingExtensionHeaders",
+                              report6(3, 0, "2001:db8:2::20", Request6, 0, optionsRoutingAndFirstFragment()), 11013u},
+                    Icmp6Case{"ReportQuotingALaterFragment",
+                              report6(1, 0, "2001:db8:2::20", Request6, 44, fragment(58, 185)), std::nullopt},
+                    Icmp6Case{"ReportQuotingAnotherSequenceInAFragment",
+                              report6(1, 0, "2001:db8:2::20", icmp6(128, 0, Id, Seq + 1, payload()), 44,
+                                      fragment(58, 0)), std::nullopt},
+                    Icmp6Case{"ReportCutInsideAnExtensionHeader",
+                              cutTo(report6(3, 0, "2001:db8:2::20", Request6, 0, optionsRoutingAndFirstFragment()), 70),
+                              std::nullopt},
+                    Icmp6Case{"ReportQuotingAnotherProtocol",
+                              report6(1, 0, "2001:db8:2::20", Request6, 44, fragment(17, 0)), std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }

@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include <net/if.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -198,7 +200,10 @@ struct FamilyCase {
     const char* host;
     int family;
     const char* hostIP;  // empty: Bad Destination
+    std::uint32_t scope = 0;  // the interface an IPv6 echo is sent on
 };
+
+const std::uint32_t Loopback = if_nametoindex("lo");
 
 class IcmpAddressFamily : public testing::TestWithParam<FamilyCase> {};
 
@@ -220,6 +225,7 @@ TEST_P(IcmpAddressFamily, FollowsTheAddressText)
     EXPECT_EQ(client.TargetIsIpv6, v6);
     const auto sent = service.echoes().at(0);
     EXPECT_EQ(Resolver::text6(sent.destination6) == GetParam().hostIP, v6);
+    EXPECT_EQ(sent.scope6, GetParam().scope);
     EXPECT_EQ(v6 ? Resolver::text6(client.LastReply6.Address) : Resolver::dottedText(client.LastReply.Address),
               v6 ? GetParam().hostIP : "10.0.0.1");
 }
@@ -228,5 +234,10 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, IcmpAddressFamily,
     testing::Values(FamilyCase{"10.0.0.1", 0, "10.0.0.1"}, FamilyCase{"2001:db8::7", 0, "2001:db8::7"},
                     FamilyCase{"2001:0DB8:0:0::0007", 0, "2001:db8::7"}, FamilyCase{"::1", 0, "::1"},
-                    FamilyCase{"::ffff:10.0.0.1", 0, "::ffff:10.0.0.1"}, FamilyCase{"2001:db8::7", 6, "2001:db8::7"},
-                    FamilyCase{"2001:db8::7", 4, ""}, FamilyCase{"10.0.0.1", 6, ""}, FamilyCase{"10.0.0.1", 4, "10.0.0.1"}));
+                    FamilyCase{"::ffff:10.0.0.1", 0, "10.0.0.1"}, FamilyCase{"::ffff:10.0.0.1", 4, "10.0.0.1"},
+                    FamilyCase{"::ffff:10.0.0.1", 6, ""}, FamilyCase{"2001:db8::7", 6, "2001:db8::7"},
+                    FamilyCase{"2001:db8::7", 4, ""}, FamilyCase{"10.0.0.1", 6, ""},
+                    FamilyCase{"10.0.0.1", 4, "10.0.0.1"},
+                    FamilyCase{"fe80::1%lo", 0, "fe80::1", Loopback}, FamilyCase{"::1%lo", 6, "::1", Loopback},
+                    FamilyCase{"fe80::1%7", 0, "fe80::1", 7}, FamilyCase{"fe80::1%nosuchif0", 0, ""},
+                    FamilyCase{"fe80::1%", 0, ""}));

@@ -80,6 +80,7 @@ std::unique_ptr<EchoInFlight> FakeEchoService::StartEcho(EchoHandle, const IcmpD
     SentEcho sent;
     sent.destination = destination.v4;
     sent.destination6 = destination.v6address;
+    sent.scope6 = destination.scope;
     const auto* bytes = static_cast<const std::uint8_t*>(request);
     sent.request.assign(bytes, bytes + requestSize);
     sent.options = *options;

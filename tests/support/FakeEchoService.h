@@ -19,6 +19,7 @@ public:
     struct SentEcho {
         std::uint32_t destination = 0;
         Ipv6Address destination6{};  // of an IPv6 echo
+        std::uint32_t scope6 = 0;
         std::vector<std::uint8_t> request;
         IpOptionInformation options;
         std::uint32_t replySize = 0;
