@@ -36,14 +36,14 @@ TAboutBox::TAboutBox(QWidget* parent)
     Label1 = makeControl<QLabel>(this, "Label1", {0, 0, 10, 10});
     Label1->hide();
 
-    auto* ok = makeControl<QPushButton>(this, "OKButton", {127, 96, 75, 25});
-    ok->setText("&Accept");
-    ok->setDefault(true);
+    OKButton = makeControl<QPushButton>(this, "OKButton", {127, 96, 75, 25});
+    OKButton->setText("&Accept");
+    OKButton->setDefault(true);
     auto* cancel = makeControl<QPushButton>(this, "Button1", {216, 96, 75, 25});
     cancel->setText("&Cancel");
     setTabOrder(Edit1, Edit2);
 
-    connect(ok, &QPushButton::clicked, this, [this] { ErrorHandler::run([this] { OKButtonClick(); }); });
+    connect(OKButton, &QPushButton::clicked, this, [this] { ErrorHandler::run([this] { OKButtonClick(); }); });
     connect(cancel, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
 
@@ -79,6 +79,8 @@ void TAboutBox::FormActivate()
 
 void TAboutBox::showEvent(QShowEvent* event)
 {
+    Edit1->setFocus();
+    OKButton->setDefault(true);
     QDialog::showEvent(event);
     ScreenCentre::place(*this);
 }

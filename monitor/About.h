@@ -6,6 +6,7 @@
 
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 // The change-host dialog: edits the host and description of one slot.
 class TAboutBox : public QDialog {
@@ -27,7 +28,10 @@ public:
     void Button1Click();
 
 protected:
-    // Centred on the screen at every showing, not on the window.
+    // Centred on the screen at every showing, not on the window, with the
+    // host field focused and "&Accept" the default button: the dialog is
+    // shown again and again, and the button that had the focus when it
+    // closed would otherwise take the focus and Enter at the next showing.
     void showEvent(QShowEvent* event) override;
     bool event(QEvent* event) override;
 
@@ -35,5 +39,6 @@ private:
     QLineEdit* Edit1;
     QLineEdit* Edit2;
     QLabel* Label1;
+    QPushButton* OKButton;
     AcceptHandler m_accept;
 };

@@ -9,9 +9,14 @@ QByteArray EightBitText::encode(const QString& text)
 
 QString EightBitText::decode(const QByteArray& bytes)
 {
+    // Editors put the mark in front of text they then save in another
+    // encoding too; as Latin-1 it would become "ï»¿" in front of the first host.
+    QByteArrayView text(bytes);
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text = text.sliced(3);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
+    QString decoded = utf8.decode(text);
     if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes);
+        return decoded;
+    return QString::fromLatin1(text);
 }

@@ -53,8 +53,21 @@ QString flaw(const QString& text, const QString& separators)
 
 }
 
+QString HostEntryCheck::lengthProblem(const QString& host, const QString& description)
+{
+    if (host.size() > MaxHostLength)
+        return QString("The host %1 is longer than %2 characters.").arg(quoted(host)).arg(MaxHostLength);
+    if (description.size() > MaxDescriptionLength)
+        return QString("The description %1 is longer than %2 characters.")
+            .arg(quoted(description))
+            .arg(MaxDescriptionLength);
+    return {};
+}
+
 QString HostEntryCheck::problem(const QString& host, const QString& description)
 {
+    if (const QString tooLong = lengthProblem(host, description); !tooLong.isEmpty())
+        return tooLong;
     if (const QString wrong = flaw(host, ";,"); !wrong.isEmpty())
         return QString("The host %1 holds %2. A host may not hold line breaks, other control characters, \";\" or \",\".")
             .arg(quoted(host), wrong);

@@ -1,82 +1,120 @@
 #include "monitor/HostListFile.h"
 
 #include "monitor/EightBitText.h"
+#include "monitor/HostEntryCheck.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
+#include <cerrno>
 #include <stdexcept>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-constexpr qint64 ReadChunk = 64 * 1024;
-
-QString describeFailure(const QString& what, const QString& path, const QFile& file)
+QString describeFailure(const QString& what, const QString& path, const QString& reason)
 {
-    return QString("%1 \"%2\": %3").arg(what, path, file.errorString());
+    return QString("%1 \"%2\": %3").arg(what, path, reason);
 }
 
-// Counts the line ends in bytes; a CR LF pair is one end.
-int countLineEnds(const QByteArray& bytes)
+std::runtime_error writeFailure(const QString& path, const QFile& file)
 {
-    int ends = 0;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n')
-            ++ends;
-        else if (bytes[i] == '\r' && (i + 1 >= bytes.size() || bytes[i + 1] != '\n'))
-            ++ends;
+    return std::runtime_error(
+        describeFailure("Cannot write the host list file", path, file.errorString()).toStdString());
+}
+
+[[noreturn]] void refuseToRead(const QString& path, const QString& reason)
+{
+    throw std::runtime_error(describeFailure("Cannot read the host list file", path, reason).toStdString());
+}
+
+// The first limit bytes of a regular file. Anything else is refused before
+// a byte is read: a FIFO or a device could block the open or the read, or
+// never end. O_NONBLOCK keeps the open itself from waiting for a writer.
+QByteArray readHead(const QString& path, qint64 limit)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        refuseToRead(path, qt_error_string(errno));
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat status {};
+    if (::fstat(fd, &status) != 0)
+        refuseToRead(path, qt_error_string(errno));
+    if (!S_ISREG(status.st_mode))
+        refuseToRead(path, "it is not a regular file");
+    QByteArray head(limit, Qt::Uninitialized);
+    qint64 filled = 0;
+    while (filled < limit) {
+        const ssize_t got = ::read(fd, head.data() + filled, static_cast<std::size_t>(limit - filled));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            refuseToRead(path, qt_error_string(errno));
+        if (got == 0)
+            break;
+        filled += got;
     }
-    return ends;
+    head.truncate(filled);
+    return head;
 }
+
+struct FirstLines {
+    QByteArray bytes;
+    bool tenthLineEnded = false;
+};
 
 // The bytes of the lines that are used, without what follows them, so that
 // a stray byte after them cannot change how they are read.
-QByteArray firstLines(const QByteArray& bytes)
+FirstLines firstLines(const QByteArray& bytes)
 {
     int ends = 0;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\n' && bytes[i] != '\r')
             continue;
         if (++ends == HostListFile::MaxLines)
-            return bytes.left(i);
+            return {bytes.left(i), true};
         if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
             ++i;
     }
-    return bytes;
+    return {bytes, false};
 }
 
 }
 
 QStringList HostListFile::readLines(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw std::runtime_error(describeFailure("Cannot read the host list file", path, file).toStdString());
-    QByteArray head;
-    // One line end more than needed, so that a CR at the end of a chunk is
-    // not taken for a line end that a following LF would complete. Only the
-    // new chunk is counted each time: counting the whole head again made a
-    // long file without line ends take quadratic time.
-    int ends = 0;
-    while (ends <= MaxLines) {
-        const QByteArray chunk = file.read(ReadChunk);
-        if (chunk.isEmpty()) {
-            if (file.error() != QFileDevice::NoError)
-                throw std::runtime_error(describeFailure("Cannot read the host list file", path, file).toStdString());
-            break;
-        }
-        // A CR that ended the last chunk was counted as a line end; an LF
-        // right after it makes the pair one end, which the LF now counts.
-        if (head.endsWith('\r') && chunk.startsWith('\n'))
-            --ends;
-        head += chunk;
-        ends += countLineEnds(chunk);
+    const QByteArray head = readHead(path, ReadLimit + 1);
+    try {
+        return linesOf(head);
+    } catch (const std::length_error& e) {
+        throw std::runtime_error(
+            QString("Cannot use the host list file \"%1\". %2").arg(path, QString::fromUtf8(e.what())).toStdString());
     }
-    return linesOf(head);
 }
 
 QStringList HostListFile::linesOf(const QByteArray& bytes)
 {
-    return splitLines(EightBitText::decode(firstLines(bytes)));
+    const FirstLines used = firstLines(bytes.left(ReadLimit));
+    const QStringList lines = splitLines(EightBitText::decode(used.bytes));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const auto line = parse(lines[i]);
+        if (!line)
+            continue;
+        const QString problem = HostEntryCheck::lengthProblem(line->host, line->description.value_or(QString()));
+        if (!problem.isEmpty())
+            throw std::length_error(QString("Line %1: %2").arg(i + 1).arg(problem).toStdString());
+    }
+    // Ten lines within their limits fit many times over; a file whose tenth
+    // line has not ended by then is no host list.
+    if (bytes.size() > ReadLimit && !used.tenthLineEnded)
+        throw std::length_error(QString("Its first %1 lines are longer than %2 KiB.")
+                                    .arg(MaxLines)
+                                    .arg(ReadLimit / 1024)
+                                    .toStdString());
+    return lines;
 }
 
 QStringList HostListFile::splitLines(const QString& text)
@@ -132,9 +170,9 @@ void HostListFile::save(const QString& path, const QStringList& lines)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(describeFailure("Cannot write the host list file", path, file).toStdString());
+        throw writeFailure(path, file);
     const QByteArray bytes = EightBitText::encode(lines.join("\r\n"));
     if (file.write(bytes) != bytes.size() || !file.flush())
-        throw std::runtime_error(describeFailure("Cannot write the host list file", path, file).toStdString());
+        throw writeFailure(path, file);
     file.close();
 }

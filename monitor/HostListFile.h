@@ -16,14 +16,21 @@ public:
         std::optional<QString> threshold;
     };
 
+    // No more than this is ever read of a host list file: ten lines within
+    // the limits of HostEntryCheck take some 13 KB.
+    static constexpr qint64 ReadLimit = 64 * 1024;
+
     // The first lines of the file (at most MaxLines), whatever their line
-    // ends. Reads no further than those lines, so a huge file costs no more
-    // than its head; see linesOf. Throws std::runtime_error when the file
-    // cannot be read.
+    // ends; see linesOf. Throws std::runtime_error, with a message that
+    // names the file, when it is no regular file, cannot be read, or its
+    // lines break the limits.
     static QStringList readLines(const QString& path);
 
     // The lines of a file's bytes that are used: the first MaxLines, read as
-    // UTF-8 when they are valid UTF-8, otherwise as Latin-1.
+    // UTF-8 when they are valid UTF-8, otherwise as Latin-1. Only the first
+    // ReadLimit bytes are looked at, and whether more follow. Throws
+    // std::length_error when a host or a description of those lines is too
+    // long, or the tenth line does not end within ReadLimit bytes.
     static QStringList linesOf(const QByteArray& bytes);
 
     // Splits the text of a file into lines at CR LF, LF or CR.

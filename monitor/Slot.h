@@ -36,4 +36,7 @@ struct TForm1::Slot {
     EchoStatistics statistics;
 
     QString host() const;
+    // A host text that would run into the description shown beside it is
+    // cut with "…" where the description begins; the host stays whole.
+    void fitHostText();
 };

@@ -50,6 +50,7 @@ void TForm1::applyHolderToSlots()
             s.descriptionLabel->SetCaption(*line->description);
         if (line->threshold)
             s.thresholdEdit->setText(*line->threshold);
+        s.fitHostText();
     }
 }
 
@@ -97,6 +98,7 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         Slot& s = slot(n);
         s.hostLabel->SetCaption(host);
         s.descriptionLabel->SetCaption(description);
+        s.fitHostText();
         s.graph->Graphs()[0]->Clear();
         s.graph->Graphs()[1]->Clear();
         publish(s);

@@ -20,8 +20,10 @@ void TForm1::CheckBox1Click()
 
 void TForm1::CheckBox5Click()
 {
-    for (int n = 1; n <= SlotCount; ++n)
+    for (int n = 1; n <= SlotCount; ++n) {
         slot(n).descriptionLabel->setVisible(CheckBox5->isChecked());
+        slot(n).fitHostText();
+    }
     storeSetting("showdesc", SettingsStore::yesNo(CheckBox5->isChecked()));
 }
 

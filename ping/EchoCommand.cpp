@@ -23,18 +23,21 @@ const char* permissionHint()
            "  setcap cap_net_raw+ep <program>\n";
 }
 
+EchoCommand::Options usageError(const QString& message)
+{
+    EchoCommand::Options options;
+    options.request = EchoCommand::Request::Error;
+    options.error = "quorvane-echo: " + message + " (try 'quorvane-echo --help')";
+    return options;
 }
 
-const char* EchoCommand::usage()
-{
-    return "usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]\n";
 }
 
 const char* EchoCommand::help()
 {
-    return "Usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]\n"
-           "Send one ICMP echo request to HOST and print its outcome, one\n"
-           "\"Field: value\" line per field.\n"
+    return "Usage: quorvane-echo [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6] [--] HOST\n"
+           "Send one ICMP echo request to HOST (a name, an IPv4 or an IPv6 address)\n"
+           "and print its outcome, one \"Field: value\" line per field.\n"
            "\n"
            "  -s PAYLOAD     payload size in bytes (default 56)\n"
            "  -w TIMEOUT_MS  time-out in milliseconds (default 4000)\n"
@@ -43,6 +46,7 @@ const char* EchoCommand::help()
            "  -4, -6         use only IPv4 or only IPv6 addresses of HOST\n"
            "  -h, --help     show this help and exit\n"
            "  -V, --version  show the version and exit\n"
+           "  --             end of options: what follows is HOST\n"
            "\n"
            "Exit status: 0 when an echo reply came, 1 when none did (an error report\n"
            "is none), 2 on a usage error.\n";
@@ -53,19 +57,22 @@ const char* EchoCommand::version()
     return "quorvane-echo (Quorvane Grapher) " QUORVANE_VERSION "\n";
 }
 
-std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& arguments)
+EchoCommand::Options EchoCommand::parse(const QStringList& arguments)
 {
     Options options;
-    if (arguments.contains("-h") || arguments.contains("--help")) {
+    const qsizetype endMark = arguments.indexOf("--");
+    const qsizetype optionsEnd = endMark < 0 ? arguments.size() : endMark;
+    const QStringList optionPart = arguments.mid(0, optionsEnd);
+    if (optionPart.contains("-h") || optionPart.contains("--help")) {
         options.request = Request::Help;
         return options;
     }
-    if (arguments.contains("-V") || arguments.contains("--version")) {
+    if (optionPart.contains("-V") || optionPart.contains("--version")) {
         options.request = Request::Version;
         return options;
     }
-    bool haveHost = false;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
+    QStringList hosts = arguments.mid(optionsEnd + 1);
+    for (qsizetype i = 0; i < optionsEnd; ++i) {
         const QString& argument = arguments[i];
         if (argument == "-r") {
             options.reverseLookup = true;
@@ -80,21 +87,26 @@ std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& argume
                              : argument == "-t" ? &options.ttl
                                                 : nullptr;
         if (target) {
-            if (i + 1 >= arguments.size())
-                return std::nullopt;
+            if (i + 1 >= optionsEnd)
+                return usageError("option " + argument + " needs a value");
             const auto value = parseInt32(arguments[++i]);
             if (!value)
-                return std::nullopt;
+                return usageError("option " + argument + " takes a whole number, not " + arguments[i]);
             *target = *value;
             continue;
         }
-        if (haveHost || argument.startsWith('-'))
-            return std::nullopt;
-        options.host = argument;
-        haveHost = true;
+        if (argument.startsWith('-') && argument != "-")
+            return usageError("unknown option " + argument);
+        hosts << argument;
     }
-    if (!haveHost)
-        return std::nullopt;
+    // The engine takes the time-out as unsigned: -1 would wait 49 days.
+    if (options.timeOut < 0)
+        return usageError("the time-out may not be negative: -w " + QString::number(options.timeOut));
+    if (hosts.isEmpty())
+        return usageError("no HOST given");
+    if (hosts.size() > 1)
+        return usageError("one HOST only, not " + hosts.join(' '));
+    options.host = hosts.front();
     return options;
 }
 

@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <optional>
 #include <ostream>
 
 class TPingThread;
@@ -12,10 +11,11 @@ class TPingThread;
 // outcome printed as "Field: value" lines.
 class EchoCommand {
 public:
-    enum class Request { Echo, Help, Version };
+    enum class Request { Echo, Help, Version, Error };
 
     struct Options {
         Request request = Request::Echo;
+        QString error;  // one line, for Request::Error
         QString host;
         std::int32_t payloadSize = 0;
         std::int32_t timeOut = 0;
@@ -28,9 +28,9 @@ public:
     static constexpr int ExitNoReply = 1;
     static constexpr int ExitUsage = 2;
 
-    // Arguments without the program name; nothing when they make no sense.
-    static std::optional<Options> parse(const QStringList& arguments);
-    static const char* usage();
+    // Arguments without the program name. "--" ends the options, so that
+    // what follows it is the host whatever it looks like.
+    static Options parse(const QStringList& arguments);
     static const char* help();
     static const char* version();
 

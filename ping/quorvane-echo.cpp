@@ -14,14 +14,14 @@ int main(int argc, char* argv[])
         return EchoCommand::ExitNoReply;
     QCoreApplication app(argc, argv);
     const auto options = EchoCommand::parse(app.arguments().mid(1));
-    if (!options) {
-        std::cerr << EchoCommand::usage();
+    if (options.request == EchoCommand::Request::Error) {
+        std::cerr << options.error.toStdString() << '\n';
         return EchoCommand::ExitUsage;
     }
-    if (options->request != EchoCommand::Request::Echo) {
-        std::cout << (options->request == EchoCommand::Request::Help ? EchoCommand::help() : EchoCommand::version());
+    if (options.request != EchoCommand::Request::Echo) {
+        std::cout << (options.request == EchoCommand::Request::Help ? EchoCommand::help() : EchoCommand::version());
         return 0;
     }
     const WorkerShutdown shutdown;
-    return EchoCommand::run(*options, std::cout, std::cerr);
+    return EchoCommand::run(options, std::cout, std::cerr);
 }

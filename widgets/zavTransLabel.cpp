@@ -8,8 +8,10 @@ TzavTransLabel::TzavTransLabel(QWidget* parent)
     : QWidget(parent)
     , m_bitmap(size(), QImage::Format_RGB32)
 {
-    // Every pixel is ours: Qt need not paint the parent first.
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    // Every pixel is painted, yet the label must not claim to be opaque:
+    // what it shows depends on what lies below it, a label below above
+    // all. Claimed opaque, Qt would repaint neither it when that changes,
+    // nor what it covered itself when its own text or size changes.
 }
 
 void TzavTransLabel::SetAlignment(TAlignment value)
@@ -67,6 +69,14 @@ void TzavTransLabel::SetColor(widgets::TColor value)
     if (value == m_color)
         return;
     m_color = value;
+    update();
+}
+
+void TzavTransLabel::SetTextWidth(int value)
+{
+    if (value == m_textWidth)
+        return;
+    m_textWidth = value;
     update();
 }
 
@@ -166,11 +176,13 @@ void TzavTransLabel::drawCaption()
     painter.setFont(font());
     painter.setPen(palette().color(foregroundRole()));
 
+    const QString shown =
+        m_textWidth < 0 ? m_caption : painter.fontMetrics().elidedText(m_caption, Qt::ElideRight, m_textWidth, flags);
     QRect target = rect();
     if (m_layout != TTextLayout::tlTop) {
-        const int measuredBottom = target.top() + painter.boundingRect(target, flags, m_caption).height();
+        const int measuredBottom = target.top() + painter.boundingRect(target, flags, shown).height();
         const int room = height() - measuredBottom;
         target.translate(0, m_layout == TTextLayout::tlBottom ? room : room / 2);
     }
-    painter.drawText(target, flags, m_caption);
+    painter.drawText(target, flags, shown);
 }

@@ -33,6 +33,11 @@ public:
     void SetWordWrap(bool value);
     widgets::TColor Color() const { return m_color; }
     void SetColor(widgets::TColor value);
+    // The widest the caption is drawn, in pixels: a longer caption is cut
+    // with "…" to fit, while Caption() keeps the whole text. Negative, the
+    // default: no limit but the label's own edges.
+    int TextWidth() const { return m_textWidth; }
+    void SetTextWidth(int value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -50,5 +55,6 @@ private:
     TTextLayout m_layout = TTextLayout::tlTop;
     bool m_wordWrap = false;
     widgets::TColor m_color = widgets::clGreen;
+    int m_textWidth = -1;
     QImage m_bitmap;
 };

@@ -42,10 +42,10 @@ $usr/bin/quorvane|--help|0|Usage: quorvane [OPTION]... [HOST-LIST]
 $usr/bin/quorvane|hosts.txt --help|0|Settings are kept in $XDG_CONFIG_HOME/Halvetor/Quorvane.conf
 $usr/bin/quorvane|--help|0|Log files (Options > Write log) are written to $XDG_DATA_HOME/Halvetor/Quorvane
 $build/quorvane|--help|0|Log files (Options > Write log) are written to $build
-$usr/bin/quorvane-echo|--help|0|Usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]
+$usr/bin/quorvane-echo|--help|0|Usage: quorvane-echo [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6] [--] HOST
 $usr/bin/quorvane|--frobnicate|2|quorvane: unknown option '--frobnicate' (try 'quorvane --help')
 $usr/bin/quorvane|-platform|2|quorvane: option '-platform' needs a value (try 'quorvane --help')
-$usr/bin/quorvane-echo|--frobnicate|2|usage: quorvane-echo HOST [-s PAYLOAD] [-w TIMEOUT_MS] [-t TTL] [-r] [-4|-6]
+$usr/bin/quorvane-echo|--frobnicate|2|quorvane-echo: unknown option --frobnicate (try 'quorvane-echo --help')
 ROWS
 
 # The installed program, polling this machine with "Write log" on, writes

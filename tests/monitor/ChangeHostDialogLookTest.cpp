@@ -3,10 +3,13 @@
 #include <QApplication>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 
 namespace {
@@ -27,6 +30,39 @@ TEST(ChangeHostDialog, HostFieldTakesTheFocusEachTimeTheDialogBecomesActive)
         other.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     }
+}
+
+// The dialog is one instance, shown again and again: a Cancel click must
+// not leave "&Cancel" the default button for the next showing's Enter.
+TEST(ChangeHostDialog, EnterAcceptsAtTheShowingAfterACancelClick)
+{
+    TAboutBox dialog;
+    QStringList accepted;
+    dialog.setAcceptHandler([&](const QString& slot, const QString& host, const QString& description) {
+        accepted << slot + ' ' + host + ' ' + description;
+    });
+    const auto whenActive = [&dialog](std::function<void()> act) {
+        QTimer::singleShot(0, &dialog, [&dialog, act] {
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            act();
+        });
+    };
+    whenActive([&dialog] { QTest::mouseClick(dialog.findChild<QPushButton*>("Button1"), Qt::LeftButton); });
+    dialog.edit("1", "127.0.0.1", "loop");
+    ASSERT_EQ(dialog.result(), QDialog::Rejected);
+
+    whenActive([] {
+        QWidget* typing = QApplication::focusWidget();
+        QTest::keyClick(typing, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(typing, "::1");
+        QTest::keyClick(typing, Qt::Key_Tab);
+        QTest::keyClicks(QApplication::focusWidget(), "v6");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    QTimer::singleShot(5000, &dialog, &QDialog::reject);
+    dialog.edit("2", "127.0.0.2", "");
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(accepted, QStringList{"2 ::1 v6"});
 }
 
 // One pixel of the frame around the two fields, and the shade it must have:

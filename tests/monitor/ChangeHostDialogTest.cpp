@@ -69,7 +69,11 @@ INSTANTIATE_TEST_SUITE_P(
         Entry{"SeparatorInDescription", "10.0.0.1", "Office; floor 2", "The description \"Office; floor 2\" holds \";\""},
         Entry{"LineBreakInDescription", "10.0.0.1", "Office\nfloor 2", "holds a line break"},
         Entry{"LineSeparatorInDescription", "10.0.0.1", QString::fromUtf8("Office\xE2\x80\xA8"), "holds a line break"},
-        Entry{"NulInDescription", "10.0.0.1", QString("Office") + QChar(0), "holds a control character"}),
+        Entry{"NulInDescription", "10.0.0.1", QString("Office") + QChar(0), "holds a control character"},
+        Entry{"HostOf255Characters", QString(255, 'h'), QString(1000, 'd'), ""},
+        Entry{"HostOf256Characters", QString(256, 'h'), "", "The host \"hhhh"},
+        Entry{"DescriptionOf1001Characters", "10.0.0.1", QString(1001, 'd'),
+              "The description \"dddd"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }

@@ -10,26 +10,13 @@ namespace {
 
 constexpr qsizetype Megabyte = 1024 * 1024;
 
-// The bytes a process has read so far, whatever it read them with.
-qint64 bytesReadByThisProcess()
-{
-    QFile io("/proc/self/io");
-    EXPECT_TRUE(io.open(QIODevice::ReadOnly));
-    for (const QByteArray& line : io.readAll().split('\n')) {
-        if (line.startsWith("rchar:"))
-            return line.mid(6).trimmed().toLongLong();
-    }
-    ADD_FAILURE() << "no rchar in /proc/self/io";
-    return 0;
-}
-
 // Line n of a host list as a broken or hostile tool might write it: NUL
 // bytes and bytes that are no UTF-8 in host and description, a description
-// of a megabyte, and a lone CR as its line end.
-QByteArray hostileLine(int n)
+// of the given length, and a lone CR as its line end.
+QByteArray hostileLine(int n, qsizetype descriptionLength)
 {
-    QByteArray filler(Megabyte, 'x');
-    for (qsizetype i = 0; i < filler.size(); i += 4096) {
+    QByteArray filler(descriptionLength - 2, 'x');
+    for (qsizetype i = 0; i + 1 < filler.size(); i += 500) {
         filler[i] = '\0';
         filler[i + 1] = '\xff';
     }
@@ -39,38 +26,34 @@ QByteArray hostileLine(int n)
 
 class HostileHostList : public WindowFixture {
 protected:
-    QString writeFiftyMegabytes()
+    QString writeFiftyLines(qsizetype descriptionLength)
     {
         QByteArray bytes;
         for (int n = 1; n <= 50; ++n)
-            bytes += hostileLine(n);
+            bytes += hostileLine(n, descriptionLength);
         return writeFile("hosts.txt", bytes);
     }
 };
 
-TEST_F(HostileHostList, FiftyMegabytesAreReadOnlyUpToTheirTenthLine)
+TEST_F(HostileHostList, FiftyMegabytesAreRefusedAtTheirFirstLongDescription)
 {
-    const QString path = writeFiftyMegabytes();
-    const qint64 before = bytesReadByThisProcess();
-    const QStringList lines = HostListFile::readLines(path);
-    const qint64 read = bytesReadByThisProcess() - before;
-    ASSERT_EQ(lines.size(), 10);
-    for (int n = 1; n <= 10; ++n)
-        EXPECT_EQ(lines[n - 1], QString::fromLatin1(hostileLine(n).chopped(1))) << n;
-    // Eleven lines tell that the tenth is complete; what lies beyond them
-    // is never read.
-    EXPECT_LT(read, 12 * Megabyte);
+    writeFiftyLines(Megabyte);
+    start();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("Line 1: The description \"d")) << dialogs.errors[0].toStdString();
+    EXPECT_TRUE(dialogs.errors[0].contains("is longer than 1000 characters.")) << dialogs.errors[0].toStdString();
+    EXPECT_FALSE(form->startupCompleted());
 }
 
-TEST_F(HostileHostList, WindowStartsOnFiftyMegabytesKeepingEveryByteOfItsSlots)
+TEST_F(HostileHostList, WindowStartsKeepingEveryByteOfItsSlots)
 {
-    writeFiftyMegabytes();
+    writeFiftyLines(1000);
     start();
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
     EXPECT_TRUE(form->startupCompleted());
     EXPECT_EQ(control<HostListHolder>("Memo2")->lineCount(), 10);
     for (int n = 1; n <= 10; ++n) {
-        const QByteArray line = hostileLine(n);
+        const QByteArray line = hostileLine(n, 1000);
         const auto fields = line.chopped(1).split(';');
         EXPECT_EQ(host(n), QString::fromLatin1(fields[0])) << n;
         EXPECT_EQ(description(n), QString::fromLatin1(fields[1])) << n;
@@ -78,21 +61,16 @@ TEST_F(HostileHostList, WindowStartsOnFiftyMegabytesKeepingEveryByteOfItsSlots)
     }
 }
 
-TEST_F(HostileHostList, CrLfSplitBetweenTwoReadsIsOneLineEnd)
+TEST_F(HostileHostList, CrLfSplitAtTheReadLimitIsOneLineEnd)
 {
-    // The file is read in pieces of 64 KiB: each line here is as long as
-    // makes its CR the last byte of one piece and its LF the first of the
-    // next. Taking such a pair for two line ends would stop the reading
-    // before the tenth line is complete.
-    constexpr qsizetype Piece = 64 * 1024;
-    QByteArray bytes = QByteArray(Piece - 1, 'a') + "\r\n";
-    for (int n = 2; n <= 12; ++n)
-        bytes += QByteArray(Piece - 2, static_cast<char>('a' + n)) + "\r\n";
+    // Only so much of a file is read: a tenth line whose CR is the last byte
+    // read and whose LF lies beyond is whole all the same.
+    QByteArray bytes = QByteArray("a;b;1\r\n").repeated(9) + "h;d;";
+    bytes += QByteArray(HostListFile::ReadLimit - 1 - bytes.size(), '7') + "\r\n" + QByteArray(Megabyte, 'z');
     const QStringList lines = HostListFile::readLines(writeFile("pieces.txt", bytes));
     ASSERT_EQ(lines.size(), 10);
-    EXPECT_EQ(lines[0], QString(Piece - 1, 'a'));
-    for (int n = 2; n <= 10; ++n)
-        EXPECT_EQ(lines[n - 1], QString(Piece - 2, QChar('a' + n))) << n;
+    EXPECT_EQ(lines[0], "a;b;1");
+    EXPECT_EQ(lines[9].size(), HostListFile::ReadLimit - 1 - 9 * 7);
 }
 
 }

@@ -263,9 +263,8 @@ TEST_F(Hosts, HostileHostFileNeitherCrashesNorFreezes)
         bytes += static_cast<char>(static_cast<unsigned>(i) * 7919u % 251u);
     writeFile("hosts.txt", bytes);
     start();
-    EXPECT_TRUE(dialogs.errors.isEmpty());
-    EXPECT_EQ(host(1).size(), 1 << 20);
-    EXPECT_EQ(host(2), QString::fromLatin1("a\0b", 3));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].contains("Line 1: The host \"xxxx")) << dialogs.errors[0].toStdString();
     EXPECT_LE(control<HostListHolder>("Memo2")->lineCount(), 10);
 }
 

@@ -93,7 +93,8 @@ TEST(EchoTool, RejectsWhatItCannotUnderstand)
         const auto run = runTool(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.lines.isEmpty());
-        EXPECT_TRUE(run.errors.startsWith("usage: quorvane-echo HOST")) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.startsWith("quorvane-echo: ")) << run.errors.toStdString();
+        EXPECT_EQ(run.errors.count('\n'), 1) << run.errors.toStdString();
     }
 }
 
