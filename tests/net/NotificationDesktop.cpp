@@ -52,10 +52,12 @@ NotificationDesktop::NotificationDesktop()
     m_service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_service.setStandardOutputFile(QProcess::nullDevice());
     m_service.start("dunst", {});
+    m_service.waitForStarted(5000);
 
     m_monitor.setStandardOutputFile(m_folder.filePath("monitor.txt"));
     m_monitor.start("dbus-monitor", {"--session", QString("type='method_call',interface='%1',member='Notify'").arg(Service),
                                      "type='method_return'"});
+    m_monitor.waitForStarted(5000);
 
     QElapsedTimer clock;
     clock.start();
