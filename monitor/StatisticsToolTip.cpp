@@ -31,7 +31,8 @@ QString row(const QString& name, const QString& value)
 
 }
 
-QString StatisticsToolTip::text(const QString& host, const QString& description, const EchoStatistics& statistics)
+QString StatisticsToolTip::text(const QString& host, const QString& description, const EchoStatistics& statistics,
+                                const std::optional<QDateTime>& downSince)
 {
     if (host.isEmpty())
         return {};
@@ -40,6 +41,8 @@ QString StatisticsToolTip::text(const QString& host, const QString& description,
         title += " &nbsp;" + description.toHtmlEscaped();
     const QString times = whole(statistics.minimum()) + " / " + decimal(statistics.average(), "") + " / "
         + whole(statistics.maximum()) + " ms";
+    if (downSince)
+        title += "<br><b>Down since " + downSince->toString("HH:mm:ss") + "</b>";
     return "<p style='white-space:pre'>" + title + "</p><table cellspacing='0' cellpadding='1'>"
         + row(QString("Echoes (last %1):").arg(EchoStatistics::Window), QString::number(statistics.echoes()))
         + row("Replies:", QString::number(statistics.replies()))

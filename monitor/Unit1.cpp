@@ -118,6 +118,8 @@ void TForm1::connectHandlers()
     handle(action("Resetgraphs1"), &QAction::triggered, [this] { Resetgraphs1Click(); });
     handle(action("Savecurrenthostselection1"), &QAction::triggered, [this] { Savecurrenthostselection1Click(); });
     handleCommand(Writelog1, [this] { Writelog1Click(); });
+    handleCommand(Notify1, [this] { Notify1Click(); });
+    handle(action("Notifyafter1"), &QAction::triggered, [this] { Notifyafter1Click(); });
     handle(action("Producthomepage1"), &QAction::triggered, [this] { Producthomepage1Click(); });
     handle(action("About2"), &QAction::triggered, [this] { About2Click(); });
 

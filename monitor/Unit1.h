@@ -12,6 +12,7 @@
 #include <optional>
 
 class GraphImage;
+class HostDownAlerts;
 class HostListHolder;
 class LogView;
 class QAction;
@@ -22,12 +23,14 @@ class QMenu;
 class QPushButton;
 class QSlider;
 class QWidget;
+class TPingThread;
 class TAboutBox;
 class TAboutBox1;
 class TVumo;
 class TzavTransLabel;
 class TzavWebLabel;
 class WindowTimer;
+struct SentEcho;
 
 // The monitor window: ten host slots, the top bar, the menus, the logs and
 // the polling cycle. It keeps no model apart from its controls.
@@ -71,8 +74,14 @@ public:
     void Button1Click();
     void Exit1Click() { Button1Click(); }
 
-    // Reply processing: the termination callback of every worker.
+    // Reply processing: the termination callback of every worker. An
+    // outcome given without its send order counts as sent now.
     void PingThreadDone(QObject* sender);
+    void PingThreadDone(QObject* sender, const SentEcho& echo);
+
+    // Desktop notifications of hosts that go down.
+    void Notify1Click();
+    void Notifyafter1Click();
 
     // Logs.
     void Showlog1Click();
@@ -144,6 +153,7 @@ private:
     void applyLayoutSetting();
     void applySwitchSetting(const char* name, QCheckBox* box);
     void applyThresholdSetting(int slot);
+    void applyNotifySettings();
 
     std::optional<std::int32_t> payloadForTick();
     void storeSetting(const QString& name, const QString& value);
@@ -157,6 +167,10 @@ private:
     std::optional<std::int64_t> threshold(const Slot& slot) const;
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
+
+    void buildNotificationItems(QMenu* options);
+    void watchEcho(const TPingThread& worker, const SentEcho& echo, bool answered, const QString& errorText,
+                   const QDateTime& now);
 
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);
@@ -191,6 +205,8 @@ private:
     QAction* Stayontop1 = nullptr;
     QAction* Showlog1 = nullptr;
     QAction* Writelog1 = nullptr;
+    QAction* Notify1 = nullptr;
+    HostDownAlerts* m_downAlerts = nullptr;
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 

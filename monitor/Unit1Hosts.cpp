@@ -3,6 +3,7 @@
 #include "monitor/About.h"
 #include "monitor/BitmapFile.h"
 #include "monitor/GraphImage.h"
+#include "monitor/HostDownAlerts.h"
 #include "monitor/HostListFile.h"
 #include "monitor/HostListHolder.h"
 #include "monitor/Slot.h"
@@ -96,6 +97,8 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         if (slotText != QString::number(n))
             continue;
         Slot& s = slot(n);
+        m_downAlerts->watch().restart(s.host());
+        m_downAlerts->watch().restart(host);
         s.hostLabel->SetCaption(host);
         s.descriptionLabel->SetCaption(description);
         s.fitHostText();
@@ -119,6 +122,7 @@ void TForm1::resetSlot(int n)
     s.topScale->setText("1");
     s.recentValues->clear();
     s.statistics.clear();
+    m_downAlerts->watch().restart(s.host());
     s.graph->SetTopRightText(QString());
     s.graph->SetTopLeftText(QString());
     s.pollLog->clear();
@@ -142,6 +146,7 @@ void TForm1::Button3Click()
         slot(n).recentValues->clear();
         slot(n).statistics.clear();
     }
+    m_downAlerts->watch().restart();
 }
 
 void TForm1::saveGraph(int n)

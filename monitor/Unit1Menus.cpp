@@ -40,6 +40,7 @@ void TForm1::buildMenus()
     item(options, "Savecurrenthostselection1", "Save current host selection");
     Writelog1 = item(options, "Writelog1", "Write log");
     Writelog1->setCheckable(true);
+    buildNotificationItems(options);
 
     QMenu* help = menuBar()->addMenu("?");
     item(help, "Producthomepage1", "Product homepage");

@@ -1,6 +1,7 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/ErrorHandler.h"
+#include "monitor/HostDownAlerts.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
 #include "monitor/StrictInteger.h"
@@ -30,7 +31,9 @@ void TForm1::Button2Click()
     if (Timer1->enabled()) {
         Timer1->setEnabled(false);
         Button2->setText("&Start");
+        m_downAlerts->stopped();
     } else {
+        m_downAlerts->watch().restart();
         Timer1->setEnabled(true);
         Button2->setText("&Stop");
         Memo1->clear();
@@ -69,7 +72,10 @@ void TForm1::Timer1Timer()
         auto* worker = new TPingThread;
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
-        worker->OnTerminate = [this](QObject* sender) { ErrorHandler::run([this, sender] { PingThreadDone(sender); }); };
+        const SentEcho echo = m_downAlerts->watch().send(QDateTime::currentDateTime());
+        worker->OnTerminate = [this, echo](QObject* sender) {
+            ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
+        };
         worker->HostText = s.host();
         worker->TimeOut = EchoTimeOut;
         worker->Ttl = EchoTtl;

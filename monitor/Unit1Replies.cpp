@@ -1,6 +1,7 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/ErrorHandler.h"
+#include "monitor/HostDownAlerts.h"
 #include "monitor/LogFile.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
@@ -58,6 +59,11 @@ std::optional<std::int64_t> TForm1::threshold(const Slot& s) const
 
 void TForm1::PingThreadDone(QObject* sender)
 {
+    PingThreadDone(sender, m_downAlerts->watch().send(QDateTime::currentDateTime()));
+}
+
+void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
+{
     if (m_closing)
         return;
     const auto* worker = qobject_cast<TPingThread*>(sender);
@@ -69,6 +75,7 @@ void TForm1::PingThreadDone(QObject* sender)
         m_permissionErrorShown = true;
         ErrorHandler::report(QString(PermissionAdvice).arg(worker->ConstructionError, QCoreApplication::applicationFilePath()));
     }
+    watchEcho(*worker, echo, outcome.answered, outcome.errorText, outcome.now);
 
     if (outcome.answered) {
         while (Memo1->lineCount() > MaxCombinedLines)

@@ -1,6 +1,7 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/GraphImage.h"
+#include "monitor/HostDownAlerts.h"
 #include "monitor/Slot.h"
 #include "monitor/StatisticsToolTip.h"
 
@@ -31,7 +32,8 @@ bool TForm1::event(QEvent* event)
 bool TForm1::showStatisticsToolTip(int n, const QPoint& globalPos)
 {
     const Slot& s = slot(n);
-    m_toolTipText = StatisticsToolTip::text(s.host(), s.descriptionLabel->Caption(), s.statistics);
+    m_toolTipText = StatisticsToolTip::text(s.host(), s.descriptionLabel->Caption(), s.statistics,
+                                            m_downAlerts->watch().downSince(s.host()));
     m_toolTipSlot = m_toolTipText.isEmpty() ? 0 : n;
     m_toolTipPos = globalPos;
     // An empty text hides whatever tooltip is shown.

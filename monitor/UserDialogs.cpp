@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -34,6 +35,20 @@ public:
     void showError(QWidget* parent, const QString& message) override
     {
         QMessageBox::critical(parent, QuorvaneApplication::Title, message);
+    }
+
+    std::optional<int> askInteger(QWidget* parent, const QString& label, int value, int minimum,
+                                  int maximum) override
+    {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(QuorvaneApplication::Title);
+        dialog.setLabelText(label);
+        dialog.setInputMode(QInputDialog::IntInput);
+        dialog.setIntRange(minimum, maximum);
+        dialog.setIntValue(value);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.intValue();
     }
 };
 

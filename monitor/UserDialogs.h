@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 // Every file dialog and message box of the window goes through here, so
@@ -15,6 +17,9 @@ public:
     virtual QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,
                                  const QString& filter) = 0;
     virtual void showError(QWidget* parent, const QString& message) = 0;
+    // A whole number from minimum to maximum; nothing when the user cancelled.
+    virtual std::optional<int> askInteger(QWidget* parent, const QString& label, int value, int minimum,
+                                          int maximum) = 0;
 
     static UserDialogs& active();
     // Returns the previous one; null restores the real dialogs.

@@ -12,6 +12,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   iproute2 procps nftables libcap2-bin util-linux
   xvfb xauth imagemagick
+  dbus-daemon dbus-bin dbus-session-bus-common dunst
   desktop-file-utils appstream
 )
 [ "${QUORVANE_FUZZ_DEPS:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)

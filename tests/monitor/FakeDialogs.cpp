@@ -35,3 +35,13 @@ void FakeDialogs::showError(QWidget*, const QString& message)
 {
     errors << message;
 }
+
+std::optional<int> FakeDialogs::askInteger(QWidget*, const QString&, int value, int, int)
+{
+    offeredIntegers.push_back(value);
+    if (integerAnswers.empty())
+        return std::nullopt;
+    const auto answer = integerAnswers.front();
+    integerAnswers.pop_front();
+    return answer;
+}

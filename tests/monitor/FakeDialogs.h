@@ -23,12 +23,18 @@ public:
     QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,
                          const QString& filter) override;
     void showError(QWidget* parent, const QString& message) override;
+    std::optional<int> askInteger(QWidget* parent, const QString& label, int value, int minimum,
+                                  int maximum) override;
 
     std::deque<QString> openAnswers;
     std::deque<QString> saveAnswers;
     QStringList openFolders;
     std::vector<SaveRequest> saveRequests;
     QStringList errors;
+    // Answers to the number questions (nothing: cancelled), and the value
+    // each question offered.
+    std::deque<std::optional<int>> integerAnswers;
+    std::vector<int> offeredIntegers;
 
 private:
     UserDialogs* m_previous;

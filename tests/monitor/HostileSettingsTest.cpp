@@ -99,7 +99,11 @@ INSTANTIATE_TEST_SUITE_P(
         HostileValue{"NegativeThreshold", "thresh4", "-50", "", true, "-50"},
         HostileValue{"HugeThreshold", "thresh5", ThirtyDigits, "", true, ThirtyDigits},
         HostileValue{"LettersInThreshold", "thresh6", "fifty", "", true, "fifty"},
-        HostileValue{"ThresholdAsBytes", "thresh10", QByteArray("\x01\xff", 2), "\"thresh10\"", false, ""}),
+        HostileValue{"ThresholdAsBytes", "thresh10", QByteArray("\x01\xff", 2), "\"thresh10\"", false, ""},
+        HostileValue{"NotifyAfterZero", "notifyafter", "0", "\"notifyafter\" in ", true, "0"},
+        HostileValue{"NotifyAfterInWords", "notifyafter", "three", "'three' is not a valid integer value; 3 is used",
+                     true, "three"},
+        HostileValue{"NotifyAfterAsList", "notifyafter", QStringList{"1", "2"}, "\"notifyafter\"", false, ""}),
     [](const auto& info) { return std::string(info.param.test); });
 
 }

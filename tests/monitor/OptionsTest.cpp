@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -141,6 +143,37 @@ TEST_F(Options, WriteLogMenuAndCheckBoxStayInStep)
     form->describeLogFolder();
     EXPECT_TRUE(item->statusTip().endsWith(" in " + programFolder)) << item->statusTip().toStdString();
     EXPECT_EQ(item->toolTip(), item->statusTip());
+}
+
+// Both items come after every earlier one; the count of lost echoes is
+// asked with the stored value offered, and a cancel keeps it.
+TEST_F(Options, NotificationItemsComeLastAndAreStored)
+{
+    QStringList texts;
+    for (QAction* menu : form->menuBar()->actions()) {
+        if (menu->text() == "&Options")
+            for (QAction* item : menu->menu()->actions())
+                texts << item->text();
+    }
+    EXPECT_EQ(texts, QStringList({"Reset all graphs", "Save current host selection", "Write log", "",
+                                  "Notify when a host goes down", "Lost echoes before notifying..."}));
+    EXPECT_EQ(storedSettings()["notify"], "no");
+    EXPECT_EQ(storedSettings()["notifyafter"], "3");
+
+    auto* notify = control<QAction>("Notify1");
+    notify->trigger();
+    EXPECT_TRUE(notify->isChecked());
+    EXPECT_EQ(storedSettings()["notify"], "yes");
+    notify->trigger();
+    EXPECT_FALSE(notify->isChecked());
+    EXPECT_EQ(storedSettings()["notify"], "no");
+
+    dialogs.integerAnswers = {7, std::nullopt};
+    control<QAction>("Notifyafter1")->trigger();
+    EXPECT_EQ(storedSettings()["notifyafter"], "7");
+    control<QAction>("Notifyafter1")->trigger();
+    EXPECT_EQ(storedSettings()["notifyafter"], "7");
+    EXPECT_EQ(dialogs.offeredIntegers, std::vector<int>({3, 7}));
 }
 
 class RefusingShell final : public DesktopShell {

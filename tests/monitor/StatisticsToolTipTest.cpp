@@ -13,7 +13,7 @@ namespace {
 
 // What happens to the slot before the mouse rests on its graph.
 enum class Step { Reply10, Reply16, Reply4, ForeignReply, ErrorReport, TimeOut, Unreachable, Reset, ResetAll,
-                  NewDescription, EmptyHost };
+                  NewDescription, EmptyHost, Start };
 
 struct ToolTipCase {
     const char* name;
@@ -65,6 +65,7 @@ TEST_P(StatisticsToolTipShown, CountsWhatTheGraphShowsAndFollowsIt)
         case Step::ResetAll: form->Button3Click(); break;
         case Step::NewDescription: form->applyHostChange(QString::number(c.slot), name, "<i>new</i> & old"); break;
         case Step::EmptyHost: form->applyHostChange(QString::number(c.slot), "", "gone"); break;
+        case Step::Start: form->Button2Click(); break;
         }
     }
     const QString shown = restMouse(c.slot);
@@ -100,6 +101,16 @@ INSTANTIATE_TEST_SUITE_P(
                     {Step::Reply10, Step::NewDescription},
                     "h3 <i>new</i> & old Echoes (last 100): 0 Replies: 0 Loss: \u2013 Min / avg / max: \u2013 / \u2013 / "
                     "\u2013 ms Jitter: \u2013 Last reply: none Last loss: none"},
+        // Three lost in a row make a polled host down; a reply ends it.
+        ToolTipCase{"DownHostSaysSinceWhen", 1,
+                    {Step::Start, Step::Reply10, Step::TimeOut, Step::Unreachable, Step::TimeOut},
+                    "h1 slot 1 Down since "},
+        ToolTipCase{"AnsweringAgainIsNoLongerDown", 1,
+                    {Step::Start, Step::TimeOut, Step::TimeOut, Step::TimeOut, Step::Reply4},
+                    "h1 slot 1 Echoes (last 100): 4"},
+        ToolTipCase{"NotPolledIsNeverDown", 1,
+                    {Step::TimeOut, Step::TimeOut, Step::TimeOut},
+                    "h1 slot 1 Echoes (last 100): 3"},
         ToolTipCase{"HostChangeToEmptyShowsNone", 3,
                     {Step::Reply10, Step::EmptyHost},
                     ""}),

@@ -40,6 +40,27 @@ ProgramRun::~ProgramRun()
     }
 }
 
+void ProgramRun::setEnvironment(const QString& name, const QString& value)
+{
+    QProcessEnvironment environment = m_process.processEnvironment();
+    if (value.isEmpty())
+        environment.remove(name);
+    else
+        environment.insert(name, value);
+    m_process.setProcessEnvironment(environment);
+}
+
+void ProgramRun::keepErrors()
+{
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setStandardOutputFile(QProcess::nullDevice());
+}
+
+QString ProgramRun::errors()
+{
+    return QString::fromUtf8(m_process.readAllStandardError());
+}
+
 void ProgramRun::start()
 {
     m_process.start(QDir(m_folder.path()).filePath("quorvane"), {m_hostFile});

@@ -15,6 +15,12 @@ public:
     explicit ProgramRun(const QStringList& hostLines, const QStringList& settingsLines);
     ~ProgramRun();
 
+    // Before start(): a variable of the program's environment, set or
+    // removed (an empty value), and standard error kept for errors().
+    void setEnvironment(const QString& name, const QString& value);
+    void keepErrors();
+    QString errors();
+
     void start();
     // Sends the signal and waits; the exit code, or -1 when it did not end
     // within waitMs.

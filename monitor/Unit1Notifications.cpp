@@ -1,0 +1,78 @@
+#include "monitor/Unit1.h"
+
+#include "monitor/HostDownAlerts.h"
+#include "monitor/SettingsStore.h"
+#include "monitor/Slot.h"
+#include "monitor/UserDialogs.h"
+#include "monitor/WindowTimer.h"
+
+#include "ping/PingThrd.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QAction>
+#include <QMenu>
+
+// After every item the menu had, so that each keeps its place.
+void TForm1::buildNotificationItems(QMenu* options)
+{
+    m_downAlerts = new HostDownAlerts(this);
+    connect(m_downAlerts, &HostDownAlerts::activationRequested, this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    options->addSeparator();
+    Notify1 = options->addAction("Notify when a host goes down");
+    Notify1->setObjectName("Notify1");
+    Notify1->setCheckable(true);
+    options->addAction("Lost echoes before notifying...")->setObjectName("Notifyafter1");
+}
+
+void TForm1::Notify1Click()
+{
+    const bool on = !Notify1->isChecked();
+    Notify1->setChecked(on);
+    m_downAlerts->setNotifying(on);
+    storeSetting("notify", SettingsStore::yesNo(on));
+}
+
+void TForm1::Notifyafter1Click()
+{
+    HostDownWatch& watch = m_downAlerts->watch();
+    const auto chosen = UserDialogs::active().askInteger(this, "Lost echoes in a row before a host counts as down:",
+                                                         watch.threshold(), 1, HostDownWatch::MaxThreshold);
+    if (!chosen)
+        return;
+    watch.setThreshold(*chosen);
+    storeSetting("notifyafter", QString::number(*chosen));
+}
+
+// Lost is what the statistics count lost: a failure with a text, an error
+// report, or a reply from another address. While polling is stopped
+// nothing is told, and Start counts afresh.
+void TForm1::watchEcho(const TPingThread& worker, const SentEcho& echo, bool answered, const QString& errorText,
+                       const QDateTime& now)
+{
+    if (!Timer1->enabled())
+        return;
+    bool shown = false;
+    QString description;
+    for (int n = 1; n <= SlotCount; ++n) {
+        const Slot& s = slot(n);
+        if (s.host() != worker.HostText)
+            continue;
+        shown = true;
+        if (description.isEmpty())
+            description = s.descriptionLabel->Caption();
+    }
+    if (!shown)
+        return;
+    HostDownWatch& watch = m_downAlerts->watch();
+    if (answered && worker.ReplyAddress == worker.HostIP)
+        watch.answered(worker.HostText, description, echo, worker.RoundTripTime, now);
+    else if (answered)
+        watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, now);
+    else if (!errorText.isEmpty())
+        watch.lost(worker.HostText, description, echo, errorText, now);
+    m_downAlerts->changed();
+}
