@@ -102,28 +102,22 @@ std::uint32_t roundTripMs(Clock::duration monotonic, std::int64_t sentNs, std::i
     return static_cast<std::uint32_t>(std::max<std::int64_t>(elapsed, 0) / 1000000);
 }
 
-std::vector<std::uint8_t> echoRequest(bool v6, std::uint16_t identifier, std::uint16_t sequence,
+std::vector<std::uint8_t> echoRequest(const IcmpFamily& family, std::uint16_t identifier, std::uint16_t sequence,
                                       std::span<const std::uint8_t> payload)
 {
     std::vector<std::uint8_t> packet(EchoReplyParser::IcmpHeaderSize + payload.size());
-    packet[0] = v6 ? 128 : 8;  // echo request
+    packet[0] = family.echoRequestType;
     packet[4] = static_cast<std::uint8_t>(identifier >> 8);
     packet[5] = static_cast<std::uint8_t>(identifier);
     packet[6] = static_cast<std::uint8_t>(sequence >> 8);
     packet[7] = static_cast<std::uint8_t>(sequence);
     std::ranges::copy(payload, packet.begin() + EchoReplyParser::IcmpHeaderSize);
-    // The kernel sums ICMPv6 itself, over a pseudo-header we cannot know.
-    if (v6)
+    if (family.kernelSums)
         return packet;
     const std::uint16_t sum = EchoReplyParser::checksum(packet);
     packet[2] = static_cast<std::uint8_t>(sum >> 8);
     packet[3] = static_cast<std::uint8_t>(sum);
     return packet;
-}
-
-std::size_t recordSize(bool v6)
-{
-    return v6 ? sizeof(Icmpv6EchoReply) : sizeof(IcmpEchoReply);
 }
 
 // The family's own fields of the reply record.
@@ -168,7 +162,7 @@ void writeRecord(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<
 std::shared_ptr<EchoExchange> EchoExchange::shared(bool v6)
 {
     const std::lock_guard lock(sharedMutex);
-    auto& exchange = kept[v6 ? 1 : 0];
+    auto& exchange = kept[IcmpFamily::of(v6).index];
     if (!exchange) {
         auto socket = IcmpSocket::open(v6, EchoSequences::processIdentifier());
         if (!socket)
@@ -192,6 +186,7 @@ void EchoExchange::forget()
 EchoExchange::EchoExchange(std::unique_ptr<IcmpSocket> socket)
     : m_socket(std::move(socket))
     , m_identifier(EchoSequences::processIdentifier())
+    , m_writeRecord(m_socket->family().v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)
     , m_notifier(std::make_unique<QSocketNotifier>(m_socket->fd(), QSocketNotifier::Read))
     , m_timer(std::make_unique<QTimer>())
     , m_batch(std::make_unique<Batch>())
@@ -210,8 +205,8 @@ std::unique_ptr<EchoInFlight> EchoExchange::start(const IcmpDestination& destina
                                                   std::uint32_t replySize, std::uint32_t timeoutMs,
                                                   EchoFinished finished)
 {
-    const bool v6 = m_socket->v6();
-    if (replySize < recordSize(v6))
+    const IcmpFamily& family = m_socket->family();
+    if (replySize < family.replyRecordSize)
         return std::make_unique<FinishedEcho>(std::move(finished), IpStatus::BufTooSmall);
     auto waiter = std::make_unique<EchoWaiter>();
     const auto sequence = m_sequences.hold(waiter.get());
@@ -220,7 +215,7 @@ std::unique_ptr<EchoInFlight> EchoExchange::start(const IcmpDestination& destina
     EchoWaiter& w = *waiter.release();
     auto echo = std::make_unique<Echo>(shared_from_this(), *sequence);
 
-    w.expected.v6 = v6;
+    w.expected.v6 = family.v6;
     w.expected.target = destination.v4;
     w.expected.target6 = destination.v6address;
     w.expected.identifier = m_identifier;
@@ -232,7 +227,7 @@ std::unique_ptr<EchoInFlight> EchoExchange::start(const IcmpDestination& destina
     w.replyBuffer = replyBuffer;
     w.replySize = replySize;
 
-    const auto request = echoRequest(v6, m_identifier, *sequence, payload);
+    const auto request = echoRequest(family, m_identifier, *sequence, payload);
     if (const auto status = m_socket->send(destination, request, options, w.sent); status != IpStatus::Success) {
         echo.reset();
         return std::make_unique<FinishedEcho>(std::move(finished), status);
@@ -297,8 +292,7 @@ void EchoExchange::deliver(const ReceivedPacket& packet, Clock::time_point arriv
         return;
     }
     const auto rtt = roundTripMs(arrived - w->sent.steady, w->sent.wallNs, packet.arrivedNs);
-    (w->expected.v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)(*answer, rtt, w->expected.payload,
-                                                                               w->replyBuffer, w->replySize);
+    m_writeRecord(*answer, rtt, w->expected.payload, w->replyBuffer, w->replySize);
     finish(*sequence, 1, answer->status);
 }
 
@@ -311,8 +305,7 @@ void EchoExchange::expire()
         EchoWaiter& w = *m_sequences.holder(sequence);
         if (w.quench) {
             const auto rtt = roundTripMs(w.quenchArrived - w.sent.steady, w.sent.wallNs, w.quenchNs);
-            (w.expected.v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)(
-                *w.quench, rtt, w.expected.payload, w.replyBuffer, w.replySize);
+            m_writeRecord(*w.quench, rtt, w.expected.payload, w.replyBuffer, w.replySize);
             finish(sequence, 1, IpStatus::SourceQuench);
         } else {
             finish(sequence, 0, IpStatus::RequestTimedOut);

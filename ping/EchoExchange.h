@@ -61,6 +61,9 @@ private:
 
     std::unique_ptr<IcmpSocket> m_socket;
     std::uint16_t m_identifier;
+    // Writes the reply record of the socket's family.
+    void (*m_writeRecord)(const EchoAnswer& answer, std::uint32_t roundTripMs, std::span<const std::uint8_t> payload,
+                          void* replyBuffer, std::uint32_t replySize);
     EchoSequences m_sequences;
     std::set<Deadline> m_deadlines;
     // Receives the posted ends of echoes whose send failed, so that no

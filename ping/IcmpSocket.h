@@ -2,6 +2,7 @@
 
 #include "ping/EchoReplyParser.h"
 #include "ping/EchoService.h"
+#include "ping/IcmpFamily.h"
 
 #include <sys/socket.h>
 
@@ -38,7 +39,7 @@ public:
     IcmpSocket& operator=(const IcmpSocket&) = delete;
 
     Kind kind() const { return m_kind; }
-    bool v6() const { return m_v6; }
+    const IcmpFamily& family() const { return m_family; }
     int fd() const { return m_fd; }
 
     // Sends one ICMP message with the options of its echo; an IP status
@@ -53,7 +54,12 @@ public:
     bool receiveError(ReceivedPacket& packet);
 
 private:
-    IcmpSocket(int fd, Kind kind, bool v6, bool kept);
+    // A router's report leaves its error pending on the socket, and the next
+    // send or read fails with it once; this many attempts get past those
+    // that a burst of reports leaves.
+    static constexpr int AttemptsPastPendingReports = 3;
+
+    IcmpSocket(int fd, Kind kind, const IcmpFamily& family, bool kept);
 
     // One message read into the socket's buffers, with its sender (or, from
     // the error queue, its original destination) and ancillary data.
@@ -70,7 +76,7 @@ private:
 
     int m_fd;
     Kind m_kind;
-    bool m_v6;
+    const IcmpFamily& m_family;
     bool m_kept;  // one of openEarly()'s
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_control;
