@@ -15,9 +15,9 @@ class QPushButton;
 // One host slot: its controls, found by their names in the slot table, its
 // graph, and the statistics of the outcomes the graph shows.
 struct TForm1::Slot {
-    explicit Slot(const SlotSpec& row) : spec(row) {}
+    explicit Slot(const SlotRow& tableRow) : row(tableRow) {}
 
-    const SlotSpec& spec;
+    const SlotRow& row;
     GraphImage* image = nullptr;
     TzavTransLabel* hostLabel = nullptr;
     TzavTransLabel* descriptionLabel = nullptr;

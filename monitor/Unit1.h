@@ -163,7 +163,7 @@ private:
 
     Slot& slot(int number) const;
 
-    // Controls the Parts of the window share.
+    // Controls of the top bar, the menus and the logs, shared by every slot.
     QWidget* Panel1 = nullptr;
     QSlider* TrackBar1 = nullptr;
     QSlider* TrackBar2 = nullptr;

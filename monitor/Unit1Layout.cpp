@@ -35,7 +35,7 @@ void TForm1::applySize(int outerHeight, int linkTop, int logHeight)
 void TForm1::layoutCommand(int graphs)
 {
     for (std::size_t i = 0; i < Layouts.size(); ++i) {
-        const LayoutSpec& layout = Layouts[i];
+        const LayoutRow& layout = Layouts[i];
         m_layoutItems[i]->setChecked(layout.graphs == graphs);
         if (layout.graphs != graphs)
             continue;

@@ -77,7 +77,7 @@ void TForm1::closeThresholdPanel(int n)
 void TForm1::thresholdChanged(int n)
 {
     const Slot& s = slot(n);
-    const QString name = s.spec.thresholdEdit;
+    const QString name = s.row.thresholdEdit;
     storeSetting(name, SettingsStore::exists(name) ? s.thresholdEdit->text() : QString("10"));
 }
 

@@ -114,7 +114,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
 
     s.statistics.addReply(rtt, outcome.now);
     g.AddValue(0, rtt);
-    setGridAfterSample(s, s.spec.smallGridStep);
+    setGridAfterSample(s, s.row.smallGridStep);
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
     g.SetBackColor(sampleColour);
     g.SetTopRightText(QString::number(rtt));
@@ -136,7 +136,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     for (int i = 0; i < count; ++i)
         sum += s.recentValues->line(i).toLongLong();
     std::int64_t v = sum;
-    if (count >= s.spec.samplesForAverage && (sum > 0 || (sum == 0 && s.spec.averagesAllZeros))) {
+    if (count >= s.row.samplesForAverage && (sum > 0 || (sum == 0 && s.row.averagesAllZeros))) {
         const auto average = static_cast<std::int64_t>(static_cast<double>(sum) / count + 0.5);
         g.SetTopLeftText(QString::number(average));
         g.AddValue(1, average);
@@ -149,7 +149,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
         g.SetBackColor(Signal::White);
     else if (thr && v >= *thr)
         g.SetBackColor(Signal::Orange);
-    else if (!s.spec.keepsSampleColourBelowAverage)
+    else if (!s.row.keepsSampleColourBelowAverage)
         g.SetBackColor(Signal::White);
     publish(s);
 }
@@ -177,7 +177,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 {
     s.statistics.addLoss(outcome.now);
-    zeroSample(s, s.spec.zeroesLastValueAfterPublishing);
+    zeroSample(s, s.row.zeroesLastValueAfterPublishing);
     const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
     addCombinedLine(line);
     s.pollLog->addLine(line);
@@ -189,7 +189,7 @@ void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;
-    addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.spec.prefixesCombinedFailureLine));
+    addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.row.prefixesCombinedFailureLine));
     s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now, true));
 }
 
