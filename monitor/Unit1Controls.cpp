@@ -91,7 +91,7 @@ void TForm1::buildWindow()
 
     zavWebLabel1 = makeControl<TzavWebLabel>(client, "zavWebLabel1", {8, 743, 193, 16});
     zavWebLabel1->setFont(boldFont("MS Sans Serif", 13));
-    zavWebLabel1->SetFontColor(widgets::clRed);
+    zavWebLabel1->SetFontColor(clRed);
     zavWebLabel1->SetLinkType(TURLType::lnHttp);
     zavWebLabel1->SetLink(ProductLinks::HomePage);
     zavWebLabel1->setText(ProductLinks::HomePageUrl);
@@ -182,7 +182,7 @@ void TForm1::buildSlot(int index, QWidget* client)
         auto* label = makeControl<TzavTransLabel>(parent, name, geometry);
         label->setFont(labelFont);
         label->SetTransparency(100);
-        label->SetColor(widgets::clWhite);
+        label->SetColor(clWhite);
         label->SetAlignment(alignment);
         return label;
     };

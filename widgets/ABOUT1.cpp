@@ -25,7 +25,7 @@ void setUpLink(TzavWebLabel* label, const QString& objectName, QRect place)
     label->setObjectName(objectName);
     label->setGeometry(place);
     label->setFont(boldFont(label->font()));
-    label->SetFontColor(widgets::clRed);
+    label->SetFontColor(clRed);
     // Red is also the hover colour: end loading so that red stays the
     // normal colour and the links do not turn navy after a hover.
     label->Loaded();
@@ -54,7 +54,7 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit1->setFont(boldFont(RichEdit1->font()));
     QPalette silver = RichEdit1->palette();
-    silver.setColor(QPalette::Base, widgets::clSilver.ToQColor());
+    silver.setColor(QPalette::Base, clSilver.ToQColor());
     // Disabled only to keep the cursor out; the text must stay readable.
     silver.setColor(QPalette::Disabled, QPalette::Text, silver.color(QPalette::Active, QPalette::Text));
     RichEdit1->setPalette(silver);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/TColor.h"
+#include "common/TColor.h"
 
 #include <QImage>
 #include <QString>
@@ -31,8 +31,8 @@ public:
     void SetLayout(TTextLayout value);
     bool WordWrap() const { return m_wordWrap; }
     void SetWordWrap(bool value);
-    widgets::TColor Color() const { return m_color; }
-    void SetColor(widgets::TColor value);
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -49,6 +49,6 @@ private:
     bool m_mist = true;
     TTextLayout m_layout = TTextLayout::tlTop;
     bool m_wordWrap = false;
-    widgets::TColor m_color = widgets::clGreen;
+    TColor m_color = clGreen;
     QImage m_bitmap;
 };

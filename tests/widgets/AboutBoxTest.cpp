@@ -134,7 +134,7 @@ TEST_P(AboutBoxLink, ShowsAndOpensItsAddress)
 TEST_P(AboutBoxLink, StaysRedUnderTheMouse)
 {
     auto& label = Find<TzavWebLabel>(GetParam().name);
-    const widgets::TColor red = widgets::TColor::FromRgb(255, 0, 0);
+    const TColor red = TColor::FromRgb(255, 0, 0);
     EXPECT_EQ(label.FontColor(), red);
     MouseInput::Enter(label);
     MouseInput::Leave(label);
