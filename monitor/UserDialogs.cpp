@@ -1,6 +1,6 @@
 #include "monitor/UserDialogs.h"
 
-#include "monitor/QuorvaneApplication.h"
+#include "common/ProductIdentity.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -33,7 +33,7 @@ public:
 
     void showError(QWidget* parent, const QString& message) override
     {
-        QMessageBox::critical(parent, QuorvaneApplication::Title, message);
+        QMessageBox::critical(parent, ProductIdentity::Title, message);
     }
 };
 

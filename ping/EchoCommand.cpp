@@ -4,6 +4,8 @@
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
 
+#include "common/ProductIdentity.h"
+
 #include <QCoreApplication>
 
 namespace {
@@ -48,9 +50,9 @@ const char* EchoCommand::help()
            "is none), 2 on a usage error.\n";
 }
 
-const char* EchoCommand::version()
+std::string EchoCommand::version()
 {
-    return "quorvane-echo (Quorvane Grapher) " QUORVANE_VERSION "\n";
+    return std::string("quorvane-echo (Quorvane Grapher) ") + ProductIdentity::Version + "\n";
 }
 
 std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& arguments)

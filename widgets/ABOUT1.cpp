@@ -1,5 +1,6 @@
 #include "widgets/ABOUT1.h"
 
+#include "common/ProductIdentity.h"
 #include "widgets/ProductLinks.h"
 #include "widgets/ScreenCentre.h"
 #include "widgets/zavWebLabel.h"
@@ -59,7 +60,7 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     silver.setColor(QPalette::Disabled, QPalette::Text, silver.color(QPalette::Active, QPalette::Text));
     RichEdit1->setPalette(silver);
     RichEdit1->setPlainText(QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
-                                        QStringLiteral("Version 1.4.2; December 2026"),
+                                        QString("Version %1; December 2026").arg(ProductIdentity::Version),
                                         QStringLiteral("Network Monitoring Software "),
                                         QStringLiteral("Written by Halvetor")}
                                 .join(QLatin1Char('\n')));
