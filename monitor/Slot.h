@@ -36,4 +36,8 @@ struct TForm1::Slot {
     EchoStatistics statistics;
 
     QString host() const;
+
+    // The only way a graph changes on screen: redrawn, then its picture
+    // handed to the slot's image.
+    void publish();
 };

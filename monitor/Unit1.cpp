@@ -7,7 +7,6 @@
 #include "monitor/WindowTimer.h"
 
 #include "widgets/LogView.h"
-#include "widgets/zavTransLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,11 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-
-QString TForm1::Slot::host() const
-{
-    return hostLabel->Caption();
-}
 
 TForm1::TForm1(const Options& options)
     : m_options(options)

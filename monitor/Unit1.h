@@ -153,7 +153,6 @@ private:
     void failureProcedure(Slot& slot, const Outcome& outcome);
     void zeroSample(Slot& slot, bool zeroAfterPublishing);
     void setGridAfterSample(Slot& slot, int smallStep);
-    void publish(Slot& slot);
     std::optional<std::int64_t> threshold(const Slot& slot) const;
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);

@@ -99,7 +99,7 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         s.descriptionLabel->SetCaption(description);
         s.graph->Graphs()[0]->Clear();
         s.graph->Graphs()[1]->Clear();
-        publish(s);
+        s.publish();
         s.topScale->setText("1");
         s.recentValues->clear();
         s.statistics.clear();
@@ -113,7 +113,7 @@ void TForm1::resetSlot(int n)
     Slot& s = slot(n);
     s.graph->Graphs()[0]->Clear();
     s.graph->Graphs()[1]->Clear();
-    publish(s);
+    s.publish();
     s.topScale->setText("1");
     s.recentValues->clear();
     s.statistics.clear();
@@ -129,7 +129,7 @@ void TForm1::Button3Click()
         s.graph->Graphs()[0]->Clear();
         s.graph->Graphs()[1]->Clear();
         s.graph->SetBackColor(clWhite);
-        publish(s);
+        s.publish();
         s.pollLog->clear();
     }
     for (int n = 1; n <= SlotCount; ++n)

@@ -34,7 +34,7 @@ void TForm1::CheckBox3Click()
         graph(n).SetShowTopLeft(on);
     storeSetting("showaverage", SettingsStore::yesNo(on));
     for (int n = 1; n <= SlotCount; ++n)
-        publish(slot(n));
+        slot(n).publish();
 }
 
 void TForm1::CheckBox2Click()
@@ -44,7 +44,7 @@ void TForm1::CheckBox2Click()
         graph(n).SetShowTopRight(on);
     storeSetting("showlast", SettingsStore::yesNo(on));
     for (int n = 1; n <= SlotCount; ++n)
-        publish(slot(n));
+        slot(n).publish();
 }
 
 void TForm1::CheckBox6Click()
@@ -54,7 +54,7 @@ void TForm1::CheckBox6Click()
     for (int n = 1; n <= SlotCount; ++n)
         graph(n).SetBackColor(clWhite);
     for (int n = 1; n <= SlotCount; ++n)
-        publish(slot(n));
+        slot(n).publish();
 }
 
 void TForm1::toggleThresholdPanel(int n)

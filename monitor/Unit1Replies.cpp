@@ -121,7 +121,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     // With "Show average" the picture is published again below, before
     // anything can paint it: drawing it here too would never be seen.
     if (!CheckBox3->isChecked())
-        publish(s);
+        s.publish();
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
     s.recentValues->addLine(QString::number(rtt));
     const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
@@ -151,7 +151,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
         g.SetBackColor(Signal::Orange);
     else if (!s.row.keepsSampleColourBelowAverage)
         g.SetBackColor(Signal::White);
-    publish(s);
+    s.publish();
 }
 
 // What a foreign reply and a failure share: a zero in both series, the red
@@ -166,7 +166,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
     setGridAfterSample(s, 20);
     if (!zeroAfterPublishing)
         g.SetTopRightText("0");
-    publish(s);
+    s.publish();
     if (zeroAfterPublishing)
         g.SetTopRightText("0");
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));

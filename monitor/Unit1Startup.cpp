@@ -1,7 +1,6 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/ErrorHandler.h"
-#include "monitor/GraphImage.h"
 #include "monitor/Slot.h"
 #include "monitor/WindowMetrics.h"
 #include "monitor/WindowTimer.h"
@@ -37,13 +36,7 @@ std::unique_ptr<TVumo> TForm1::createSlotGraph()
 void TForm1::configureGraph(Slot& s)
 {
     s.graph = createSlotGraph();
-    publish(s);
-}
-
-void TForm1::publish(Slot& s)
-{
-    s.graph->Redraw();
-    s.image->setPicture(s.graph->Picture());
+    s.publish();
 }
 
 void TForm1::FormCreate()
