@@ -4,7 +4,6 @@
 #include "monitor/LogFile.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
-#include "monitor/StrictInteger.h"
 
 #include "graph/Vumo.h"
 #include "ping/Icmp.h"
@@ -17,9 +16,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <numeric>
+
 namespace {
 
-constexpr int MaxRecentValues = 100;
 constexpr int MaxCombinedLines = 1000;
 
 namespace Signal {
@@ -27,6 +27,13 @@ constexpr TColor White = TColor::FromRgb(255, 255, 255);
 constexpr TColor Yellow = TColor::FromRgb(255, 255, 0);
 constexpr TColor Orange = TColor::FromRgb(247, 133, 49);
 constexpr TColor Red = TColor::FromRgb(255, 0, 0);
+}
+
+// Until a slot has an average, the orange signal compares the sum of its
+// recent times: with a single time, that time itself.
+std::int64_t sumOf(const std::vector<std::int64_t>& times)
+{
+    return std::accumulate(times.begin(), times.end(), std::int64_t{0});
 }
 
 constexpr const char* PermissionAdvice =
@@ -49,12 +56,6 @@ struct TForm1::Outcome {
     bool answered = worker.ReplyCount != 0 && worker.ReplyStatus == IpStatus::Success;
     QString errorText = worker.ReplyCount == 0 || answered ? worker.ErrorText : TICMP::StatusText(worker.ReplyStatus);
 };
-
-std::optional<std::int64_t> TForm1::threshold(const Slot& s) const
-{
-    // An empty or non-numeric threshold gives no threshold signal.
-    return StrictInteger::tryParse(s.thresholdEdit->text());
-}
 
 void TForm1::PingThreadDone(QObject* sender)
 {
@@ -110,7 +111,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     TVumo& g = *s.graph;
     const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
     const bool signalling = CheckBox6->isChecked();
-    const auto thr = threshold(s);
+    const auto thr = s.threshold();
 
     s.statistics.addReply(rtt, outcome.now);
     g.AddValue(0, rtt);
@@ -123,31 +124,23 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     if (!CheckBox3->isChecked())
         s.publish();
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
-    s.recentValues->addLine(QString::number(rtt));
+    s.addRecentTime(rtt);
     const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
                                               outcome.worker.RoundTripTime, outcome.now);
     addCombinedLine(line);
     s.pollLog->addLine(line);
-    while (s.recentValues->lineCount() > MaxRecentValues)
-        s.recentValues->deleteFirstLine();
 
-    std::int64_t sum = 0;
-    const int count = s.recentValues->lineCount();
-    for (int i = 0; i < count; ++i)
-        sum += s.recentValues->line(i).toLongLong();
-    std::int64_t v = sum;
-    if (count >= s.row.samplesForAverage && (sum > 0 || (sum == 0 && s.row.averagesAllZeros))) {
-        const auto average = static_cast<std::int64_t>(static_cast<double>(sum) / count + 0.5);
-        g.SetTopLeftText(QString::number(average));
-        g.AddValue(1, average);
-        v = average;
+    const auto average = s.average();
+    if (average) {
+        g.SetTopLeftText(QString::number(*average));
+        g.AddValue(1, *average);
     }
 
     if (!CheckBox3->isChecked())
         return;
     if (!signalling)
         g.SetBackColor(Signal::White);
-    else if (thr && v >= *thr)
+    else if (thr && (average ? *average : sumOf(s.recentTimes())) >= *thr)
         g.SetBackColor(Signal::Orange);
     else if (!s.row.keepsSampleColourBelowAverage)
         g.SetBackColor(Signal::White);
