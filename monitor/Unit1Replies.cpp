@@ -7,6 +7,7 @@
 
 #include "graph/Vumo.h"
 #include "ping/Icmp.h"
+#include "ping/PermissionAdvice.h"
 #include "ping/PingThrd.h"
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
@@ -36,13 +37,6 @@ std::int64_t sumOf(const std::vector<std::int64_t>& times)
     return std::accumulate(times.begin(), times.end(), std::int64_t{0});
 }
 
-constexpr const char* PermissionAdvice =
-    "Quorvane Grapher cannot send ICMP echoes: %1.\n\n"
-    "Allow your group the kernel's ping sockets:\n"
-    "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
-    "or give the program the raw-socket capability:\n"
-    "    sudo setcap cap_net_raw+ep %2";
-
 }
 
 // What the reply processing reads of a finished worker, the one processing
@@ -68,7 +62,7 @@ void TForm1::PingThreadDone(QObject* sender)
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
-        ErrorHandler::report(QString(PermissionAdvice).arg(worker->ConstructionError, QCoreApplication::applicationFilePath()));
+        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, QCoreApplication::applicationFilePath()));
     }
 
     if (outcome.answered) {

@@ -46,20 +46,9 @@ void TForm1::FormCreate()
             configureGraph(slot(n));
 
         const double f = screenFactor();
-        int height = 820;
-        int linkTop = 743;
-        int width = DesignWidth;
-        int logHeight = 678;
-        if (f > 1.0) {
-            const double g = (f - 1.0) / 10.0 + 1.0;
-            const double h = f + g - 1.0;
-            height = roundHalfEven(h * 820);
-            linkTop = roundHalfEven(h * 743);
-            width = roundHalfEven(f * DesignWidth * g);
-            logHeight = roundHalfEven(h * 678);
-        }
-        m_outerSize.setWidth(width);
-        applySize(height, linkTop, logHeight);
+        const double h = growth(f);
+        m_outerSize.setWidth(startWidth(f));
+        applySize(roundHalfEven(h * 820), roundHalfEven(h * 743), roundHalfEven(h * 678));
 
         const QString argument = m_options.arguments.value(0);
         if (!argument.isEmpty()) {
