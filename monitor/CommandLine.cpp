@@ -81,7 +81,7 @@ CommandLine::Parsed CommandLine::parse(const QStringList& arguments)
 
 QString CommandLine::version()
 {
-    return QString("quorvane (Quorvane Grapher) %1\n").arg(ProductIdentity::Version);
+    return QString("quorvane (Quorvane Grapher) %1\nLicense: %2\n").arg(ProductIdentity::Version, ProductIdentity::License);
 }
 
 QString CommandLine::help(const QString& settingsFile, const QString& logFolder)

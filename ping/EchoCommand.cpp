@@ -45,7 +45,8 @@ const char* EchoCommand::help()
 
 std::string EchoCommand::version()
 {
-    return std::string("quorvane-echo (Quorvane Grapher) ") + ProductIdentity::Version + "\n";
+    return std::string("quorvane-echo (Quorvane Grapher) ") + ProductIdentity::Version + "\nLicense: "
+           + ProductIdentity::License + "\n";
 }
 
 std::optional<EchoCommand::Options> EchoCommand::parse(const QStringList& arguments)
