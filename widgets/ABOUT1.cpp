@@ -62,7 +62,7 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     RichEdit1->setPlainText(QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
                                         QString("Version %1; December 2026").arg(ProductIdentity::Version),
                                         QStringLiteral("Network Monitoring Software "),
-                                        QStringLiteral("Written by Halvetor")}
+                                        QString("Written by %1").arg(ProductIdentity::Organisation)}
                                 .join(QLatin1Char('\n')));
 
     Label1 = new QLabel(QStringLiteral("Please report bugs to:"), Panel2);
