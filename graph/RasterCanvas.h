@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graph/Color.h"
+#include "common/TColor.h"
 #include "graph/TextPatchCache.h"
 
 #include <QFont>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graph/Color.h"
+#include "common/TColor.h"
 #include "graph/RasterCanvas.h"
 #include "graph/VumoGraph.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "graph/Color.h"
+#include "common/TColor.h"
 #include "graph/LinkedInt64List.h"
 
 #include <QPoint>

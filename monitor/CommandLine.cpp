@@ -3,6 +3,8 @@
 #include "monitor/InstallLayout.h"
 #include "monitor/SettingsStore.h"
 
+#include "common/ProductIdentity.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -97,7 +99,7 @@ QStringList CommandLine::withoutPluginOptions(const QStringList& qtArguments)
 
 QString CommandLine::version()
 {
-    return QStringLiteral("quorvane (Quorvane Grapher) " QUORVANE_VERSION "\n");
+    return QString("quorvane (Quorvane Grapher) %1\nLicense: %2\n").arg(ProductIdentity::Version, ProductIdentity::License);
 }
 
 QString CommandLine::help(const QString& settingsFile, const QString& logFolder)
@@ -126,8 +128,8 @@ int CommandLine::answer(const Parsed& parsed, int argc, char* argv[])
         return 2;
     }
     const QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName("Quorvane");
-    QCoreApplication::setOrganizationName("Halvetor");
+    QCoreApplication::setApplicationName(ProductIdentity::Application);
+    QCoreApplication::setOrganizationName(ProductIdentity::Organisation);
     const QString text = parsed.action == Action::Version
         ? version()
         : help(SettingsStore::location(), InstallLayout::logFolder(QCoreApplication::applicationDirPath()));

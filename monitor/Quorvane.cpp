@@ -9,6 +9,7 @@
 #include "monitor/QuorvaneApplication.h"
 #include "monitor/Unit1.h"
 
+#include "common/ProductIdentity.h"
 #include "ping/OpenFileLimit.h"
 #include "ping/Privileges.h"
 #include "ping/WorkerRegistry.h"
@@ -58,7 +59,7 @@ int Quorvane::run(int argc, char* argv[])
     QtArguments qtArguments(argv[0], qtOptionsToHonour(command.qtArguments));
     QuorvaneApplication app(qtArguments.count, qtArguments.values());
     QuorvaneApplication::nameApplication();
-    QApplication::setDesktopFileName("example.quorvane.Grapher");
+    QApplication::setDesktopFileName(ProductIdentity::ApplicationId);
     FontSubstitutes::install();
 
     // Installed before the start-up, which may wait in a message box: a

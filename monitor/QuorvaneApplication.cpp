@@ -2,6 +2,8 @@
 
 #include "monitor/ErrorHandler.h"
 
+#include "common/ProductIdentity.h"
+
 bool QuorvaneApplication::notify(QObject* receiver, QEvent* event)
 {
     bool handled = false;
@@ -11,6 +13,6 @@ bool QuorvaneApplication::notify(QObject* receiver, QEvent* event)
 
 void QuorvaneApplication::nameApplication()
 {
-    QApplication::setApplicationName("Quorvane");
-    QApplication::setOrganizationName("Halvetor");
+    QApplication::setApplicationName(ProductIdentity::Application);
+    QApplication::setOrganizationName(ProductIdentity::Organisation);
 }

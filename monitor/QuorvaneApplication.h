@@ -8,11 +8,6 @@
 // way.
 class QuorvaneApplication : public QApplication {
 public:
-    // The application's title, which message boxes carry. It is kept apart
-    // from Qt's display name on purpose: the desktop would append that to
-    // the caption of every window.
-    static constexpr char Title[] = "Quorvane 1.4.2";
-
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override;
 

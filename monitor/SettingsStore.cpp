@@ -1,13 +1,12 @@
 #include "monitor/SettingsStore.h"
 
+#include "common/ProductIdentity.h"
+
 #include <QSettings>
 
 #include <stdexcept>
 
 namespace {
-
-constexpr const char* Organisation = "Halvetor";
-constexpr const char* Application = "Quorvane";
 
 [[noreturn]] void fail(const QString& what, const QSettings& settings)
 {
@@ -20,7 +19,7 @@ constexpr const char* Application = "Quorvane";
 
 std::optional<QString> SettingsStore::read(const QString& name)
 {
-    QSettings settings(Organisation, Application);
+    QSettings settings(ProductIdentity::Organisation, ProductIdentity::Application);
     if (settings.status() == QSettings::FormatError)
         fail(QString("Cannot read the setting \"%1\"").arg(name), settings);
     const QVariant value = settings.value(name);
@@ -36,18 +35,18 @@ std::optional<QString> SettingsStore::read(const QString& name)
 
 QString SettingsStore::location()
 {
-    return QSettings(Organisation, Application).fileName();
+    return QSettings(ProductIdentity::Organisation, ProductIdentity::Application).fileName();
 }
 
 bool SettingsStore::exists(const QString& name)
 {
-    QSettings settings(Organisation, Application);
+    QSettings settings(ProductIdentity::Organisation, ProductIdentity::Application);
     return settings.contains(name);
 }
 
 void SettingsStore::write(const QString& name, const QString& value)
 {
-    QSettings settings(Organisation, Application);
+    QSettings settings(ProductIdentity::Organisation, ProductIdentity::Application);
     settings.setValue(name, value);
     settings.sync();
     if (settings.status() != QSettings::NoError)

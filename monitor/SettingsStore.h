@@ -6,7 +6,7 @@
 
 // The window's options between runs: named text values, one access per
 // read or write, nothing cached. Lives in the user's configuration folder
-// (organisation "Halvetor", application "Quorvane").
+// (ProductIdentity's organisation and application).
 class SettingsStore {
 public:
     // Nothing when the value is missing. Throws std::runtime_error when the

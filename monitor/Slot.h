@@ -6,6 +6,8 @@
 
 #include "graph/Vumo.h"
 
+#include <vector>
+
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -13,11 +15,13 @@ class QMenu;
 class QPushButton;
 
 // One host slot: its controls, found by their names in the slot table, its
-// graph, and the statistics of the outcomes the graph shows.
+// graph, and the statistics of the outcomes the graph shows. The window keeps
+// no model apart from its controls: the operations below read and write the
+// slot's state where the controls hold it.
 struct TForm1::Slot {
-    explicit Slot(const SlotSpec& row) : spec(row) {}
+    explicit Slot(const SlotRow& tableRow) : row(tableRow) {}
 
-    const SlotSpec& spec;
+    const SlotRow& row;
     GraphImage* image = nullptr;
     TzavTransLabel* hostLabel = nullptr;
     TzavTransLabel* descriptionLabel = nullptr;
@@ -39,4 +43,28 @@ struct TForm1::Slot {
     // A host text that would run into the description shown beside it is
     // cut with "…" where the description begins; the host stays whole.
     void fitHostText();
+
+    // The only way a graph changes on screen: redrawn, then its picture
+    // handed to the slot's image.
+    void publish();
+
+    // Starts the readings afresh: both series, the top scale, the recent
+    // times, the statistics, the average text and the poll log. The picture
+    // is published as soon as the series are empty, so it still carries the
+    // corner texts until the slot's next redraw.
+    void clearReadings();
+
+    // The threshold edit's number; an empty or non-numeric text gives no
+    // threshold signal.
+    std::optional<std::int64_t> threshold() const;
+
+    // The round-trip times of the last replies from the pinged address,
+    // oldest first, at most MaxRecentTimes.
+    std::vector<std::int64_t> recentTimes() const;
+    void addRecentTime(std::int64_t milliseconds);
+    static constexpr int MaxRecentTimes = 100;
+
+    // The running average of the recent times, rounded half up, by the slot's
+    // row: from its fewest times on, and of all zeros only where it allows.
+    std::optional<std::int64_t> average() const;
 };

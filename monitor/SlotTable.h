@@ -6,7 +6,7 @@
 // their controls, where they stand, and the few places where their reply
 // processing behaves differently. Code that works on a slot takes its row
 // from here; there is no per-slot code.
-struct SlotSpec {
+struct SlotRow {
     int number;
 
     const char* image;
@@ -42,7 +42,7 @@ struct SlotSpec {
     bool prefixesCombinedFailureLine;
 };
 
-struct RowPanelSpec {
+struct RowPanelRow {
     const char* name;
     int left;
     int top;
@@ -52,14 +52,14 @@ inline constexpr int SlotCount = 10;
 inline constexpr int GraphWidth = 300;
 inline constexpr int GraphHeight = 113;
 
-inline constexpr std::array<RowPanelSpec, 3> RowPanels{{
+inline constexpr std::array<RowPanelRow, 3> RowPanels{{
     {"Panel4", 4, 336},  // slots 5 and 6
     {"Panel3", 4, 472},  // slots 7 and 8
     {"Panel2", 4, 608},  // slots 9 and 10
 }};
 
 // clang-format off
-inline constexpr std::array<SlotSpec, SlotCount> Slots{{
+inline constexpr std::array<SlotRow, SlotCount> Slots{{
     {1, "Image1", "zavTransLabel1", "zavTransLabel31", "Label1", "Label2", "Label30", "Memopoll1", "Memo11",
      "Panel5", "thresh1", "Button4", "Status1", "PopupMenu1",
      "Changehost1", "Reset1", "Savegraph1", "Savelogtofile1",
@@ -105,7 +105,7 @@ inline constexpr std::array<SlotSpec, SlotCount> Slots{{
 
 // The four layouts: outer window height, link label top, which row panels
 // show, combined log height, and the value stored.
-struct LayoutSpec {
+struct LayoutRow {
     int graphs;
     const char* menuItem;
     int windowHeight;
@@ -114,7 +114,7 @@ struct LayoutSpec {
     int logHeight;
 };
 
-inline constexpr std::array<LayoutSpec, 4> Layouts{{
+inline constexpr std::array<LayoutRow, 4> Layouts{{
     {4, "N4graphs1", 405, 332, 0, 273},
     {6, "N6graphs1", 540, 467, 1, 409},
     {8, "N8graphs1", 675, 602, 2, 545},

@@ -7,7 +7,6 @@
 #include "monitor/WindowTimer.h"
 
 #include "widgets/LogView.h"
-#include "widgets/zavTransLabel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,27 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
-
-#include <algorithm>
-
-QString TForm1::Slot::host() const
-{
-    return hostLabel->Caption();
-}
-
-void TForm1::Slot::fitHostText()
-{
-    const QString description = descriptionLabel->Caption();
-    if (description.isEmpty() || !descriptionLabel->isVisibleTo(descriptionLabel->parentWidget())) {
-        hostLabel->SetTextWidth(-1);
-        return;
-    }
-    // The description is right-aligned; a blank keeps the two apart.
-    const QFontMetrics metrics = descriptionLabel->fontMetrics();
-    const int descriptionLeft =
-        descriptionLabel->x() + std::max(0, descriptionLabel->width() - metrics.horizontalAdvance(description));
-    hostLabel->SetTextWidth(std::max(0, descriptionLeft - hostLabel->x() - metrics.horizontalAdvance(' ')));
-}
 
 TForm1::TForm1(const Options& options)
     : m_options(options)

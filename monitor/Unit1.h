@@ -163,8 +163,6 @@ private:
     void failureProcedure(Slot& slot, const Outcome& outcome);
     void zeroSample(Slot& slot, bool zeroAfterPublishing);
     void setGridAfterSample(Slot& slot, int smallStep);
-    void publish(Slot& slot);
-    std::optional<std::int64_t> threshold(const Slot& slot) const;
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
 
@@ -177,35 +175,36 @@ private:
 
     Slot& slot(int number) const;
 
-    // Controls the Parts of the window share.
-    QWidget* Panel1 = nullptr;
-    QSlider* TrackBar1 = nullptr;
-    QSlider* TrackBar2 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QLineEdit* edit5 = nullptr;
-    QLabel* Label26 = nullptr;
-    QCheckBox* CheckBox1 = nullptr;
-    QCheckBox* CheckBox2 = nullptr;
-    QCheckBox* CheckBox3 = nullptr;
-    QCheckBox* CheckBox4 = nullptr;
-    QCheckBox* CheckBox5 = nullptr;
-    QCheckBox* CheckBox6 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
-    QPushButton* Button3 = nullptr;
-    LogView* Memo1 = nullptr;
-    HostListHolder* Memo2 = nullptr;
-    TzavWebLabel* zavWebLabel1 = nullptr;
-    WindowTimer* Timer1 = nullptr;
+    // Controls of the top bar, the menus and the logs, shared by every slot;
+    // each with its caption or, for a hidden one, the state it holds.
+    QWidget* Panel1 = nullptr;           // the top bar
+    QSlider* TrackBar1 = nullptr;        // Interval slider, 1 to 30 s
+    QSlider* TrackBar2 = nullptr;        // Payload slider, 32 to 512 bytes
+    QLineEdit* Edit1 = nullptr;          // hidden: "1" starts polling at start-up
+    QLineEdit* Edit2 = nullptr;          // Interval in seconds
+    QLineEdit* Edit3 = nullptr;          // Payload in bytes
+    QLineEdit* Edit4 = nullptr;          // hidden: the log file's stamp
+    QLineEdit* edit5 = nullptr;          // hidden: the host list file's name
+    QLabel* Label26 = nullptr;           // "in seconds" (or "second")
+    QCheckBox* CheckBox1 = nullptr;      // Show hostnames
+    QCheckBox* CheckBox2 = nullptr;      // Show last value
+    QCheckBox* CheckBox3 = nullptr;      // Show average
+    QCheckBox* CheckBox4 = nullptr;      // hidden: Write log
+    QCheckBox* CheckBox5 = nullptr;      // Show description
+    QCheckBox* CheckBox6 = nullptr;      // Show exceeding threshold
+    QPushButton* Button1 = nullptr;      // &Quit
+    QPushButton* Button2 = nullptr;      // &Start / &Stop
+    QPushButton* Button3 = nullptr;      // hidden: &Reset (all graphs)
+    LogView* Memo1 = nullptr;            // the combined log (View > Show log)
+    HostListHolder* Memo2 = nullptr;     // hidden: the host list's lines
+    TzavWebLabel* zavWebLabel1 = nullptr; // the home page link
+    WindowTimer* Timer1 = nullptr;       // the polling cycle
     std::array<QWidget*, RowPanels.size()> m_rowPanels{};
     std::array<QAction*, Layouts.size()> m_layoutItems{};
-    QAction* Stayontop1 = nullptr;
-    QAction* Showlog1 = nullptr;
-    QAction* Writelog1 = nullptr;
-    QAction* Notify1 = nullptr;
+    QAction* Stayontop1 = nullptr;       // View > Always on top
+    QAction* Showlog1 = nullptr;         // View > Show log
+    QAction* Writelog1 = nullptr;        // Options > Write log
+    QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;

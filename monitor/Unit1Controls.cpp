@@ -91,7 +91,7 @@ void TForm1::buildWindow()
 
     zavWebLabel1 = makeControl<TzavWebLabel>(client, "zavWebLabel1", {8, 743, 193, 16});
     zavWebLabel1->setFont(boldFont("MS Sans Serif", 13));
-    zavWebLabel1->SetFontColor(widgets::clRed);
+    zavWebLabel1->SetFontColor(clRed);
     zavWebLabel1->SetLinkType(TURLType::lnHttp);
     zavWebLabel1->SetLink(ProductLinks::HomePage);
     zavWebLabel1->setText(ProductLinks::HomePageUrl);
@@ -157,13 +157,13 @@ void TForm1::buildTopBar(QWidget* client)
 
 void TForm1::buildSlot(int index, QWidget* client)
 {
-    const SlotSpec& spec = Slots[static_cast<std::size_t>(index)];
-    auto slot = std::make_unique<Slot>(spec);
+    const SlotRow& row = Slots[static_cast<std::size_t>(index)];
+    auto slot = std::make_unique<Slot>(row);
     QWidget* parent = client;
-    QPoint origin(spec.left, spec.top);
+    QPoint origin(row.left, row.top);
     bool onRow = false;
     for (std::size_t i = 0; i < RowPanels.size(); ++i) {
-        if (spec.rowPanel && QString(spec.rowPanel) == RowPanels[i].name) {
+        if (row.rowPanel && QString(row.rowPanel) == RowPanels[i].name) {
             parent = m_rowPanels[i];
             origin -= QPoint(RowPanels[i].left, RowPanels[i].top);
             onRow = true;
@@ -171,10 +171,10 @@ void TForm1::buildSlot(int index, QWidget* client)
     }
     const auto at = [&](int dx, int dy, int w, int h) { return QRect(origin + QPoint(dx, dy), QSize(w, h)); };
 
-    slot->image = makeControl<GraphImage>(parent, spec.image, at(0, 0, GraphWidth, GraphHeight));
-    slot->pollLog = makeControl<LogView>(parent, spec.pollLog, at(0, 0, GraphWidth, GraphHeight));
+    slot->image = makeControl<GraphImage>(parent, row.image, at(0, 0, GraphWidth, GraphHeight));
+    slot->pollLog = makeControl<LogView>(parent, row.pollLog, at(0, 0, GraphWidth, GraphHeight));
     slot->pollLog->hide();
-    slot->recentValues = makeControl<LogView>(parent, spec.recentValues, at(0, 0, 10, 10));
+    slot->recentValues = makeControl<LogView>(parent, row.recentValues, at(0, 0, 10, 10));
     slot->recentValues->hide();
 
     const QFont labelFont = boldFont("Arial", 13);
@@ -182,21 +182,21 @@ void TForm1::buildSlot(int index, QWidget* client)
         auto* label = makeControl<TzavTransLabel>(parent, name, geometry);
         label->setFont(labelFont);
         label->SetTransparency(100);
-        label->SetColor(widgets::clWhite);
+        label->SetColor(clWhite);
         label->SetAlignment(alignment);
         return label;
     };
-    slot->hostLabel = transLabel(spec.hostLabel, at(0, -16, 250, 17), TAlignment::taLeftJustify);
-    slot->descriptionLabel = transLabel(spec.descriptionLabel, at(48, -16, 250, 17), TAlignment::taRightJustify);
+    slot->hostLabel = transLabel(row.hostLabel, at(0, -16, 250, 17), TAlignment::taLeftJustify);
+    slot->descriptionLabel = transLabel(row.descriptionLabel, at(48, -16, 250, 17), TAlignment::taRightJustify);
 
-    slot->topScale = makeLabel(parent, spec.topScaleLabel, "1", at(302, 0, 33, 13));
-    slot->unit = makeLabel(parent, spec.unitLabel, "ms", at(302, 12, 27, 13));
-    slot->bottomScale = makeLabel(parent, spec.bottomScaleLabel, "0", at(302, onRow ? 100 : 101, 33, 13));
+    slot->topScale = makeLabel(parent, row.topScaleLabel, "1", at(302, 0, 33, 13));
+    slot->unit = makeLabel(parent, row.unitLabel, "ms", at(302, 12, 27, 13));
+    slot->bottomScale = makeLabel(parent, row.bottomScaleLabel, "0", at(302, onRow ? 100 : 101, 33, 13));
 
-    slot->toggleButton = makeControl<QPushButton>(parent, spec.toggleButton, at(304, onRow ? 33 : 32, 16, 18));
+    slot->toggleButton = makeControl<QPushButton>(parent, row.toggleButton, at(304, onRow ? 33 : 32, 16, 18));
     slot->toggleButton->setText("T");
 
-    auto* panel = makeControl<QFrame>(parent, spec.thresholdPanel, at(0, 0, 84, 45));
+    auto* panel = makeControl<QFrame>(parent, row.thresholdPanel, at(0, 0, 84, 45));
     panel->setFrameShape(QFrame::Panel);
     panel->setFrameShadow(QFrame::Raised);
     panel->setAutoFillBackground(true);
@@ -207,17 +207,17 @@ void TForm1::buildSlot(int index, QWidget* client)
     QLabel* thresholdLabel = makeLabel(panel, "", "Threshold in ms:", {4, 4, 80, 14});
     thresholdLabel->resize(std::max(80, thresholdLabel->sizeHint().width()), 14);
     panel->resize(std::max(84, thresholdLabel->geometry().right() + 2 + panel->frameWidth()), 45);
-    slot->thresholdEdit = makeControl<QLineEdit>(panel, spec.thresholdEdit, {4, 20, 50, 21});
+    slot->thresholdEdit = makeControl<QLineEdit>(panel, row.thresholdEdit, {4, 20, 50, 21});
     slot->thresholdEdit->setText("50");
-    slot->closeButton = makeControl<QPushButton>(panel, spec.closeButton, {61, 21, 16, 18});
+    slot->closeButton = makeControl<QPushButton>(panel, row.closeButton, {61, 21, 16, 18});
     slot->closeButton->setText("C");
 
     slot->popup = new QMenu(this);
-    slot->popup->setObjectName(spec.popupMenu);
-    const std::array<std::pair<const char*, const char*>, 4> items{{{spec.changeHostItem, "Change host"},
-                                                                    {spec.resetItem, "Reset"},
-                                                                    {spec.saveGraphItem, "Save graph to file"},
-                                                                    {spec.saveLogItem, "Save log to file"}}};
+    slot->popup->setObjectName(row.popupMenu);
+    const std::array<std::pair<const char*, const char*>, 4> items{{{row.changeHostItem, "Change host"},
+                                                                    {row.resetItem, "Reset"},
+                                                                    {row.saveGraphItem, "Save graph to file"},
+                                                                    {row.saveLogItem, "Save log to file"}}};
     for (std::size_t i = 0; i < items.size(); ++i) {
         slot->popupItems[i] = slot->popup->addAction(items[i].second);
         slot->popupItems[i]->setObjectName(items[i].first);

@@ -10,12 +10,10 @@
 #include "monitor/UserDialogs.h"
 
 #include "graph/Vumo.h"
-#include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 
 #include <stdexcept>
@@ -102,49 +100,27 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         s.hostLabel->SetCaption(host);
         s.descriptionLabel->SetCaption(description);
         s.fitHostText();
-        s.graph->Graphs()[0]->Clear();
-        s.graph->Graphs()[1]->Clear();
-        publish(s);
-        s.topScale->setText("1");
-        s.recentValues->clear();
-        s.statistics.clear();
-        s.graph->SetTopLeftText(QString());
-        s.pollLog->clear();
+        s.clearReadings();
     }
 }
 
 void TForm1::resetSlot(int n)
 {
     Slot& s = slot(n);
-    s.graph->Graphs()[0]->Clear();
-    s.graph->Graphs()[1]->Clear();
-    publish(s);
-    s.topScale->setText("1");
-    s.recentValues->clear();
-    s.statistics.clear();
+    s.clearReadings();
     m_downAlerts->watch().restart(s.host());
+    // Unlike the reset of all graphs, a slot's own reset also drops the last
+    // value and keeps the background.
     s.graph->SetTopRightText(QString());
-    s.graph->SetTopLeftText(QString());
-    s.pollLog->clear();
 }
 
 void TForm1::Button3Click()
 {
+    // The last value stays until the slot's next outcome.
     for (int n = 1; n <= SlotCount; ++n) {
         Slot& s = slot(n);
-        s.graph->Graphs()[0]->Clear();
-        s.graph->Graphs()[1]->Clear();
         s.graph->SetBackColor(clWhite);
-        publish(s);
-        s.pollLog->clear();
-    }
-    for (int n = 1; n <= SlotCount; ++n)
-        slot(n).topScale->setText("1");
-    for (int n = 1; n <= SlotCount; ++n)
-        graph(n).SetTopLeftText(QString());
-    for (int n = 1; n <= SlotCount; ++n) {
-        slot(n).recentValues->clear();
-        slot(n).statistics.clear();
+        s.clearReadings();
     }
     m_downAlerts->watch().restart();
 }

@@ -35,20 +35,15 @@ void TForm1::applySize(int outerHeight, int linkTop, int logHeight)
 void TForm1::layoutCommand(int graphs)
 {
     for (std::size_t i = 0; i < Layouts.size(); ++i) {
-        const LayoutSpec& layout = Layouts[i];
+        const LayoutRow& layout = Layouts[i];
         m_layoutItems[i]->setChecked(layout.graphs == graphs);
         if (layout.graphs != graphs)
             continue;
         const double f = screenFactor();
-        int height = layout.windowHeight;
-        int linkTop = layout.linkTop;
-        int logHeight = layout.logHeight;
-        if (f > 1.0) {
-            const double h = f + (f - 1.0) / 10.0;
-            height = roundHalfEven(h * layout.windowHeight);
-            linkTop = height - 75;
-            logHeight = roundHalfEven(h * layout.logHeight);
-        }
+        const double h = growth(f);
+        const int height = roundHalfEven(h * layout.windowHeight);
+        const int linkTop = scales(f) ? height - 75 : layout.linkTop;
+        const int logHeight = roundHalfEven(h * layout.logHeight);
         for (std::size_t row = 0; row < m_rowPanels.size(); ++row)
             m_rowPanels[row]->setVisible(static_cast<int>(row) < layout.visibleRows);
         applySize(height, linkTop, logHeight);

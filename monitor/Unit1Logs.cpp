@@ -3,6 +3,7 @@
 #include "monitor/SettingsStore.h"
 #include "monitor/Slot.h"
 #include "monitor/UserDialogs.h"
+#include "monitor/WindowMetrics.h"
 
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
@@ -13,26 +14,14 @@
 #include <QFile>
 #include <QMenu>
 
-#include <cmath>
 #include <stdexcept>
 
-namespace {
-
-constexpr int NarrowWidth = 705;
-constexpr int WideWidth = 930;
-constexpr int FrameWidth = 8;
-
-}
+using namespace WindowMetrics;
 
 void TForm1::Showlog1Click()
 {
     const bool show = !Showlog1->isChecked();
-    double factor = screenFactor();
-    if (factor > 1.0)
-        factor += (factor - 1.0) / 10.0;
-    else
-        factor = 1.0;
-    const int outerWidth = static_cast<int>(std::nearbyint((show ? WideWidth : NarrowWidth) * factor));
+    const int outerWidth = roundHalfEven((show ? WideWidth : DesignWidth) * growth(screenFactor()));
     Memo1->setVisible(show);
     Showlog1->setChecked(show);
     m_outerSize.setWidth(outerWidth);

@@ -36,7 +36,7 @@ void TForm1::CheckBox3Click()
         graph(n).SetShowTopLeft(on);
     storeSetting("showaverage", SettingsStore::yesNo(on));
     for (int n = 1; n <= SlotCount; ++n)
-        publish(slot(n));
+        slot(n).publish();
 }
 
 void TForm1::CheckBox2Click()
@@ -46,7 +46,7 @@ void TForm1::CheckBox2Click()
         graph(n).SetShowTopRight(on);
     storeSetting("showlast", SettingsStore::yesNo(on));
     for (int n = 1; n <= SlotCount; ++n)
-        publish(slot(n));
+        slot(n).publish();
 }
 
 void TForm1::CheckBox6Click()
@@ -56,7 +56,7 @@ void TForm1::CheckBox6Click()
     for (int n = 1; n <= SlotCount; ++n)
         graph(n).SetBackColor(clWhite);
     for (int n = 1; n <= SlotCount; ++n)
-        publish(slot(n));
+        slot(n).publish();
 }
 
 void TForm1::toggleThresholdPanel(int n)
@@ -79,7 +79,7 @@ void TForm1::closeThresholdPanel(int n)
 void TForm1::thresholdChanged(int n)
 {
     const Slot& s = slot(n);
-    const QString name = s.spec.thresholdEdit;
+    const QString name = s.row.thresholdEdit;
     storeSetting(name, SettingsStore::exists(name) ? s.thresholdEdit->text() : QString("10"));
 }
 

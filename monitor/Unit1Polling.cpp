@@ -79,7 +79,7 @@ void TForm1::Timer1Timer()
         worker->HostText = s.host();
         worker->TimeOut = EchoTimeOut;
         worker->Ttl = EchoTtl;
-        worker->ReverseLookup = s.spec.reverseLookup;
+        worker->ReverseLookup = s.row.reverseLookup;
         worker->PayloadSize = *payload;
         worker->Resume();
     }

@@ -5,10 +5,10 @@
 #include "monitor/LogFile.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
-#include "monitor/StrictInteger.h"
 
 #include "graph/Vumo.h"
 #include "ping/Icmp.h"
+#include "ping/PermissionAdvice.h"
 #include "ping/PingThrd.h"
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
@@ -18,9 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <numeric>
+
 namespace {
 
-constexpr int MaxRecentValues = 100;
 constexpr int MaxCombinedLines = 1000;
 
 namespace Signal {
@@ -30,12 +31,12 @@ constexpr TColor Orange = TColor::FromRgb(247, 133, 49);
 constexpr TColor Red = TColor::FromRgb(255, 0, 0);
 }
 
-constexpr const char* PermissionAdvice =
-    "Quorvane Grapher cannot send ICMP echoes: %1.\n\n"
-    "Allow your group the kernel's ping sockets:\n"
-    "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
-    "or give the program the raw-socket capability:\n"
-    "    sudo setcap cap_net_raw+ep %2";
+// Until a slot has an average, the orange signal compares the sum of its
+// recent times: with a single time, that time itself.
+std::int64_t sumOf(const std::vector<std::int64_t>& times)
+{
+    return std::accumulate(times.begin(), times.end(), std::int64_t{0});
+}
 
 }
 
@@ -50,12 +51,6 @@ struct TForm1::Outcome {
     bool answered = worker.ReplyCount != 0 && worker.ReplyStatus == IpStatus::Success;
     QString errorText = worker.ReplyCount == 0 || answered ? worker.ErrorText : TICMP::StatusText(worker.ReplyStatus);
 };
-
-std::optional<std::int64_t> TForm1::threshold(const Slot& s) const
-{
-    // An empty or non-numeric threshold gives no threshold signal.
-    return StrictInteger::tryParse(s.thresholdEdit->text());
-}
 
 void TForm1::PingThreadDone(QObject* sender)
 {
@@ -73,7 +68,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
-        ErrorHandler::report(QString(PermissionAdvice).arg(worker->ConstructionError, QCoreApplication::applicationFilePath()));
+        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, QCoreApplication::applicationFilePath()));
     }
     watchEcho(*worker, echo, outcome.answered, outcome.errorText, outcome.now);
 
@@ -117,48 +112,40 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     TVumo& g = *s.graph;
     const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
     const bool signalling = CheckBox6->isChecked();
-    const auto thr = threshold(s);
+    const auto thr = s.threshold();
 
     s.statistics.addReply(rtt, outcome.now);
     g.AddValue(0, rtt);
-    setGridAfterSample(s, s.spec.smallGridStep);
+    setGridAfterSample(s, s.row.smallGridStep);
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
     g.SetBackColor(sampleColour);
     g.SetTopRightText(QString::number(rtt));
     // With "Show average" the picture is published again below, before
     // anything can paint it: drawing it here too would never be seen.
     if (!CheckBox3->isChecked())
-        publish(s);
+        s.publish();
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
-    s.recentValues->addLine(QString::number(rtt));
+    s.addRecentTime(rtt);
     const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
                                               outcome.worker.RoundTripTime, outcome.now);
     addCombinedLine(line);
     s.pollLog->addLine(line);
-    while (s.recentValues->lineCount() > MaxRecentValues)
-        s.recentValues->deleteFirstLine();
 
-    std::int64_t sum = 0;
-    const int count = s.recentValues->lineCount();
-    for (int i = 0; i < count; ++i)
-        sum += s.recentValues->line(i).toLongLong();
-    std::int64_t v = sum;
-    if (count >= s.spec.samplesForAverage && (sum > 0 || (sum == 0 && s.spec.averagesAllZeros))) {
-        const auto average = static_cast<std::int64_t>(static_cast<double>(sum) / count + 0.5);
-        g.SetTopLeftText(QString::number(average));
-        g.AddValue(1, average);
-        v = average;
+    const auto average = s.average();
+    if (average) {
+        g.SetTopLeftText(QString::number(*average));
+        g.AddValue(1, *average);
     }
 
     if (!CheckBox3->isChecked())
         return;
     if (!signalling)
         g.SetBackColor(Signal::White);
-    else if (thr && v >= *thr)
+    else if (thr && (average ? *average : sumOf(s.recentTimes())) >= *thr)
         g.SetBackColor(Signal::Orange);
-    else if (!s.spec.keepsSampleColourBelowAverage)
+    else if (!s.row.keepsSampleColourBelowAverage)
         g.SetBackColor(Signal::White);
-    publish(s);
+    s.publish();
 }
 
 // What a foreign reply and a failure share: a zero in both series, the red
@@ -173,7 +160,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
     setGridAfterSample(s, 20);
     if (!zeroAfterPublishing)
         g.SetTopRightText("0");
-    publish(s);
+    s.publish();
     if (zeroAfterPublishing)
         g.SetTopRightText("0");
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
@@ -184,7 +171,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 {
     s.statistics.addLoss(outcome.now);
-    zeroSample(s, s.spec.zeroesLastValueAfterPublishing);
+    zeroSample(s, s.row.zeroesLastValueAfterPublishing);
     const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
     addCombinedLine(line);
     s.pollLog->addLine(line);
@@ -196,7 +183,7 @@ void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;
-    addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.spec.prefixesCombinedFailureLine));
+    addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.row.prefixesCombinedFailureLine));
     s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now, true));
 }
 

@@ -86,7 +86,7 @@ void TForm1::applyLayoutSetting()
         storeSetting("graphnumber", "10");
         return;
     }
-    for (const LayoutSpec& layout : Layouts) {
+    for (const LayoutRow& layout : Layouts) {
         if (*text == QString::number(layout.graphs))
             layoutCommand(layout.graphs);
     }
@@ -108,7 +108,7 @@ void TForm1::applySwitchSetting(const char* name, QCheckBox* box)
 
 void TForm1::applyThresholdSetting(int n)
 {
-    const QString name = slot(n).spec.thresholdEdit;
+    const QString name = slot(n).row.thresholdEdit;
     auto text = SettingsStore::read(name);
     if (!text) {
         storeSetting(name, "10");

@@ -1,7 +1,6 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/ErrorHandler.h"
-#include "monitor/GraphImage.h"
 #include "monitor/Slot.h"
 #include "monitor/WindowMetrics.h"
 #include "monitor/WindowTimer.h"
@@ -37,13 +36,7 @@ std::unique_ptr<TVumo> TForm1::createSlotGraph()
 void TForm1::configureGraph(Slot& s)
 {
     s.graph = createSlotGraph();
-    publish(s);
-}
-
-void TForm1::publish(Slot& s)
-{
-    s.graph->Redraw();
-    s.image->setPicture(s.graph->Picture());
+    s.publish();
 }
 
 void TForm1::FormCreate()
@@ -53,20 +46,9 @@ void TForm1::FormCreate()
             configureGraph(slot(n));
 
         const double f = screenFactor();
-        int height = 820;
-        int linkTop = 743;
-        int width = DesignWidth;
-        int logHeight = 678;
-        if (f > 1.0) {
-            const double g = (f - 1.0) / 10.0 + 1.0;
-            const double h = f + g - 1.0;
-            height = roundHalfEven(h * 820);
-            linkTop = roundHalfEven(h * 743);
-            width = roundHalfEven(f * DesignWidth * g);
-            logHeight = roundHalfEven(h * 678);
-        }
-        m_outerSize.setWidth(width);
-        applySize(height, linkTop, logHeight);
+        const double h = growth(f);
+        m_outerSize.setWidth(startWidth(f));
+        applySize(roundHalfEven(h * 820), roundHalfEven(h * 743), roundHalfEven(h * 678));
 
         const QString argument = m_options.arguments.value(0);
         if (!argument.isEmpty()) {

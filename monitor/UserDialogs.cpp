@@ -1,6 +1,6 @@
 #include "monitor/UserDialogs.h"
 
-#include "monitor/QuorvaneApplication.h"
+#include "common/ProductIdentity.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -34,14 +34,14 @@ public:
 
     void showError(QWidget* parent, const QString& message) override
     {
-        QMessageBox::critical(parent, QuorvaneApplication::Title, message);
+        QMessageBox::critical(parent, ProductIdentity::Title, message);
     }
 
     std::optional<int> askInteger(QWidget* parent, const QString& label, int value, int minimum,
                                   int maximum) override
     {
         QInputDialog dialog(parent);
-        dialog.setWindowTitle(QuorvaneApplication::Title);
+        dialog.setWindowTitle(ProductIdentity::Title);
         dialog.setLabelText(label);
         dialog.setInputMode(QInputDialog::IntInput);
         dialog.setIntRange(minimum, maximum);

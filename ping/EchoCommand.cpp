@@ -1,8 +1,11 @@
 #include "ping/EchoCommand.h"
 
 #include "ping/EchoService.h"
+#include "ping/PermissionAdvice.h"
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
+
+#include "common/ProductIdentity.h"
 
 #include <QCoreApplication>
 
@@ -13,14 +16,6 @@ std::optional<std::int32_t> parseInt32(const QString& text)
     bool ok = false;
     const int value = text.toInt(&ok);
     return ok ? std::optional<std::int32_t>(value) : std::nullopt;
-}
-
-const char* permissionHint()
-{
-    return "Sending ICMP echoes needs permission: allow your group ping sockets with\n"
-           "  sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
-           "or give the program the raw-socket capability with\n"
-           "  setcap cap_net_raw+ep <program>\n";
 }
 
 EchoCommand::Options usageError(const QString& message)
@@ -52,9 +47,10 @@ const char* EchoCommand::help()
            "is none), 2 on a usage error.\n";
 }
 
-const char* EchoCommand::version()
+std::string EchoCommand::version()
 {
-    return "quorvane-echo (Quorvane Grapher) " QUORVANE_VERSION "\n";
+    return std::string("quorvane-echo (Quorvane Grapher) ") + ProductIdentity::Version + "\nLicense: "
+           + ProductIdentity::License + "\n";
 }
 
 EchoCommand::Options EchoCommand::parse(const QStringList& arguments)
@@ -136,7 +132,9 @@ int EchoCommand::run(const Options& options, std::ostream& out, std::ostream& er
         printOutcome(*done, out);
         out.flush();
         if (!done->ConstructionError.isEmpty())
-            err << "quorvane-echo: " << done->ConstructionError.toStdString() << '\n' << permissionHint();
+            err << "quorvane-echo: "
+                << PermissionAdvice::text(done->ConstructionError, QCoreApplication::applicationFilePath()).toStdString()
+                << '\n';
         // A router's or the host's own error report is a reply record, not an
         // answer: only a true echo reply counts as one here.
         status = done->ReplyCount != 0 && done->ReplyStatus == IpStatus::Success ? ExitReply : ExitNoReply;

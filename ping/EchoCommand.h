@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 
 class TPingThread;
 
@@ -32,7 +33,7 @@ public:
     // what follows it is the host whatever it looks like.
     static Options parse(const QStringList& arguments);
     static const char* help();
-    static const char* version();
+    static std::string version();
 
     // Needs a running Qt application object; returns the exit status.
     static int run(const Options& options, std::ostream& out, std::ostream& err);

@@ -1,5 +1,6 @@
 #include "widgets/ABOUT1.h"
 
+#include "common/ProductIdentity.h"
 #include "widgets/ProductLinks.h"
 #include "widgets/ScreenCentre.h"
 #include "widgets/zavWebLabel.h"
@@ -25,7 +26,7 @@ void setUpLink(TzavWebLabel* label, const QString& objectName, QRect place)
     label->setObjectName(objectName);
     label->setGeometry(place);
     label->setFont(boldFont(label->font()));
-    label->SetFontColor(widgets::clRed);
+    label->SetFontColor(clRed);
     // Red is also the hover colour: end loading so that red stays the
     // normal colour and the links do not turn navy after a hover.
     label->Loaded();
@@ -54,14 +55,14 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit1->setFont(boldFont(RichEdit1->font()));
     QPalette silver = RichEdit1->palette();
-    silver.setColor(QPalette::Base, widgets::clSilver.ToQColor());
+    silver.setColor(QPalette::Base, clSilver.ToQColor());
     // Disabled only to keep the cursor out; the text must stay readable.
     silver.setColor(QPalette::Disabled, QPalette::Text, silver.color(QPalette::Active, QPalette::Text));
     RichEdit1->setPalette(silver);
     RichEdit1->setPlainText(QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
-                                        QStringLiteral("Version 1.4.2; December 2026"),
+                                        QString("Version %1; December 2026").arg(ProductIdentity::Version),
                                         QStringLiteral("Network Monitoring Software "),
-                                        QStringLiteral("Written by Halvetor")}
+                                        QString("Written by %1").arg(ProductIdentity::Organisation)}
                                 .join(QLatin1Char('\n')));
 
     Label1 = new QLabel(QStringLiteral("Please report bugs to:"), Panel2);

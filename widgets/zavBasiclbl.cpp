@@ -13,12 +13,12 @@ TzavBasicLabel::TzavBasicLabel(QWidget* parent)
     setForegroundRole(QPalette::WindowText);
 }
 
-widgets::TColor TzavBasicLabel::FontColor() const
+TColor TzavBasicLabel::FontColor() const
 {
-    return widgets::TColor::FromQColor(palette().color(QPalette::Active, QPalette::WindowText));
+    return TColor::FromQColor(palette().color(QPalette::Active, QPalette::WindowText));
 }
 
-void TzavBasicLabel::SetFontColor(widgets::TColor value)
+void TzavBasicLabel::SetFontColor(TColor value)
 {
     QPalette colours = palette();
     colours.setColor(QPalette::Active, QPalette::WindowText, value.ToQColor());

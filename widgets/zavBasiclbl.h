@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/TColor.h"
+#include "common/TColor.h"
 
 #include <QLabel>
 
@@ -16,13 +16,13 @@ class TzavBasicLabel : public QLabel {
 public:
     explicit TzavBasicLabel(QWidget* parent = nullptr);
 
-    widgets::TColor FocusColor() const { return m_focusColor; }
-    void SetFocusColor(widgets::TColor value) { m_focusColor = value; }
+    TColor FocusColor() const { return m_focusColor; }
+    void SetFocusColor(TColor value) { m_focusColor = value; }
 
     // The font colour is the palette's WindowText of the active and inactive
     // groups; the disabled look stays Qt's.
-    widgets::TColor FontColor() const;
-    void SetFontColor(widgets::TColor value);
+    TColor FontColor() const;
+    void SetFontColor(TColor value);
 
     // The form has given the label its font and colour: that colour is the
     // normal one from now on, even when it equals FocusColor.
@@ -39,6 +39,6 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    widgets::TColor m_focusColor = widgets::clRed;
-    widgets::TColor m_normalColor;
+    TColor m_focusColor = clRed;
+    TColor m_normalColor;
 };

@@ -64,7 +64,7 @@ void TzavTransLabel::SetWordWrap(bool value)
     update();
 }
 
-void TzavTransLabel::SetColor(widgets::TColor value)
+void TzavTransLabel::SetColor(TColor value)
 {
     if (value == m_color)
         return;

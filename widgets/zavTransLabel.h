@@ -1,6 +1,6 @@
 #pragma once
 
-#include "widgets/TColor.h"
+#include "common/TColor.h"
 
 #include <QImage>
 #include <QString>
@@ -31,8 +31,8 @@ public:
     void SetLayout(TTextLayout value);
     bool WordWrap() const { return m_wordWrap; }
     void SetWordWrap(bool value);
-    widgets::TColor Color() const { return m_color; }
-    void SetColor(widgets::TColor value);
+    TColor Color() const { return m_color; }
+    void SetColor(TColor value);
     // The widest the caption is drawn, in pixels: a longer caption is cut
     // with "…" to fit, while Caption() keeps the whole text. Negative, the
     // default: no limit but the label's own edges.
@@ -54,7 +54,7 @@ private:
     bool m_mist = true;
     TTextLayout m_layout = TTextLayout::tlTop;
     bool m_wordWrap = false;
-    widgets::TColor m_color = widgets::clGreen;
+    TColor m_color = clGreen;
     int m_textWidth = -1;
     QImage m_bitmap;
 };

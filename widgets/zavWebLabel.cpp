@@ -16,7 +16,7 @@ TzavWebLabel::TzavWebLabel(QWidget* parent)
 {
     setText(m_link);
     setToolTip(DefaultHint());
-    SetFontColor(widgets::clNavy);
+    SetFontColor(clNavy);
     QFont underlined = font();
     underlined.setUnderline(true);
     setFont(underlined);

@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "common/ProductIdentity.h"
 #include "monitor/About.h"
 #include "widgets/ABOUT1.h"
 
@@ -11,6 +12,7 @@
 #include <QTextLayout>
 
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -23,6 +25,8 @@ struct OneLineText {
 
     friend void PrintTo(const OneLineText& row, std::ostream* out) { *out << row.text; }
 };
+
+const std::string AboutVersion = std::string("Version ") + ProductIdentity::Version + "; December 2026";
 
 class TextFit : public WindowFixture, public testing::WithParamInterface<OneLineText> {
 protected:
@@ -89,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(
                     OneLineText{Shown::ChangeHost, "Host IP address:"},
                     OneLineText{Shown::ChangeHost, "Description:"},
                     OneLineText{Shown::About, "Quorvane Grapher, "}, OneLineText{Shown::About, "quorvane"},
-                    OneLineText{Shown::About, "Version 1.4.2; December 2026"},
+                    OneLineText{Shown::About, AboutVersion.c_str()},
                     OneLineText{Shown::About, "Network Monitoring Software "},
                     OneLineText{Shown::About, "Written by Halvetor"},
                     OneLineText{Shown::About, "Please report bugs to:"},

@@ -2,6 +2,7 @@
 #include "FakeDesktopShell.h"
 #include "MouseInput.h"
 
+#include "common/ProductIdentity.h"
 #include "widgets/ABOUT1.h"
 #include "widgets/ProductLinks.h"
 #include "widgets/zavWebLabel.h"
@@ -85,7 +86,7 @@ TEST_F(AboutBox, ShowsFiveLinesOfProductInformation)
     auto& info = Find<QTextEdit>("RichEdit1");
     EXPECT_EQ(info.toPlainText().split(QLatin1Char('\n')),
               (QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
-                           QStringLiteral("Version 1.4.2; December 2026"), QStringLiteral("Network Monitoring Software "),
+                           QString("Version %1; December 2026").arg(ProductIdentity::Version), QStringLiteral("Network Monitoring Software "),
                            QStringLiteral("Written by Halvetor")}));
     EXPECT_TRUE(info.isReadOnly());
     EXPECT_FALSE(info.isEnabled());
@@ -134,7 +135,7 @@ TEST_P(AboutBoxLink, ShowsAndOpensItsAddress)
 TEST_P(AboutBoxLink, StaysRedUnderTheMouse)
 {
     auto& label = Find<TzavWebLabel>(GetParam().name);
-    const widgets::TColor red = widgets::TColor::FromRgb(255, 0, 0);
+    const TColor red = TColor::FromRgb(255, 0, 0);
     EXPECT_EQ(label.FontColor(), red);
     MouseInput::Enter(label);
     MouseInput::Leave(label);

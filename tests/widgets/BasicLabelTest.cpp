@@ -8,7 +8,6 @@
 #include <functional>
 #include <ostream>
 
-using widgets::TColor;
 
 namespace {
 

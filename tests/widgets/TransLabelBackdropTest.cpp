@@ -87,7 +87,7 @@ TEST_F(TransLabelBehind, AppearsTintedInAPictureOfTheWholeParent)
 {
     TzavTransLabel* label = ClearLabel(QRect(10, 10, 40, 20));
     label->SetTransparency(0);
-    label->SetColor(widgets::clNavy);
+    label->SetColor(clNavy);
     const QImage whole = Pictures::Of(backdrop);
     EXPECT_EQ(whole.pixel(10, 10), qRgb(0, 0, 128));
     EXPECT_EQ(whole.pixel(49, 29), qRgb(0, 0, 128));

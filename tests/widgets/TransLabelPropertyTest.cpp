@@ -113,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Change{"Alignment", [](TzavTransLabel& l) { l.SetAlignment(TAlignment::taCenter); }},
                     Change{"Layout", [](TzavTransLabel& l) { l.SetLayout(TTextLayout::tlBottom); }},
                     Change{"WordWrap", [](TzavTransLabel& l) { l.SetWordWrap(true); }},
-                    Change{"Color", [](TzavTransLabel& l) { l.SetColor(widgets::clWhite); }}),
+                    Change{"Color", [](TzavTransLabel& l) { l.SetColor(clWhite); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }

@@ -7,7 +7,6 @@
 
 #include <ostream>
 
-using widgets::TColor;
 
 namespace {
 
@@ -58,9 +57,9 @@ TEST_P(TransLabelTint, BlendsEveryPixelWithTheIntegerFormula)
 
 INSTANTIATE_TEST_SUITE_P(
     Transparencies, TransLabelTint,
-    testing::Values(TintCase{"FullWhite", widgets::clWhite, 100}, TintCase{"FullBlack", widgets::clBlack, 100},
+    testing::Values(TintCase{"FullWhite", clWhite, 100}, TintCase{"FullBlack", clBlack, 100},
                     TintCase{"FullOrange", TColor::FromRgb(255, 128, 0), 100},
-                    TintCase{"NoneNavy", widgets::clNavy, 0}, TintCase{"OnePercent", TColor::FromRgb(10, 200, 250), 1},
+                    TintCase{"NoneNavy", clNavy, 0}, TintCase{"OnePercent", TColor::FromRgb(10, 200, 250), 1},
                     TintCase{"ThirtySeven", TColor::FromRgb(10, 200, 250), 37},
                     TintCase{"NinetyNine", TColor::FromRgb(255, 255, 255), 99},
                     TintCase{"TopByteIgnored", TColor{0xFF00C0FF}, 45}),
@@ -132,7 +131,7 @@ TEST_F(TransLabelMist, NoTransparencyLeavesAClearCaptionOnThePlainColour)
 
 TEST_F(TransLabelMist, MistyCaptionIsTintedLikeTheBackground)
 {
-    label->SetColor(widgets::clWhite);
+    label->SetColor(clWhite);
     label->SetTransparency(50);
     const QImage picture = PictureWithMist(true);
     for (int y = 0; y < picture.height(); ++y)

@@ -19,7 +19,7 @@ TEST(WebLabelDefaults, LooksLikeALinkToTheDefaultAddress)
     EXPECT_EQ(label.toolTip(), TzavWebLabel::DefaultHint());
     EXPECT_FALSE(TzavWebLabel::DefaultHint().isEmpty());
     EXPECT_EQ(label.LinkType(), TURLType::lnHttp);
-    EXPECT_EQ(label.FontColor(), widgets::TColor::FromRgb(0, 0, 128));
+    EXPECT_EQ(label.FontColor(), TColor::FromRgb(0, 0, 128));
     EXPECT_TRUE(label.font().underline());
     EXPECT_EQ(label.cursor().shape(), Qt::PointingHandCursor);
 }
@@ -28,9 +28,9 @@ TEST(WebLabelDefaults, ReturnsToNavyAfterAHover)
 {
     TzavWebLabel label;
     MouseInput::Enter(label);
-    EXPECT_EQ(label.FontColor(), widgets::TColor::FromRgb(255, 0, 0));
+    EXPECT_EQ(label.FontColor(), TColor::FromRgb(255, 0, 0));
     MouseInput::Leave(label);
-    EXPECT_EQ(label.FontColor(), widgets::TColor::FromRgb(0, 0, 128));
+    EXPECT_EQ(label.FontColor(), TColor::FromRgb(0, 0, 128));
 }
 
 class WebLabelClick : public testing::Test {

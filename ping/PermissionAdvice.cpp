@@ -1,0 +1,11 @@
+#include "ping/PermissionAdvice.h"
+
+QString PermissionAdvice::text(const QString& reason, const QString& program)
+{
+    return QString("Quorvane Grapher cannot send ICMP echoes: %1.\n\n"
+                   "Allow your group the kernel's ping sockets:\n"
+                   "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
+                   "or give the program the raw-socket capability:\n"
+                   "    sudo setcap cap_net_raw+ep %2")
+        .arg(reason, program);
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// What a user who may not send ICMP echoes can do about it, told alike by
+// the monitor's message box and quorvane-echo.
+namespace PermissionAdvice {
+
+// reason: why the echo socket could not be opened; program: the path of
+// the program that is to be given the capability.
+QString text(const QString& reason, const QString& program);
+
+}
