@@ -28,7 +28,7 @@ std::int32_t storedInteger(const char* name, const QString& text)
 
 void TForm1::storeSetting(const QString& name, const QString& value)
 {
-    SettingsStore::write(name, value);
+    m_settings.write(name, value);
 }
 
 // Reads every value once, applies it through the controls (whose handlers
@@ -49,7 +49,7 @@ void TForm1::applySettings()
 
 void TForm1::applyIntervalSetting()
 {
-    const auto text = SettingsStore::read("interval");
+    const auto text = m_settings.read("interval");
     if (!text) {
         storeSetting("interval", "2");
         return;
@@ -62,7 +62,7 @@ void TForm1::applyIntervalSetting()
 
 void TForm1::applyPayloadSetting()
 {
-    const auto text = SettingsStore::read("payload");
+    const auto text = m_settings.read("payload");
     if (!text) {
         storeSetting("payload", "32");
         return;
@@ -77,7 +77,7 @@ void TForm1::applyPayloadSetting()
 
 void TForm1::applyLayoutSetting()
 {
-    const auto text = SettingsStore::read("graphnumber");
+    const auto text = m_settings.read("graphnumber");
     if (!text) {
         storeSetting("graphnumber", "10");
         return;
@@ -90,7 +90,7 @@ void TForm1::applyLayoutSetting()
 
 void TForm1::applySwitchSetting(const char* name, QCheckBox* box)
 {
-    const auto text = SettingsStore::read(name);
+    const auto text = m_settings.read(name);
     if (!text) {
         storeSetting(name, "no");
         box->setChecked(false);
@@ -105,10 +105,10 @@ void TForm1::applySwitchSetting(const char* name, QCheckBox* box)
 void TForm1::applyThresholdSetting(int n)
 {
     const QString name = slot(n).spec.thresholdEdit;
-    auto text = SettingsStore::read(name);
+    auto text = m_settings.read(name);
     if (!text) {
         storeSetting(name, "10");
-        text = SettingsStore::read(name);
+        text = m_settings.read(name);
     }
     slot(n).thresholdEdit->setText(text.value_or("10"));
 }
