@@ -4,8 +4,6 @@
 
 TVumo::TVumo(std::int32_t width, std::int32_t height)
     : FBitmap(width, height)
-    , FBackground(width, height)
-    , FPicture(FBitmap.Image())
     , FFont(QStringLiteral("Verdana"), 10)
 {
 }
@@ -37,12 +35,11 @@ double TVumo::scaleFor(std::int64_t largestVisible) const
     return top > 0 ? FBitmap.Height() / static_cast<double>(top) : 1.0;
 }
 
-// The outline of the background rectangle takes whatever pen the canvas
-// holds: black on the very first Redraw, the grid colour ever after.
+// The outline of the background rectangle takes the grid colour of the
+// Redraw before: black on the very first one.
 //
-// Most redraws meet the background exactly as the previous one left it, so
-// it is repainted only when something it depends on has changed; the
-// pixels are the same as if it were repainted every time.
+// Filling the background and drawing the grid in place costs less than
+// copying a kept background over the bitmap.
 //
 // Each grid loop ends as soon as a rounded step fails to move the next line
 // forward (0 pixels, or backwards for a negative grid setting): such a step
@@ -50,28 +47,24 @@ double TVumo::scaleFor(std::int64_t largestVisible) const
 // the bitmap's edge.
 void TVumo::paintBackground()
 {
-    const TBackgroundInputs inputs{
-        FBackground.PenColor(), FBackColor, FGridColor, FGridX, FXStep, FGridY, FYScale};
-    if (FBackgroundPainted == inputs)
-        return;
-    FBackgroundPainted = inputs;
-
-    const std::int32_t width = FBackground.Width();
-    const std::int32_t height = FBackground.Height();
-    FBackground.SetBrushColor(FBackColor);
-    FBackground.Rectangle(0, 0, width, height);
-    FBackground.SetPenColor(FGridColor);
+    const std::int32_t width = FBitmap.Width();
+    const std::int32_t height = FBitmap.Height();
+    FBitmap.SetPenWidth(1);
+    FBitmap.SetPenColor(FScene.Outline);
+    FBitmap.SetBrushColor(FScene.Back);
+    FBitmap.Rectangle(0, 0, width, height);
+    FBitmap.SetPenColor(FScene.Grid);
 
     for (std::int32_t x = 0; x <= width;) {
-        FBackground.Line(QPoint(x, 0), QPoint(x, height));
-        const std::int32_t next = RoundToPixel(x + FGridX * FXStep);
+        FBitmap.Line(QPoint(x, 0), QPoint(x, height));
+        const std::int32_t next = RoundToPixel(x + FScene.GridX * FScene.XStep);
         if (next <= x)
             break;
         x = next;
     }
     for (std::int32_t y = height; y >= 0;) {
-        FBackground.Line(QPoint(0, y), QPoint(width, y));
-        const std::int32_t next = RoundToPixel(y - FGridY * FYScale);
+        FBitmap.Line(QPoint(0, y), QPoint(width, y));
+        const std::int32_t next = RoundToPixel(y - FScene.GridY * FScene.YScale);
         if (next >= y)
             break;
         y = next;
@@ -80,31 +73,59 @@ void TVumo::paintBackground()
 
 void TVumo::Redraw()
 {
-    // The last picture is replaced below; letting go of it first leaves the
-    // bitmap unshared, so it is drawn in place.
-    FPicture = QImage();
     std::int64_t largestVisible = 0;
     for (const auto& graph : FGraphs) {
         if (graph->MaxValue() > largestVisible && graph->Visible())
             largestVisible = graph->MaxValue();
     }
-    FYScale = scaleFor(largestVisible);
+    const double yScale = scaleFor(largestVisible);
 
-    paintBackground();
-    FBitmap.Draw(FBackground);
+    // The outline takes the grid colour of the Redraw before, whether or
+    // not anyone looked at that picture.
+    FScene.Outline = FScene.Grid;
+    FScene.Back = FBackColor;
+    FScene.Grid = FGridColor;
+    FScene.GridX = FGridX;
+    FScene.XStep = FXStep;
+    FScene.GridY = FGridY;
+    FScene.YScale = yScale;
 
+    std::size_t visible = 0;
     for (const auto& graph : FGraphs) {
-        graph->ComputePoints(FBitmap.Height(), FYScale, FXStep);
-        graph->Draw(FBitmap);
+        graph->ComputePoints(FBitmap.Height(), yScale, FXStep);
+        if (!graph->Visible())
+            continue;
+        if (visible == FScene.Series.size())
+            FScene.Series.emplace_back();
+        graph->CopyStroke(FScene.Series[visible++]);
     }
+    FScene.Series.resize(visible);
+
+    FScene.Font = FFont;
+    FScene.TopLeftText = FShowTopLeft ? FTopLeftText : QString();
+    FScene.TopRightText = FShowTopRight ? FTopRightText : QString();
+    FRasterised = false;
+}
+
+void TVumo::rasterise()
+{
+    paintBackground();
+    for (const TSeriesStroke& series : FScene.Series)
+        series.Draw(FBitmap);
 
     // Texts never get a background box; they are always black.
     FBitmap.SetFontColor(clBlack);
-    FBitmap.SetFont(FFont);
-    if (!FTopLeftText.isEmpty() && FShowTopLeft)
-        FBitmap.TextOut(1, 1, FTopLeftText);
-    if (!FTopRightText.isEmpty() && FShowTopRight)
-        FBitmap.TextOut(FBitmap.Width() - FBitmap.TextWidth(FTopRightText) - 1, 1, FTopRightText);
+    FBitmap.SetFont(FScene.Font);
+    if (!FScene.TopLeftText.isEmpty())
+        FBitmap.TextOut(1, 1, FScene.TopLeftText);
+    if (!FScene.TopRightText.isEmpty())
+        FBitmap.TextOut(FBitmap.Width() - FBitmap.TextWidth(FScene.TopRightText) - 1, 1, FScene.TopRightText);
+    FRasterised = true;
+}
 
-    FPicture = FBitmap.Image();
+QImage TVumo::Picture()
+{
+    if (!FRasterised)
+        rasterise();
+    return FBitmap.Image();
 }

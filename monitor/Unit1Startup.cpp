@@ -37,13 +37,14 @@ std::unique_ptr<TVumo> TForm1::createSlotGraph()
 void TForm1::configureGraph(Slot& s)
 {
     s.graph = createSlotGraph();
+    s.image->setGraph(s.graph.get());
     publish(s);
 }
 
 void TForm1::publish(Slot& s)
 {
     s.graph->Redraw();
-    s.image->setPicture(s.graph->Picture());
+    s.image->refresh();
 }
 
 // Start-up stores many values, most of them twice (a control's handler
