@@ -4,6 +4,7 @@
 
 TVumo::TVumo(std::int32_t width, std::int32_t height)
     : FBitmap(width, height)
+    , FBackgroundRows(width, 3)
     , FFont(QStringLiteral("Verdana"), 10)
 {
 }
@@ -38,36 +39,54 @@ double TVumo::scaleFor(std::int64_t largestVisible) const
 // The outline of the background rectangle takes the grid colour of the
 // Redraw before: black on the very first one.
 //
-// Filling the background and drawing the grid in place costs less than
-// copying a kept background over the bitmap.
-//
-// Each grid loop ends as soon as a rounded step fails to move the next line
-// forward (0 pixels, or backwards for a negative grid setting): such a step
-// would leave every further line where it is and the loop would never pass
-// the bitmap's edge.
+// Until the horizontal lines come, every row between the outline's top and
+// bottom ones is the same: the rectangle and the vertical lines are drawn
+// on three rows (top, one inside, bottom) that are then repeated down the
+// bitmap, which costs about one fill, less than copying a kept background.
 void TVumo::paintBackground()
 {
-    const std::int32_t width = FBitmap.Width();
     const std::int32_t height = FBitmap.Height();
-    FBitmap.SetPenWidth(1);
-    FBitmap.SetPenColor(FScene.Outline);
-    FBitmap.SetBrushColor(FScene.Back);
-    FBitmap.Rectangle(0, 0, width, height);
-    FBitmap.SetPenColor(FScene.Grid);
-
-    for (std::int32_t x = 0; x <= width;) {
-        FBitmap.Line(QPoint(x, 0), QPoint(x, height));
-        const std::int32_t next = RoundToPixel(x + FScene.GridX * FScene.XStep);
-        if (next <= x)
-            break;
-        x = next;
+    if (height < 3) {
+        paintOutlineAndColumns(FBitmap);
+    } else {
+        paintOutlineAndColumns(FBackgroundRows);
+        FBitmap.FillRows(0, 0, FBackgroundRows, 0);
+        FBitmap.FillRows(1, height - 2, FBackgroundRows, 1);
+        FBitmap.FillRows(height - 1, height - 1, FBackgroundRows, 2);
     }
+
+    // Each grid loop ends as soon as a rounded step fails to move the next
+    // line forward (0 pixels, or backwards for a negative grid setting):
+    // such a step would leave every further line where it is and the loop
+    // would never pass the bitmap's edge.
+    FBitmap.SetPenWidth(1);
+    FBitmap.SetPenColor(FScene.Grid);
     for (std::int32_t y = height; y >= 0;) {
-        FBitmap.Line(QPoint(0, y), QPoint(width, y));
+        FBitmap.Line(QPoint(0, y), QPoint(FBitmap.Width(), y));
         const std::int32_t next = RoundToPixel(y - FScene.GridY * FScene.YScale);
         if (next >= y)
             break;
         y = next;
+    }
+}
+
+// The background rectangle and the vertical grid lines, which run the
+// canvas's whole height.
+void TVumo::paintOutlineAndColumns(TRasterCanvas& canvas) const
+{
+    const std::int32_t width = canvas.Width();
+    const std::int32_t height = canvas.Height();
+    canvas.SetPenWidth(1);
+    canvas.SetPenColor(FScene.Outline);
+    canvas.SetBrushColor(FScene.Back);
+    canvas.Rectangle(0, 0, width, height);
+    canvas.SetPenColor(FScene.Grid);
+    for (std::int32_t x = 0; x <= width;) {
+        canvas.Line(QPoint(x, 0), QPoint(x, height));
+        const std::int32_t next = RoundToPixel(x + FScene.GridX * FScene.XStep);
+        if (next <= x)
+            break;
+        x = next;
     }
 }
 

@@ -76,9 +76,12 @@ private:
     double scaleFor(std::int64_t largestVisible) const;
     void rasterise();
     void paintBackground();
+    void paintOutlineAndColumns(TRasterCanvas& canvas) const;
 
     std::int32_t FGraphCount = 0;
     TRasterCanvas FBitmap;
+    // The background's three kinds of row, before the horizontal lines.
+    TRasterCanvas FBackgroundRows;
     std::int32_t FGridX = 10;
     std::int32_t FGridY = 10;
     TColor FGridColor = clGray;
