@@ -73,7 +73,7 @@ context_switches() {
 }
 
 thread_count() {
-    ls "/proc/$1/task" | wc -l
+    find "/proc/$1/task" -mindepth 1 -maxdepth 1 | wc -l
 }
 
 answered_monitor() {
