@@ -4,7 +4,7 @@ JOBS    := $(shell nproc 2>/dev/null || echo 2)
 
 PREFIX  ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize soak bench fuzz install uninstall package clean
+.PHONY: all deps configure build run test test-sanitize soak bench compare fuzz install uninstall package clean
 
 # The sanitizer build: every report ends the program that made it with a
 # failure (UBSan through -fno-sanitize-recover, ASan and LSan by default), so
@@ -49,6 +49,13 @@ soak: build
 
 bench: build
 	@$(BUILD)/quorvane-bench $(BENCH_ARGS)
+
+# The monitor beside fping (and noping, where installed) on the test
+# network: CPU per echo, wake-ups, threads, and start-up to first paint
+# against a minimal Qt window. QV_COMPARE_SECONDS, QV_COMPARE_ROUNDS and
+# QV_COMPARE_STARTS set its length (see tools/compare.sh).
+compare: build
+	@bash tools/compare.sh $(BUILD)
 
 fuzz:
 	@QUORVANE_FUZZ_DEPS=1 bash tools/install-deps.sh

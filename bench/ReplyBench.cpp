@@ -2,6 +2,7 @@
 #include "ping/PingThrd.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -33,18 +34,23 @@ public:
         m_form->Button2Click();
         m_form->findChild<QCheckBox*>("CheckBox3")->setChecked(true);
         m_form->findChild<QCheckBox*>("CheckBox6")->setChecked(true);
-        m_worker.HostText = "10.0.0.3";
-        m_worker.HostIP = "10.0.0.3";
-        m_worker.ReplyAddress = "10.0.0.3";
         m_worker.ReplyCount = 1;
         m_worker.ReplyDataSize = 32;
     }
 
-    void reply(std::uint32_t rtt)
+    void reply(std::uint32_t rtt) { replyFrom(3, rtt); }
+
+    void replyFrom(int slot, std::uint32_t rtt)
     {
+        const QString host = "10.0.0." + QString::number(slot);
+        m_worker.HostText = host;
+        m_worker.HostIP = host;
+        m_worker.ReplyAddress = host;
         m_worker.RoundTripTime = rtt;
         m_form->PingThreadDone(&m_worker);
     }
+
+    TForm1& form() { return *m_form; }
 
 private:
     QTemporaryDir m_world;
@@ -73,5 +79,21 @@ void BM_ReplyProcessingLongLog(benchmark::State& state)
     runReplies(state, 100000);
 }
 BENCHMARK(BM_ReplyProcessingLongLog)->Unit(benchmark::kMicrosecond);
+
+// One tick of ten hosts on a shown window: a reply for every slot, then the
+// pass of the event loop that puts them on the screen.
+void BM_TickShown(benchmark::State& state)
+{
+    ReplyWindow window;
+    window.form().show();
+    QCoreApplication::processEvents();
+    std::uint32_t rtt = 0;
+    for (auto _ : state) {
+        for (int slot = 1; slot <= 10; ++slot)
+            window.replyFrom(slot, rtt++ % 90);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_TickShown)->Unit(benchmark::kMicrosecond);
 
 }

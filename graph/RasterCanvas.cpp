@@ -193,6 +193,19 @@ void TRasterCanvas::Draw(const TRasterCanvas& source)
         std::memcpy(FImage.scanLine(y), source.FImage.constScanLine(y), bytes);
 }
 
+void TRasterCanvas::FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row)
+{
+    first = std::max(first, 0);
+    last = std::min(last, FHeight - 1);
+    const auto bytes = static_cast<std::size_t>(std::max(std::min(FWidth, source.FWidth), 0)) * sizeof(QRgb);
+    if (first > last || row < 0 || row >= source.FHeight || bytes == 0)
+        return;
+    QRgb* const bits = pixels();
+    const uchar* const from = source.FImage.constScanLine(row);
+    for (std::int64_t y = first; y <= last; ++y)
+        std::memcpy(bits + y * FStride, from, bytes);
+}
+
 void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, const QString& text)
 {
     FTextCache.Draw(FImage, QPoint(x, y), text, FFont, FFontColor.ToQRgb());

@@ -59,6 +59,9 @@ public:
     void Polyline(std::span<const QPoint> points);
     // Copies source onto this bitmap at (0, 0), pixel for pixel.
     void Draw(const TRasterCanvas& source);
+    // Copies row `row` of source into each of rows first .. last, as far as
+    // both bitmaps are wide.
+    void FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row);
 
     void TextOut(std::int32_t x, std::int32_t y, const QString& text);
     std::int32_t TextWidth(const QString& text) const;

@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <vector>
 
 // The series of one graph, drawn in index order. The renderer owns them;
@@ -21,8 +20,12 @@ using TGraphArray = std::vector<std::unique_ptr<TVumoGraph>>;
 // The latency graph of one host slot: paints its series into an off-screen
 // bitmap over a background with a grid, scaled so that the largest visible
 // sample plus a headroom fills the height, with up to two corner texts.
-// Setters never repaint; a change shows only after Redraw, in the Picture
-// taken then.
+//
+// Redraw fixes what the picture shows, from the series and settings as they
+// are then; setters change nothing until the next Redraw. The pixels are
+// made only when the picture is asked for, in the bitmap itself: several
+// Redraws before anyone looks cost one rasterisation, and a graph that
+// nobody looks at (its window hidden or minimised) costs none.
 class TVumo {
 public:
     TVumo(std::int32_t width, std::int32_t height);
@@ -45,37 +48,45 @@ public:
     void SetShowTopRight(bool show) { FShowTopRight = show; }
 
     // The bitmap as of the latest Redraw. Later drawing never changes an
-    // image handed out here (the pixels are shared until the next write).
-    QImage Picture() const { return FPicture; }
+    // image handed out here (the pixels are shared until the next write),
+    // so a caller that keeps one makes the next rasterisation copy it.
+    QImage Picture();
     const TGraphArray& Graphs() const { return FGraphs; }
     QFont& Font() { return FFont; }
 
 private:
-    // Everything the background's pixels depend on.
-    struct TBackgroundInputs {
-        TColor Outline;
-        TColor Back;
-        TColor Grid;
-        std::int32_t GridX;
-        double XStep;
-        std::int32_t GridY;
-        double YScale;
-        friend bool operator==(const TBackgroundInputs&, const TBackgroundInputs&) = default;
+    // Everything the pixels of the latest Redraw depend on.
+    struct TScene {
+        TColor Outline = clBlack;
+        TColor Back = clWhite;
+        // Black before the first Redraw, which takes it for its outline.
+        TColor Grid = clBlack;
+        std::int32_t GridX = 0;
+        double XStep = 0;
+        std::int32_t GridY = 0;
+        double YScale = 1.0;
+        // The visible series, in index order.
+        std::vector<TSeriesStroke> Series;
+        QFont Font;
+        // Empty when not drawn.
+        QString TopLeftText;
+        QString TopRightText;
     };
 
     double scaleFor(std::int64_t largestVisible) const;
+    void rasterise();
     void paintBackground();
+    void paintOutlineAndColumns(TRasterCanvas& canvas) const;
 
     std::int32_t FGraphCount = 0;
-    double FYScale = 1.0;
     TRasterCanvas FBitmap;
-    TRasterCanvas FBackground;
+    // The background's three kinds of row, before the horizontal lines.
+    TRasterCanvas FBackgroundRows;
     std::int32_t FGridX = 10;
     std::int32_t FGridY = 10;
     TColor FGridColor = clGray;
     TColor FBackColor = clWhite;
     double FXStep = 2.0;
-    QImage FPicture;
     TGraphArray FGraphs;
     std::int32_t FHeadroom = 10;
     QFont FFont;
@@ -83,5 +94,6 @@ private:
     QString FTopRightText;
     bool FShowTopLeft = false;
     bool FShowTopRight = false;
-    std::optional<TBackgroundInputs> FBackgroundPainted;
+    TScene FScene;
+    bool FRasterised = true;
 };

@@ -42,12 +42,32 @@ void TVumoGraph::ComputePoints(std::int32_t height, double scale, double step)
     }
 }
 
+namespace {
+
+void drawLine(TRasterCanvas& canvas, TColor color, std::int32_t penWidth, const std::vector<QPoint>& points)
+{
+    canvas.SetPenColor(color);
+    canvas.SetBrushColor(color);
+    canvas.SetPenWidth(penWidth);
+    canvas.Polyline(points);
+}
+
+}
+
+void TSeriesStroke::Draw(TRasterCanvas& canvas) const
+{
+    drawLine(canvas, Color, PenWidth, Points);
+}
+
 void TVumoGraph::Draw(TRasterCanvas& canvas) const
 {
-    if (!FVisible)
-        return;
-    canvas.SetPenColor(FColor);
-    canvas.SetBrushColor(FColor);
-    canvas.SetPenWidth(FPenWidth);
-    canvas.Polyline(FPoints);
+    if (FVisible)
+        drawLine(canvas, FColor, FPenWidth, FPoints);
+}
+
+void TVumoGraph::CopyStroke(TSeriesStroke& stroke) const
+{
+    stroke.Color = FColor;
+    stroke.PenWidth = FPenWidth;
+    stroke.Points.assign(FPoints.begin(), FPoints.end());
 }

@@ -10,6 +10,18 @@
 
 class TRasterCanvas;
 
+// The line of a series as it stood when a picture was fixed: all that
+// drawing it needs, kept apart from the samples that go on arriving.
+struct TSeriesStroke {
+    TColor Color;
+    std::int32_t PenWidth = 0;
+    std::vector<QPoint> Points;
+
+    void Draw(TRasterCanvas& canvas) const;
+    // The line Draw paints now, into stroke's storage (reused, not regrown).
+    void CopyStroke(TSeriesStroke& stroke) const;
+};
+
 // One plotted series: the most recent samples of one quantity (at most
 // FCapacity, oldest first), their maximum, and the line they are drawn with.
 // FMaxValue never drops below 0, so negative samples never raise the scale;
@@ -31,6 +43,8 @@ public:
     // the bottom edge.
     void ComputePoints(std::int32_t height, double scale, double step);
     void Draw(TRasterCanvas& canvas) const;
+    // The line Draw paints now, into stroke's storage (reused, not regrown).
+    void CopyStroke(TSeriesStroke& stroke) const;
 
     const TLinkedList& Values() const { return FValues; }
     const std::vector<QPoint>& Points() const { return FPoints; }

@@ -1,9 +1,9 @@
 #include "monitor/GraphImage.h"
 
+#include "graph/Vumo.h"
+
 #include <QMouseEvent>
 #include <QPainter>
-
-#include <cstring>
 
 GraphImage::GraphImage(QWidget* parent)
     : QWidget(parent)
@@ -11,26 +11,22 @@ GraphImage::GraphImage(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void GraphImage::setPicture(const QImage& picture)
+void GraphImage::setGraph(TVumo* graph)
 {
-    // Pixels of its own, copied into the buffer it already has: sharing
-    // the graph's bitmap would make the graph's next drawing copy it into
-    // a new buffer instead.
-    if (m_picture.isDetached() && m_picture.size() == picture.size() && m_picture.format() == picture.format()
-        && m_picture.sizeInBytes() == picture.sizeInBytes())
-        std::memcpy(m_picture.bits(), picture.constBits(), static_cast<std::size_t>(picture.sizeInBytes()));
-    else
-        m_picture = picture.copy();
+    m_graph = graph;
     update();
 }
 
+// The picture is rasterised here, when it is first shown, and drawn from
+// the graph's bitmap without a copy of its own: keeping one would make the
+// graph's next rasterisation copy the bitmap first.
 void GraphImage::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    if (m_picture.isNull())
-        painter.fillRect(rect(), Qt::white);
+    if (m_graph)
+        painter.drawImage(0, 0, m_graph->Picture());
     else
-        painter.drawImage(0, 0, m_picture);
+        painter.fillRect(rect(), Qt::white);
 }
 
 void GraphImage::mouseDoubleClickEvent(QMouseEvent* event)

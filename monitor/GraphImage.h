@@ -1,18 +1,24 @@
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 
-// The image control of a slot: shows the copy of its graph's picture that
-// it was last given, and reports double-clicks and context-menu requests.
+class TVumo;
+
+// The image control of a slot: shows its graph's picture as of the graph's
+// latest Redraw, painted straight from the graph's own bitmap, and reports
+// double-clicks and context-menu requests.
 class GraphImage : public QWidget {
     Q_OBJECT
 
 public:
     explicit GraphImage(QWidget* parent = nullptr);
 
-    void setPicture(const QImage& picture);
-    const QImage& picture() const { return m_picture; }
+    // The graph stays the caller's and must outlive this control or be
+    // replaced before it goes.
+    void setGraph(TVumo* graph);
+    // The graph was redrawn: its picture is put on the screen at the next
+    // paint, however many redraws come before it.
+    void refresh() { update(); }
 
 signals:
     void doubleClicked();
@@ -22,5 +28,5 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    QImage m_picture;
+    TVumo* m_graph = nullptr;
 };

@@ -34,7 +34,7 @@ void TForm1::Slot::fitHostText()
 void TForm1::Slot::publish()
 {
     graph->Redraw();
-    image->setPicture(graph->Picture());
+    image->refresh();
 }
 
 void TForm1::Slot::clearReadings()

@@ -49,10 +49,20 @@ TVumo& TForm1::graph(int number) const
 }
 
 
+// A handler's settings reach the file together when it ends, however many
+// controls it changes on the way (each of which runs a handler of its own).
+template <typename Handler>
+void TForm1::runHandler(const Handler& handler)
+{
+    m_settings.hold();
+    ErrorHandler::run(handler);
+    ErrorHandler::run([this] { m_settings.release(); });
+}
+
 template <typename Sender, typename Signal, typename Handler>
 void TForm1::handle(const Sender* sender, Signal signal, Handler handler)
 {
-    connect(sender, signal, this, [handler] { ErrorHandler::run(handler); });
+    connect(sender, signal, this, [this, handler] { runHandler(handler); });
 }
 
 template <typename Handler>
@@ -60,10 +70,10 @@ void TForm1::handleCommand(QAction* item, Handler handler)
 {
     // A checkable menu item flips its own mark before it reports the click;
     // the commands decide the mark themselves from the state before it.
-    connect(item, &QAction::triggered, this, [item, handler](bool checked) {
+    connect(item, &QAction::triggered, this, [this, item, handler](bool checked) {
         if (item->isCheckable())
             item->setChecked(!checked);
-        ErrorHandler::run(handler);
+        runHandler(handler);
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/SettingsStore.h"
 #include "monitor/SlotTable.h"
 
 #include <QDateTime>
@@ -131,6 +132,7 @@ private:
     struct Outcome;
 
     void buildWindow();
+    void startUpSteps();
     void buildTopBar(QWidget* client);
     void buildMenus();
     void buildSlot(int index, QWidget* client);
@@ -140,6 +142,8 @@ private:
     void handle(const Sender* sender, Signal signal, Handler handler);
     template <typename Handler>
     void handleCommand(QAction* item, Handler handler);
+    template <typename Handler>
+    void runHandler(const Handler& handler);
 
     void applySize(int outerHeight, int linkTop, int logHeight);
     void layoutCommand(int graphs);
@@ -209,6 +213,7 @@ private:
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 
+    SettingsStore m_settings;
     Options m_options;
     QString m_programFolder;
     QString m_openDialogFileName;

@@ -2,7 +2,6 @@
 
 #include "monitor/About.h"
 #include "monitor/BitmapFile.h"
-#include "monitor/GraphImage.h"
 #include "monitor/HostDownAlerts.h"
 #include "monitor/HostListFile.h"
 #include "monitor/HostListHolder.h"
@@ -131,5 +130,5 @@ void TForm1::saveGraph(int n)
     const QString path = UserDialogs::active().saveFileName(this, m_programFolder, s.host() + ".bmp", m_saveFilter);
     if (path.isEmpty())
         return;
-    BitmapFile::save(s.image->picture(), path);
+    BitmapFile::save(s.graph->Picture(), path);
 }

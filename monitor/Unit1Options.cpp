@@ -80,7 +80,7 @@ void TForm1::thresholdChanged(int n)
 {
     const Slot& s = slot(n);
     const QString name = s.row.thresholdEdit;
-    storeSetting(name, SettingsStore::exists(name) ? s.thresholdEdit->text() : QString("10"));
+    storeSetting(name, m_settings.exists(name) ? s.thresholdEdit->text() : QString("10"));
 }
 
 void TForm1::showPollLog(int n)

@@ -31,7 +31,7 @@ std::int32_t storedInteger(const char* name, const QString& text)
 
 void TForm1::storeSetting(const QString& name, const QString& value)
 {
-    SettingsStore::write(name, value);
+    m_settings.write(name, value);
 }
 
 // Reads every value once, applies it through the controls (whose handlers
@@ -53,7 +53,7 @@ void TForm1::applySettings()
 
 void TForm1::applyIntervalSetting()
 {
-    const auto text = SettingsStore::read("interval");
+    const auto text = m_settings.read("interval");
     if (!text) {
         storeSetting("interval", "2");
         return;
@@ -66,7 +66,7 @@ void TForm1::applyIntervalSetting()
 
 void TForm1::applyPayloadSetting()
 {
-    const auto text = SettingsStore::read("payload");
+    const auto text = m_settings.read("payload");
     if (!text) {
         storeSetting("payload", "32");
         return;
@@ -81,7 +81,7 @@ void TForm1::applyPayloadSetting()
 
 void TForm1::applyLayoutSetting()
 {
-    const auto text = SettingsStore::read("graphnumber");
+    const auto text = m_settings.read("graphnumber");
     if (!text) {
         storeSetting("graphnumber", "10");
         return;
@@ -94,7 +94,7 @@ void TForm1::applyLayoutSetting()
 
 void TForm1::applySwitchSetting(const char* name, QCheckBox* box)
 {
-    const auto text = SettingsStore::read(name);
+    const auto text = m_settings.read(name);
     if (!text) {
         storeSetting(name, "no");
         box->setChecked(false);
@@ -109,10 +109,10 @@ void TForm1::applySwitchSetting(const char* name, QCheckBox* box)
 void TForm1::applyThresholdSetting(int n)
 {
     const QString name = slot(n).row.thresholdEdit;
-    auto text = SettingsStore::read(name);
+    auto text = m_settings.read(name);
     if (!text) {
         storeSetting(name, "10");
-        text = SettingsStore::read(name);
+        text = m_settings.read(name);
     }
     slot(n).thresholdEdit->setText(text.value_or("10"));
 }
@@ -122,13 +122,13 @@ void TForm1::applyThresholdSetting(int n)
 // serves until the user chooses another count.
 void TForm1::applyNotifySettings()
 {
-    const auto notify = SettingsStore::read("notify");
+    const auto notify = m_settings.read("notify");
     if (!notify)
         storeSetting("notify", "no");
     Notify1->setChecked(notify == "yes");
     m_downAlerts->setNotifying(Notify1->isChecked());
 
-    const auto after = SettingsStore::read("notifyafter");
+    const auto after = m_settings.read("notifyafter");
     if (!after) {
         storeSetting("notifyafter", QString::number(HostDownWatch::DefaultThreshold));
         return;

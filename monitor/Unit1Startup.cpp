@@ -1,6 +1,7 @@
 #include "monitor/Unit1.h"
 
 #include "monitor/ErrorHandler.h"
+#include "monitor/GraphImage.h"
 #include "monitor/Slot.h"
 #include "monitor/WindowMetrics.h"
 #include "monitor/WindowTimer.h"
@@ -36,45 +37,53 @@ std::unique_ptr<TVumo> TForm1::createSlotGraph()
 void TForm1::configureGraph(Slot& s)
 {
     s.graph = createSlotGraph();
+    s.image->setGraph(s.graph.get());
     s.publish();
 }
 
+// Start-up stores many values, most of them twice (a control's handler
+// stores again what applying the settings stored): the file is written
+// once, when start-up ends, also with what came before a step that failed.
 void TForm1::FormCreate()
 {
-    const bool completed = ErrorHandler::run([this] {
-        for (int n = 1; n <= SlotCount; ++n)
-            configureGraph(slot(n));
-
-        const double f = screenFactor();
-        const double h = growth(f);
-        m_outerSize.setWidth(startWidth(f));
-        applySize(roundHalfEven(h * 820), roundHalfEven(h * 743), roundHalfEven(h * 678));
-
-        const QString argument = m_options.arguments.value(0);
-        if (!argument.isEmpty()) {
-            if (QFileInfo::exists(argument))
-                Edit4->setText(argument);
-            edit5->setText(argument);
-            loadHostFile(argument);
-            setWindowTitle("Quorvane Grapher - " + argument);
-            Edit1->setText("1");
-            Button2->setText("&Stop");
-        } else if (QFileInfo("hosts.txt").isFile()) {
-            loadHostFile("hosts.txt");
-            setWindowTitle("Quorvane Grapher - hosts.txt");
-            edit5->setText("hosts.txt");
-        }
-
-        applySettings();
-        applyHolderToSlots();
-
-        CheckBox2Click();
-        CheckBox3Click();
-        for (int n = 1; n <= SlotCount; ++n)
-            graph(n).Graphs()[1]->SetVisible(CheckBox3->isChecked());
-
-        if (Edit1->text() == "1")
-            Timer1->setEnabled(true);
-    });
+    m_settings.hold();
+    bool completed = ErrorHandler::run([this] { startUpSteps(); });
+    completed = ErrorHandler::run([this] { m_settings.release(); }) && completed;
+    if (completed && Edit1->text() == "1")
+        Timer1->setEnabled(true);
     m_startupCompleted = completed;
+}
+
+void TForm1::startUpSteps()
+{
+    for (int n = 1; n <= SlotCount; ++n)
+        configureGraph(slot(n));
+
+    const double f = screenFactor();
+    const double h = growth(f);
+    m_outerSize.setWidth(startWidth(f));
+    applySize(roundHalfEven(h * 820), roundHalfEven(h * 743), roundHalfEven(h * 678));
+
+    const QString argument = m_options.arguments.value(0);
+    if (!argument.isEmpty()) {
+        if (QFileInfo::exists(argument))
+            Edit4->setText(argument);
+        edit5->setText(argument);
+        loadHostFile(argument);
+        setWindowTitle("Quorvane Grapher - " + argument);
+        Edit1->setText("1");
+        Button2->setText("&Stop");
+    } else if (QFileInfo("hosts.txt").isFile()) {
+        loadHostFile("hosts.txt");
+        setWindowTitle("Quorvane Grapher - hosts.txt");
+        edit5->setText("hosts.txt");
+    }
+
+    applySettings();
+    applyHolderToSlots();
+
+    CheckBox2Click();
+    CheckBox3Click();
+    for (int n = 1; n <= SlotCount; ++n)
+        graph(n).Graphs()[1]->SetVisible(CheckBox3->isChecked());
 }

@@ -1,9 +1,11 @@
 #include "PictureQueries.h"
 #include "WindowGraph.h"
 
+#include "graph/RasterCanvas.h"
 #include "graph/Vumo.h"
 
 #include <QImage>
+#include <QPoint>
 #include <QString>
 
 #include <gtest/gtest.h>
@@ -260,8 +262,81 @@ INSTANTIATE_TEST_SUITE_P(Changes, VumoRepaintTest,
         ChangeCase{"GridY", [](TVumo& g) { g.SetGridY(10); }},
         ChangeCase{"ScaleFromANewMaximum", [](TVumo& g) { g.AddValue(0, 200); }},
         ChangeCase{"ScaleFromHeadroom", [](TVumo& g) { g.SetHeadroom(50); }},
-        ChangeCase{"ScaleFromClearing", [](TVumo& g) { g.Graphs()[0]->Clear(); }}),
+        ChangeCase{"ScaleFromClearing", [](TVumo& g) { g.Graphs()[0]->Clear(); }},
+        ChangeCase{"NewSample", [](TVumo& g) { g.AddValue(0, 30); }},
+        ChangeCase{"SeriesHidden", [](TVumo& g) { g.Graphs()[0]->SetVisible(false); }},
+        ChangeCase{"SeriesColourAndWidth",
+            [](TVumo& g) {
+                g.Graphs()[0]->SetColor(TColor::FromRgb(0, 128, 0));
+                g.Graphs()[0]->SetPenWidth(1);
+            }},
+        ChangeCase{"CornerTexts",
+            [](TVumo& g) {
+                g.SetTopLeftText(QStringLiteral("12"));
+                g.SetTopRightText(QStringLiteral("345"));
+                g.SetShowTopLeft(true);
+                g.SetShowTopRight(true);
+            }}),
     [](const auto& info) { return info.param.name; });
+
+// The pixels are made when the picture is first asked for, but show the
+// state of the Redraw: what changed after it waits for the next one.
+TEST_P(VumoRepaintTest, ChangeAfterRedrawWaitsForTheNextRedraw)
+{
+    auto graph = windowGraph();
+    addSamples(*graph, 0, {40, 60, 20, 50});
+    graph->Redraw();
+    GetParam().change(*graph);
+
+    auto unchanged = windowGraph();
+    addSamples(*unchanged, 0, {40, 60, 20, 50});
+    unchanged->Redraw();
+    EXPECT_EQ(graph->Picture(), unchanged->Picture());
+}
+
+struct SizeCase {
+    int width;
+    int height;
+};
+
+void PrintTo(const SizeCase& c, std::ostream* out)
+{
+    *out << c.width << "x" << c.height;
+}
+
+class VumoBackgroundTest : public testing::TestWithParam<SizeCase> {};
+
+// However few rows the bitmap has, its background is the rectangle with the
+// grid drawn over it: outline, fill, vertical lines, then horizontal ones.
+TEST_P(VumoBackgroundTest, IsTheRectangleWithTheGridOverIt)
+{
+    const auto [width, height] = GetParam();
+    const TColor yellow = TColor::FromRgb(255, 255, 0);
+    const TColor silver = TColor::FromRgb(192, 192, 192);
+    TVumo graph(width, height);
+    graph.SetGridX(5);
+    graph.SetXStep(3.0);
+    graph.SetGridY(2);
+    graph.SetGridColor(silver);
+    graph.SetBackColor(yellow);
+    graph.Redraw();
+
+    TRasterCanvas expected(width, height);
+    expected.SetPenColor(clBlack);
+    expected.SetBrushColor(yellow);
+    expected.Rectangle(0, 0, width, height);
+    expected.SetPenColor(silver);
+    for (int x = 0; x <= width; x += 15)
+        expected.Line(QPoint(x, 0), QPoint(x, height));
+    for (int y = height; y >= 0; y -= 2)
+        expected.Line(QPoint(0, y), QPoint(width, y));
+    EXPECT_EQ(graph.Picture(), expected.Image());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, VumoBackgroundTest,
+    testing::Values(SizeCase{31, 1}, SizeCase{31, 2}, SizeCase{31, 3}, SizeCase{31, 5}, SizeCase{1, 6},
+        SizeCase{300, 113}),
+    [](const auto& info) { return std::to_string(info.param.width) + "x" + std::to_string(info.param.height); });
 
 TEST(VumoTest, FirstAndSecondRedrawDifferOnlyInTheOutlineColour)
 {

@@ -110,6 +110,20 @@ TEST_F(ReplyProcessing, AllZeroRepliesGiveAnAverageTextOnlyInSlotOne)
     }
 }
 
+// The slot's image draws the graph's own bitmap when it paints: several
+// replies before a paint show as the last one left it.
+TEST_F(ReplyProcessing, ImagePaintsThePictureOfTheLatestRedraw)
+{
+    showLast(true);
+    auto* image = form->findChild<QWidget*>(Slots[2].image);
+    ASSERT_NE(image, nullptr);
+    for (const std::vector<std::uint32_t>& replies : {std::vector<std::uint32_t>{30, 40}, {90, 10, 20}}) {
+        for (std::uint32_t rtt : replies)
+            reply(name(3), rtt);
+        EXPECT_EQ(image->grab().toImage().convertToFormat(QImage::Format_RGB32), picture(3));
+    }
+}
+
 TEST_F(ReplyProcessing, GridStepFollowsTheMaximum)
 {
     const std::vector<std::tuple<int, std::uint32_t, int>> cases{{1, 20, 10}, {2, 20, 20}, {3, 21, 2}, {4, 100, 10}};
