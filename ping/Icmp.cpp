@@ -180,6 +180,9 @@ void TICMP::settleTarget()
 
 std::int32_t TICMP::SendEcho()
 {
+    LastError = 0;
+    if (!Resolved)
+        ResolveHost();
     std::int32_t result = 0;
     bool done = false;
     QEventLoop loop;
@@ -195,9 +198,8 @@ std::int32_t TICMP::SendEcho()
 
 void TICMP::StartEcho(std::function<void(std::int32_t count)> finished)
 {
-    LastError = 0;
-    if (!Resolved)
-        ResolveHost();
+    // The host was settled before: a failed lookup is not asked again here,
+    // on a thread that must not wait for name servers.
     const auto refuse = [&](std::uint32_t status, const char* text) {
         LastError = status;
         notice(text);

@@ -37,11 +37,13 @@ public:
     void UseLookup(const std::optional<Resolver::NameEntry>& entry, std::uint32_t error);
     Resolver::Families LookupFamilies() const;
 
-    // Starts one echo and returns at once; finished gets the reply count
-    // from the event loop, never from inside this call. The client must
-    // outlive the echo; destroying it gives the echo up.
+    // Starts one echo to the host as ResolveLiteral or UseLookup settled it
+    // and returns at once; finished gets the reply count from the event
+    // loop, never from inside this call. The client must outlive the echo;
+    // destroying it gives the echo up.
     void StartEcho(std::function<void(std::int32_t count)> finished);
-    // The same, waiting for the outcome in a local event loop.
+    // Resolves the host if needed, then the same, waiting for the outcome
+    // in a local event loop.
     std::int32_t SendEcho();
     QString StatusText() const;
     static QString StatusText(std::uint32_t status);
