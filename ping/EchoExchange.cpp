@@ -170,8 +170,7 @@ std::shared_ptr<EchoExchange> EchoExchange::shared(bool v6)
         exchange.reset(new EchoExchange(std::move(socket)));
         // Its notifier and timer belong to the application's event loop and
         // must go before the application does.
-        static std::once_flag registered;
-        std::call_once(registered, [] { qAddPostRoutine(&EchoExchange::forget); });
+        qAddPostRoutine(&EchoExchange::forget);
     }
     return exchange;
 }
