@@ -9,9 +9,9 @@
 namespace {
 
 // Ten echoes to this machine's own address, started together the way a
-// tick of the window starts them, on the real engine: workers from the
-// pool, the one shared socket and its receiver, the hand-over to this
-// thread. Process CPU time per echo is the figure to watch; loopback
+// tick of the window starts them, on the real engine: the one shared
+// socket, its notifier on this thread's event loop, the posted hand-over.
+// Process CPU time per echo is the figure to watch; loopback
 // answers at once, so nearly all of it is our own cost.
 void BM_EchoTickOnLoopback(benchmark::State& state)
 {
