@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -18,18 +21,33 @@ struct EchoWaiter;
 // mixes in the process id, which keeps other programs' pings on this
 // machine apart before the kernel even queues them for us.
 //
+// A sequence given up lately rests before it is drawn again: the answer to
+// an echo that was given up (at a reset, or at quit) may still be on its
+// way, and would otherwise be taken for the answer to a new echo to the
+// same host with the same payload.
+//
 // Not locked: its owner uses it from one thread.
 class EchoSequences {
 public:
     static std::uint16_t processIdentifier();
 
-    // Draws a sequence that no other live echo holds and gives it to the
-    // waiter; nothing when all 65536 are live.
+    // The most recently released sequences that are not drawn again.
+    static constexpr std::size_t Resting = 4096;
+
+    // Draws a sequence that no other live echo holds and that has not rested
+    // long enough, and gives it to the waiter; nothing when all 65536 are
+    // live.
     std::optional<std::uint16_t> hold(EchoWaiter* waiter);
     void release(std::uint16_t sequence);
     EchoWaiter* holder(std::uint16_t sequence) const;
 
 private:
+    static constexpr std::size_t SequenceCount = 65536;
+
     std::unordered_map<std::uint16_t, EchoWaiter*> m_live;
+    std::bitset<SequenceCount> m_resting;
+    std::array<std::uint16_t, Resting> m_released{};  // a ring, oldest at m_nextReleased
+    std::size_t m_nextReleased = 0;
+    std::size_t m_restingCount = 0;
     std::mt19937 m_random{std::random_device{}()};
 };
