@@ -111,7 +111,7 @@ private:
     static Answer answerOf(const Question& question)
     {
         if (question.reverse)
-            return Resolver::lookUpAddressBytes(question.address);
+            return Resolver::lookUpAddress(question.address);
         std::uint32_t error = 0;
         auto entry = Resolver::lookUpName(question.name, error, question.families);
         return std::make_pair(std::move(entry), error);

@@ -2,7 +2,6 @@
 
 #include <QHash>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <mutex>
@@ -171,34 +170,24 @@ std::optional<Resolver::NameEntry> Resolver::lookUpName(const QString& name, std
     return std::nullopt;
 }
 
-std::optional<QString> Resolver::lookUpAddress(std::uint32_t address)
+std::optional<QString> Resolver::lookUpAddress(const QByteArray& address)
 {
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = address;
-    return lookUpCached(QByteArray(reinterpret_cast<const char*>(&address), sizeof address),
-                        reinterpret_cast<const sockaddr*>(&where), sizeof where);
-}
-
-std::optional<QString> Resolver::lookUpAddress6(const Ipv6Address& address)
-{
-    sockaddr_in6 where{};
-    where.sin6_family = AF_INET6;
-    std::memcpy(&where.sin6_addr, address.data(), address.size());
-    return lookUpCached(QByteArray(reinterpret_cast<const char*>(address.data()), address.size()),
-                        reinterpret_cast<const sockaddr*>(&where), sizeof where);
-}
-
-std::optional<QString> Resolver::lookUpAddressBytes(const QByteArray& address)
-{
-    if (address.size() == sizeof(std::uint32_t)) {
-        std::uint32_t v4;
-        std::memcpy(&v4, address.constData(), sizeof v4);
-        return lookUpAddress(v4);
+    sockaddr_storage where{};
+    socklen_t size = 0;
+    if (address.size() == sizeof(in_addr)) {
+        auto& where4 = reinterpret_cast<sockaddr_in&>(where);
+        where4.sin_family = AF_INET;
+        std::memcpy(&where4.sin_addr, address.constData(), sizeof where4.sin_addr);
+        size = sizeof where4;
+    } else if (address.size() == sizeof(in6_addr)) {
+        auto& where6 = reinterpret_cast<sockaddr_in6&>(where);
+        where6.sin6_family = AF_INET6;
+        std::memcpy(&where6.sin6_addr, address.constData(), sizeof where6.sin6_addr);
+        size = sizeof where6;
+    } else {
+        return std::nullopt;
     }
-    Ipv6Address v6{};
-    std::memcpy(v6.data(), address.constData(), std::min<std::size_t>(v6.size(), address.size()));
-    return lookUpAddress6(v6);
+    return lookUpCached(address, reinterpret_cast<const sockaddr*>(&where), size);
 }
 
 std::optional<std::optional<QString>> Resolver::knownName(const QByteArray& address)

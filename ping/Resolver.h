@@ -48,12 +48,10 @@ public:
     static std::optional<NameEntry> lookUpName(const QString& name, std::uint32_t& error,
                                                Families families = Families::Any);
 
-    // Reverse lookup. Its answer, name or none, is kept for a few minutes:
-    // a slot asks about the same address on every echo.
-    static std::optional<QString> lookUpAddress(std::uint32_t address);
-    static std::optional<QString> lookUpAddress6(const Ipv6Address& address);
-    // The same for the four or sixteen bytes of an address.
-    static std::optional<QString> lookUpAddressBytes(const QByteArray& address);
+    // Reverse lookup of the four or sixteen bytes of an address. Its answer,
+    // name or none, is kept for a few minutes: a slot asks about the same
+    // address on every echo.
+    static std::optional<QString> lookUpAddress(const QByteArray& address);
     // The kept answer about an address, name or none; nothing when none is
     // kept, or it is too old.
     static std::optional<std::optional<QString>> knownName(const QByteArray& address);
