@@ -290,9 +290,7 @@ void EchoExchange::deliver(const ReceivedPacket& packet, Clock::time_point arriv
         finish(*sequence, 0, answer->status);
         return;
     }
-    const auto rtt = roundTripMs(arrived - w->sent.steady, w->sent.wallNs, packet.arrivedNs);
-    m_writeRecord(*answer, rtt, w->expected.payload, w->replyBuffer, w->replySize);
-    finish(*sequence, 1, answer->status);
+    answerEcho(*sequence, *answer, arrived, packet.arrivedNs);
 }
 
 void EchoExchange::expire()
@@ -303,14 +301,22 @@ void EchoExchange::expire()
         const std::uint16_t sequence = m_deadlines.begin()->second;
         EchoWaiter& w = *m_sequences.holder(sequence);
         if (w.quench) {
-            const auto rtt = roundTripMs(w.quenchArrived - w.sent.steady, w.sent.wallNs, w.quenchNs);
-            m_writeRecord(*w.quench, rtt, w.expected.payload, w.replyBuffer, w.replySize);
-            finish(sequence, 1, IpStatus::SourceQuench);
+            answerEcho(sequence, *w.quench, w.quenchArrived, w.quenchNs);
         } else {
             finish(sequence, 0, IpStatus::RequestTimedOut);
         }
     }
     scheduleNextDeadline();
+}
+
+// The reply record of what answered, timed from the send to its arrival.
+void EchoExchange::answerEcho(std::uint16_t sequence, const EchoAnswer& answer, Clock::time_point arrived,
+                              std::int64_t arrivedNs)
+{
+    EchoWaiter& w = *m_sequences.holder(sequence);
+    const auto rtt = roundTripMs(arrived - w.sent.steady, w.sent.wallNs, arrivedNs);
+    m_writeRecord(answer, rtt, w.expected.payload, w.replyBuffer, w.replySize);
+    finish(sequence, 1, answer.status);
 }
 
 // The waiter stays held until its caller lets go of the echo, so that its
@@ -342,6 +348,12 @@ void EchoExchange::scheduleNextDeadline()
         m_timer->stop();
         return;
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(m_deadlines.begin()->first - Clock::now());
+    // Echoes of one tick share their time-out: most sends leave the first
+    // deadline where it was, and the timer need not be set again.
+    const auto first = m_deadlines.begin()->first;
+    if (m_timer->isActive() && first == m_armedFor)
+        return;
+    m_armedFor = first;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(first - Clock::now());
     m_timer->start(static_cast<int>(std::max<std::int64_t>(left.count(), 0)));
 }

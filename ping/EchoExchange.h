@@ -55,6 +55,7 @@ private:
     void drain();
     void deliver(const ReceivedPacket& packet, Clock::time_point arrived);
     void expire();
+    void answerEcho(std::uint16_t sequence, const EchoAnswer& answer, Clock::time_point arrived, std::int64_t arrivedNs);
     void finish(std::uint16_t sequence, std::uint32_t count, std::uint32_t status);
     void release(std::uint16_t sequence);
     void scheduleNextDeadline();
@@ -66,6 +67,7 @@ private:
                           void* replyBuffer, std::uint32_t replySize);
     EchoSequences m_sequences;
     std::set<Deadline> m_deadlines;
+    Clock::time_point m_armedFor;  // the deadline the timer is set for
     // Receives the posted ends of echoes whose send failed, so that no
     // completion runs inside start().
     QObject m_home;
