@@ -99,7 +99,7 @@ QStringList CommandLine::withoutPluginOptions(const QStringList& qtArguments)
 
 QString CommandLine::version()
 {
-    return QString("quorvane (Quorvane Grapher) %1\nLicense: %2\n").arg(ProductIdentity::Version, ProductIdentity::License);
+    return QString("quorvane (%1) %2\nLicense: %3\n").arg(ProductIdentity::DisplayName, ProductIdentity::Version, ProductIdentity::License);
 }
 
 QString CommandLine::help(const QString& settingsFile, const QString& logFolder)

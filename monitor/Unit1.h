@@ -150,6 +150,8 @@ private:
     double screenFactor() const;
 
     void loadHostFile(const QString& fileName);
+    // The window's caption while a host list file is loaded.
+    static QString captionNaming(const QString& fileName);
     void applyHolderToSlots();
     void applySettings();
     void applyIntervalSetting();

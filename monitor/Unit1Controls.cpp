@@ -9,7 +9,7 @@
 #include "monitor/WindowTimer.h"
 
 #include "widgets/LogView.h"
-#include "widgets/ProductLinks.h"
+#include "common/ProductIdentity.h"
 #include "widgets/zavTransLabel.h"
 #include "widgets/zavWebLabel.h"
 
@@ -47,7 +47,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 
 void TForm1::buildWindow()
 {
-    setWindowTitle("Quorvane Grapher");
+    setWindowTitle(ProductIdentity::DisplayName);
     QFont font("Tahoma");
     font.setPointSize(8);
     setFont(font);
@@ -93,8 +93,8 @@ void TForm1::buildWindow()
     zavWebLabel1->setFont(boldFont("MS Sans Serif", 13));
     zavWebLabel1->SetFontColor(clRed);
     zavWebLabel1->SetLinkType(TURLType::lnHttp);
-    zavWebLabel1->SetLink(ProductLinks::HomePage);
-    zavWebLabel1->setText(ProductLinks::HomePageUrl);
+    zavWebLabel1->SetLink(ProductIdentity::HomePage);
+    zavWebLabel1->setText(ProductIdentity::HomePageUrl);
     zavWebLabel1->setToolTip("Software Website");
     zavWebLabel1->Loaded();
 

@@ -8,6 +8,7 @@
 #include "monitor/Slot.h"
 #include "monitor/UserDialogs.h"
 
+#include "common/ProductIdentity.h"
 #include "graph/Vumo.h"
 #include "widgets/zavTransLabel.h"
 
@@ -21,6 +22,11 @@ namespace {
 
 constexpr const char* TextFileFilter = "Textfile (*.txt) | *.txt";
 
+}
+
+QString TForm1::captionNaming(const QString& fileName)
+{
+    return QString("%1 - %2").arg(ProductIdentity::DisplayName, fileName);
 }
 
 void TForm1::loadHostFile(const QString& fileName)
@@ -62,7 +68,7 @@ void TForm1::Openhostfile1Click()
         edit5->setText(chosen);
     }
     applyHolderToSlots();
-    setWindowTitle("Quorvane Grapher - " + m_openDialogFileName);
+    setWindowTitle(captionNaming(m_openDialogFileName));
     Button3Click();
 }
 

@@ -2,7 +2,7 @@
 
 #include "widgets/ABOUT1.h"
 #include "widgets/DesktopShell.h"
-#include "widgets/ProductLinks.h"
+#include "common/ProductIdentity.h"
 
 #include <QAction>
 #include <QMenu>
@@ -60,7 +60,7 @@ void TForm1::Stayontop1Click()
 
 void TForm1::Producthomepage1Click()
 {
-    DesktopShell::OpenOrRaise(ProductLinks::HomePageUrl, ProductLinks::HomePageUrl);
+    DesktopShell::OpenOrRaise(ProductIdentity::HomePageUrl, ProductIdentity::HomePageUrl);
 }
 
 void TForm1::About2Click()

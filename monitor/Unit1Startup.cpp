@@ -70,12 +70,12 @@ void TForm1::startUpSteps()
             Edit4->setText(argument);
         edit5->setText(argument);
         loadHostFile(argument);
-        setWindowTitle("Quorvane Grapher - " + argument);
+        setWindowTitle(captionNaming(argument));
         Edit1->setText("1");
         Button2->setText("&Stop");
     } else if (QFileInfo("hosts.txt").isFile()) {
         loadHostFile("hosts.txt");
-        setWindowTitle("Quorvane Grapher - hosts.txt");
+        setWindowTitle(captionNaming("hosts.txt"));
         edit5->setText("hosts.txt");
     }
 

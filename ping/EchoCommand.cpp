@@ -49,7 +49,7 @@ const char* EchoCommand::help()
 
 std::string EchoCommand::version()
 {
-    return std::string("quorvane-echo (Quorvane Grapher) ") + ProductIdentity::Version + "\nLicense: "
+    return std::string("quorvane-echo (") + ProductIdentity::DisplayName + ") " + ProductIdentity::Version + "\nLicense: "
            + ProductIdentity::License + "\n";
 }
 

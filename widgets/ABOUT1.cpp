@@ -1,7 +1,6 @@
 #include "widgets/ABOUT1.h"
 
 #include "common/ProductIdentity.h"
-#include "widgets/ProductLinks.h"
 #include "widgets/ScreenCentre.h"
 #include "widgets/zavWebLabel.h"
 
@@ -59,8 +58,8 @@ TAboutBox1::TAboutBox1(QWidget* parent)
     // Disabled only to keep the cursor out; the text must stay readable.
     silver.setColor(QPalette::Disabled, QPalette::Text, silver.color(QPalette::Active, QPalette::Text));
     RichEdit1->setPalette(silver);
-    RichEdit1->setPlainText(QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
-                                        QString("Version %1; December 2026").arg(ProductIdentity::Version),
+    RichEdit1->setPlainText(QStringList{QString("%1, ").arg(ProductIdentity::DisplayName), QStringLiteral("quorvane"),
+                                        QString("Version %1; %2").arg(ProductIdentity::Version, ProductIdentity::ReleaseMonth),
                                         QStringLiteral("Network Monitoring Software "),
                                         QString("Written by %1").arg(ProductIdentity::Organisation)}
                                 .join(QLatin1Char('\n')));
@@ -73,7 +72,7 @@ TAboutBox1::TAboutBox1(QWidget* parent)
 
     zavWebLabel2 = new TzavWebLabel(Panel2);
     zavWebLabel2->SetLinkType(TURLType::lnMailto);
-    zavWebLabel2->SetLink(QString::fromLatin1(ProductLinks::ContactAddress));
+    zavWebLabel2->SetLink(QString::fromLatin1(ProductIdentity::BugAddress));
     zavWebLabel2->setText(zavWebLabel2->Link());
     zavWebLabel2->setToolTip(QStringLiteral("Report a bug by e-mail"));
     setUpLink(zavWebLabel2, QStringLiteral("zavWebLabel2"), QRect(18, 153, 158, 16));
@@ -86,8 +85,8 @@ TAboutBox1::TAboutBox1(QWidget* parent)
 
     zavWebLabel1 = new TzavWebLabel(Panel2);
     zavWebLabel1->SetLinkType(TURLType::lnHttp);
-    zavWebLabel1->SetLink(QString::fromLatin1(ProductLinks::HomePage));
-    zavWebLabel1->setText(QString::fromLatin1(ProductLinks::HomePageUrl));
+    zavWebLabel1->SetLink(QString::fromLatin1(ProductIdentity::HomePage));
+    zavWebLabel1->setText(QString::fromLatin1(ProductIdentity::HomePageUrl));
     zavWebLabel1->setToolTip(QStringLiteral("Software Website"));
     setUpLink(zavWebLabel1, QStringLiteral("zavWebLabel1"), QRect(18, 209, 193, 16));
 

@@ -1,7 +1,7 @@
 #include "widgets/zavWebLabel.h"
 
 #include "widgets/DesktopShell.h"
-#include "widgets/ProductLinks.h"
+#include "common/ProductIdentity.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -25,7 +25,7 @@ TzavWebLabel::TzavWebLabel(QWidget* parent)
 
 QString TzavWebLabel::DefaultLink()
 {
-    return QString::fromLatin1(ProductLinks::HomePage);
+    return QString::fromLatin1(ProductIdentity::HomePage);
 }
 
 QString TzavWebLabel::DefaultHint()

@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "common/ProductIdentity.h"
 
 #include "monitor/About.h"
 #include "widgets/ABOUT1.h"
@@ -29,7 +30,7 @@ enum class Opened { Window, WindowWithHosts, About, ChangeHost };
 struct TopLevel {
     const char* name;
     Opened opened;
-    const char* caption;
+    QString caption;
 
     friend void PrintTo(const TopLevel& row, std::ostream* out) { *out << row.name; }
 };
@@ -73,9 +74,9 @@ TEST_P(DesktopWindowTest, OpensInTheMiddleOfTheScreen)
 }
 
 INSTANTIATE_TEST_SUITE_P(TopLevels, DesktopWindowTest,
-                         testing::Values(TopLevel{"window", Opened::Window, "Quorvane Grapher"},
+                         testing::Values(TopLevel{"window", Opened::Window, ProductIdentity::DisplayName},
                                          TopLevel{"windowWithHosts", Opened::WindowWithHosts,
-                                                  "Quorvane Grapher - hosts.txt"},
+                                                  QString(ProductIdentity::DisplayName) + " - hosts.txt"},
                                          TopLevel{"about", Opened::About, "About"},
                                          TopLevel{"changeHost", Opened::ChangeHost, "Change Host IP Address"}),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "common/ProductIdentity.h"
 
 #include "graph/Vumo.h"
 #include "monitor/About.h"
@@ -58,7 +59,7 @@ TEST_F(Hosts, ShortFileLeavesTheLaterSlotsAsTheyWere)
         EXPECT_EQ(host(n), "h" + QString::number(n));
         EXPECT_EQ(description(n), "desc " + QString::number(n));
     }
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher - " + QDir::current().filePath("three.txt"));
+    EXPECT_EQ(form->windowTitle(), QString(ProductIdentity::DisplayName) + " - " + QDir::current().filePath("three.txt"));
 }
 
 TEST_F(Hosts, SavedSelectionReopensToTheSameSlots)
@@ -140,7 +141,7 @@ TEST_F(Hosts, CancellingOpenRestoresTheFilesHostsAndResetsAllGraphs)
     EXPECT_EQ(host(2), "h2");
     EXPECT_TRUE(pollLog(1).isEmpty());
     EXPECT_EQ(topScale(1), "1");
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher - ");
+    EXPECT_EQ(form->windowTitle(), QString(ProductIdentity::DisplayName) + " - ");
     EXPECT_EQ(dialogs.openFolders.value(0), programFolder);
 }
 
@@ -152,7 +153,7 @@ TEST_F(Hosts, OpeningAMissingFileKeepsTheHolderAndTakesTheName)
     open("gone.txt");
     EXPECT_EQ(host(1), "h1");
     EXPECT_EQ(text("edit5"), "gone.txt");
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher - gone.txt");
+    EXPECT_EQ(form->windowTitle(), QString(ProductIdentity::DisplayName) + " - gone.txt");
 }
 
 TEST_F(Hosts, SingleResetKeepsTheBackgroundAndClearsBothCornerTexts)

@@ -21,12 +21,12 @@ enum class Shown { Window, ChangeHost, About };
 // A text that a window shows on one line, as its users see it.
 struct OneLineText {
     Shown in;
-    const char* text;
+    std::string text;
 
     friend void PrintTo(const OneLineText& row, std::ostream* out) { *out << row.text; }
 };
 
-const std::string AboutVersion = std::string("Version ") + ProductIdentity::Version + "; December 2026";
+const std::string AboutVersion = std::string("Version ") + ProductIdentity::Version + "; " + ProductIdentity::ReleaseMonth;
 
 class TextFit : public WindowFixture, public testing::WithParamInterface<OneLineText> {
 protected:
@@ -58,7 +58,7 @@ void ExpectWithinParent(const QWidget& control)
 TEST_P(TextFit, StaysOnOneLineUncut)
 {
     QWidget* window = open();
-    const QString text = QString::fromUtf8(GetParam().text);
+    const QString text = QString::fromStdString(GetParam().text);
     int found = 0;
     for (QWidget* control : window->findChildren<QWidget*>()) {
         const auto* label = qobject_cast<QLabel*>(control);
@@ -89,19 +89,19 @@ INSTANTIATE_TEST_SUITE_P(
                     OneLineText{Shown::Window, "Show average"}, OneLineText{Shown::Window, "Show last value"},
                     OneLineText{Shown::Window, "Show exceeding threshold"},
                     OneLineText{Shown::Window, "Threshold in ms:"}, OneLineText{Shown::Window, "ms"},
-                    OneLineText{Shown::Window, "http://www.quorvane.example"},
+                    OneLineText{Shown::Window, ProductIdentity::HomePageUrl},
                     OneLineText{Shown::ChangeHost, "Host IP address:"},
                     OneLineText{Shown::ChangeHost, "Description:"},
-                    OneLineText{Shown::About, "Quorvane Grapher, "}, OneLineText{Shown::About, "quorvane"},
-                    OneLineText{Shown::About, AboutVersion.c_str()},
+                    OneLineText{Shown::About, std::string(ProductIdentity::DisplayName) + ", "}, OneLineText{Shown::About, "quorvane"},
+                    OneLineText{Shown::About, AboutVersion},
                     OneLineText{Shown::About, "Network Monitoring Software "},
                     OneLineText{Shown::About, "Written by Halvetor"},
                     OneLineText{Shown::About, "Please report bugs to:"},
-                    OneLineText{Shown::About, "bugs@quorvane.example"}, OneLineText{Shown::About, "Visit the webpage"},
-                    OneLineText{Shown::About, "http://www.quorvane.example"}),
+                    OneLineText{Shown::About, ProductIdentity::BugAddress}, OneLineText{Shown::About, "Visit the webpage"},
+                    OneLineText{Shown::About, ProductIdentity::HomePageUrl}),
     [](const auto& info) {
         QString name = QString::number(info.index);
-        for (const QChar c : QString::fromUtf8(info.param.text))
+        for (const QChar c : QString::fromStdString(info.param.text))
             if (c.isLetterOrNumber())
                 name += c;
         return name.toStdString();

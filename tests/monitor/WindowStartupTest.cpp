@@ -1,4 +1,5 @@
 #include "WindowFixture.h"
+#include "common/ProductIdentity.h"
 
 #include "monitor/WindowTimer.h"
 #include "widgets/LogView.h"
@@ -35,7 +36,7 @@ TEST_F(StartupTest, FirstRunCreatesEveryValueWithItsDefault)
         EXPECT_FALSE(checked(box)) << box;
     for (const char* row : {"Panel4", "Panel3", "Panel2"})
         EXPECT_FALSE(control<QWidget>(row)->isHidden()) << row;
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher - hosts.txt");
+    EXPECT_EQ(form->windowTitle(), QString(ProductIdentity::DisplayName) + " - hosts.txt");
     EXPECT_EQ(host(1), "10.0.0.1");
     EXPECT_EQ(description(2), "Lab");
     EXPECT_EQ(text("thresh1"), "10");
@@ -46,7 +47,7 @@ TEST_F(StartupTest, FirstRunCreatesEveryValueWithItsDefault)
 TEST_F(StartupTest, WithoutAnyHostListAllSlotsAreEmpty)
 {
     start();
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher");
+    EXPECT_EQ(form->windowTitle(), ProductIdentity::DisplayName);
     for (int n = 1; n <= 10; ++n)
         EXPECT_TRUE(host(n).isEmpty());
     form->Button2Click();
@@ -61,7 +62,7 @@ TEST_F(StartupTest, FolderNamedHostsTxtCountsAsNoFile)
     EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join('\n').toStdString();
     EXPECT_TRUE(form->startupCompleted());
     EXPECT_TRUE(settingsFileExists());
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher");
+    EXPECT_EQ(form->windowTitle(), ProductIdentity::DisplayName);
     EXPECT_TRUE(text("edit5").isEmpty());
 }
 
@@ -70,7 +71,7 @@ TEST_F(StartupTest, MissingFileNamedOnTheCommandLineEndsTheStartUp)
     start({"missing.txt"});
     ASSERT_EQ(dialogs.errors.size(), 1);
     EXPECT_TRUE(dialogs.errors[0].contains("missing.txt"));
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher");
+    EXPECT_EQ(form->windowTitle(), ProductIdentity::DisplayName);
     EXPECT_EQ(text("edit5"), "missing.txt");
     EXPECT_TRUE(text("Edit4").isEmpty());
     EXPECT_FALSE(control<WindowTimer>("Timer1")->enabled());
@@ -86,7 +87,7 @@ TEST_F(StartupTest, ExistingFileOnTheCommandLineStartsPolling)
     EXPECT_EQ(control<QPushButton>("Button2")->text(), "&Stop");
     EXPECT_EQ(text("Edit4"), path);
     EXPECT_EQ(text("Edit1"), "1");
-    EXPECT_EQ(form->windowTitle(), "Quorvane Grapher - " + path);
+    EXPECT_EQ(form->windowTitle(), QString(ProductIdentity::DisplayName) + " - " + path);
 }
 
 TEST_F(StartupTest, UnknownLayoutLeavesTheTenGraphSizeWithNoItemChecked)

@@ -4,7 +4,6 @@
 
 #include "common/ProductIdentity.h"
 #include "widgets/ABOUT1.h"
-#include "widgets/ProductLinks.h"
 #include "widgets/zavWebLabel.h"
 
 #include <QLabel>
@@ -85,8 +84,8 @@ TEST_F(AboutBox, ShowsFiveLinesOfProductInformation)
 {
     auto& info = Find<QTextEdit>("RichEdit1");
     EXPECT_EQ(info.toPlainText().split(QLatin1Char('\n')),
-              (QStringList{QStringLiteral("Quorvane Grapher, "), QStringLiteral("quorvane"),
-                           QString("Version %1; December 2026").arg(ProductIdentity::Version), QStringLiteral("Network Monitoring Software "),
+              (QStringList{QString("%1, ").arg(ProductIdentity::DisplayName), QStringLiteral("quorvane"),
+                           QString("Version %1; %2").arg(ProductIdentity::Version, ProductIdentity::ReleaseMonth), QStringLiteral("Network Monitoring Software "),
                            QStringLiteral("Written by Halvetor")}));
     EXPECT_TRUE(info.isReadOnly());
     EXPECT_FALSE(info.isEnabled());
@@ -110,7 +109,7 @@ struct LinkCase {
     const char* link;
     const char* caption;
     const char* hint;
-    const char* opens;
+    QString opens;
 
     friend void PrintTo(const LinkCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -129,7 +128,7 @@ TEST_P(AboutBoxLink, ShowsAndOpensItsAddress)
 
     FakeDesktopShell shell;
     MouseInput::Release(label, Qt::LeftButton);
-    EXPECT_EQ(shell.Opened, QStringList{QString::fromLatin1(GetParam().opens)});
+    EXPECT_EQ(shell.Opened, QStringList{GetParam().opens});
 }
 
 TEST_P(AboutBoxLink, StaysRedUnderTheMouse)
@@ -144,17 +143,17 @@ TEST_P(AboutBoxLink, StaysRedUnderTheMouse)
 
 INSTANTIATE_TEST_SUITE_P(
     Links, AboutBoxLink,
-    testing::Values(LinkCase{"zavWebLabel2", TURLType::lnMailto, ProductLinks::ContactAddress,
-                             ProductLinks::ContactAddress, "Report a bug by e-mail", "mailto:bugs@quorvane.example"},
-                    LinkCase{"zavWebLabel1", TURLType::lnHttp, "www.quorvane.example",
-                             "http://www.quorvane.example", "Software Website",
-                             ProductLinks::HomePageUrl}),
+    testing::Values(LinkCase{"zavWebLabel2", TURLType::lnMailto, ProductIdentity::BugAddress,
+                             ProductIdentity::BugAddress, "Report a bug by e-mail", QString("mailto:%1").arg(ProductIdentity::BugAddress)},
+                    LinkCase{"zavWebLabel1", TURLType::lnHttp, ProductIdentity::HomePage,
+                             ProductIdentity::HomePageUrl, "Software Website",
+                             ProductIdentity::HomePageUrl}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AboutBox, HomePageConstantsAgree)
 {
-    EXPECT_EQ(TzavWebLabel::Prefix(TURLType::lnHttp) + QString::fromLatin1(ProductLinks::HomePage),
-              QString::fromLatin1(ProductLinks::HomePageUrl));
+    EXPECT_EQ(TzavWebLabel::Prefix(TURLType::lnHttp) + QString::fromLatin1(ProductIdentity::HomePage),
+              QString::fromLatin1(ProductIdentity::HomePageUrl));
 }
 
 TEST(AboutBoxPlace, OpensInTheMiddleOfTheScreenNotOfItsWindow)
@@ -183,7 +182,7 @@ TEST_F(AboutBox, StaysOpenWhenALinkCannotBeOpened)
     MouseInput::Release(Find<TzavWebLabel>("zavWebLabel1"), Qt::LeftButton);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(ErrorCatchingApplication::TakeError(),
-              "ShellExecute \"www.quorvane.example\" Failed with Error: 0");
+              std::string("ShellExecute \"") + ProductIdentity::HomePage + "\" Failed with Error: 0");
     EXPECT_TRUE(dialog.isVisible());
 }
 
