@@ -4,6 +4,17 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <ostream>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,5 +87,75 @@ TEST_F(UnusableFiles, HostSelectionSavedOverAFolderIsToldAndChangesNothing)
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(host(1), "h1");
 }
+
+// A FIFO with a reader that takes whatever comes: a save that opened it
+// would not block but deliver its bytes here.
+class FifoReader {
+public:
+    explicit FifoReader(const QString& path)
+        : m_fd(makeAndOpen(QFile::encodeName(path)))
+        , m_thread([this] {
+            char buffer[4096];
+            pollfd p{m_fd, POLLIN, 0};
+            while (!m_stop)
+                if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN))
+                    m_received += std::max<ssize_t>(::read(m_fd, buffer, sizeof buffer), 0);
+        })
+    {
+    }
+    ~FifoReader()
+    {
+        m_stop = true;
+        m_thread.join();
+        ::close(m_fd);
+    }
+    bool open() const { return m_fd >= 0; }
+    long received() const { return m_received; }
+
+private:
+    static int makeAndOpen(const QByteArray& path)
+    {
+        return ::mkfifo(path.constData(), 0600) == 0 ? ::open(path.constData(), O_RDONLY | O_NONBLOCK) : -1;
+    }
+
+    int m_fd;
+    std::atomic<bool> m_stop{false};
+    std::atomic<long> m_received{0};
+    std::thread m_thread;
+};
+
+struct SaveCommand {
+    const char* action;
+    const char* failure;
+
+    friend void PrintTo(const SaveCommand& c, std::ostream* out) { *out << c.action; }
+};
+
+class NonRegularSaveTarget : public UnusableFiles, public testing::WithParamInterface<SaveCommand> {};
+
+TEST_P(NonRegularSaveTarget, IsRefusedWithoutOpeningIt)
+{
+    writeFile("hosts.txt", "h1;one;50\n");
+    start();
+    reply("h1", 3);
+    const QString fifo = QDir(programFolder).filePath("fifo");
+    const FifoReader reader(fifo);
+    ASSERT_TRUE(reader.open());
+    dialogs.saveAnswers.push_back(fifo);
+    control<QAction>(GetParam().action)->trigger();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors[0], QString("%1 \"%2\": it is not a regular file").arg(GetParam().failure, fifo));
+    QThread::msleep(100);
+    EXPECT_EQ(reader.received(), 0);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, NonRegularSaveTarget,
+                         testing::Values(SaveCommand{"Savegraph1", "Cannot write the graph to"},
+                                         SaveCommand{"Savelogtofile1", "Cannot write the poll log to"},
+                                         SaveCommand{"Savecurrenthostselection1", "Cannot write the host list file"}),
+                         [](const auto& info) { return std::string(info.param.action); });
 
 }
