@@ -22,11 +22,9 @@ namespace {
 class SmallDisk {
 public:
     explicit SmallDisk(qint64 bytes)
+        : m_mounted(::mount("quorvane-test", QFile::encodeName(m_point.path()).constData(), "tmpfs", 0,
+                            ("size=" + QByteArray::number(bytes)).constData()) == 0)
     {
-        const QByteArray options = "size=" + QByteArray::number(bytes);
-        m_mounted = ::mount("quorvane-test", QFile::encodeName(m_point.path()).constData(), "tmpfs", 0,
-                            options.constData()) == 0;
-        m_error = errno;
     }
     ~SmallDisk()
     {
@@ -34,7 +32,6 @@ public:
             ::umount2(QFile::encodeName(m_point.path()).constData(), MNT_DETACH);
     }
     bool mounted() const { return m_mounted; }
-    const char* error() const { return std::strerror(m_error); }
     QString path() const { return m_point.path(); }
 
     // Takes all the room there is, then gives one page of it back.
@@ -53,19 +50,16 @@ public:
 
 private:
     QTemporaryDir m_point;
-    bool m_mounted = false;
-    int m_error = 0;
+    bool m_mounted;
 };
 
-// The log grows no more for this long: the disk is full.
+// The log has not grown for stillMs: the disk is full.
 void waitUntilStill(const QString& path, int stillMs, int maxMs)
 {
     QElapsedTimer clock, still;
     clock.start();
     still.start();
-    qint64 size = -1;
-    while (still.elapsed() < stillMs && clock.elapsed() < maxMs) {
-        QThread::msleep(50);
+    for (qint64 size = -1; still.elapsed() < stillMs && clock.elapsed() < maxMs; QThread::msleep(50)) {
         if (const qint64 now = QFileInfo(path).size(); now != size) {
             size = now;
             still.restart();
@@ -79,7 +73,7 @@ void waitUntilStill(const QString& path, int stillMs, int maxMs)
 TEST(FullDisk, RecordsStayWholeAndResumeWhenThereIsRoom)
 {
     SmallDisk disk(QFileInfo(QUORVANE_PROGRAM).size() + 2 * 1024 * 1024);
-    ASSERT_TRUE(disk.mounted()) << "mount tmpfs: " << disk.error();
+    ASSERT_TRUE(disk.mounted()) << "mount tmpfs: " << std::strerror(errno);
     QStringList hosts;
     for (int i = 1; i <= 10; ++i)
         hosts << QString("127.0.0.%1;host %1;50").arg(i);
@@ -97,11 +91,8 @@ TEST(FullDisk, RecordsStayWholeAndResumeWhenThereIsRoom)
     QThread::msleep(3500);
     EXPECT_EQ(program.stop(SIGTERM), 0);
 
-    QFile log(program.logFilePath());
-    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
-    const QByteArray bytes = log.readAll();
-    EXPECT_TRUE(bytes.endsWith("\r\n"));
     const QRegularExpression record(R"(^127\.0\.0\.\d+, 32 bytes, \d+ms, \d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d$)");
+    // logRecords() splits at CR LF: a record cut short joins the next.
     const QStringList records = program.logRecords();
     for (const QString& line : records)
         EXPECT_TRUE(record.match(line).hasMatch()) << line.toStdString();
