@@ -1,9 +1,9 @@
 #include "monitor/BitmapFile.h"
 
-#include <QFile>
-#include <QtEndian>
+#include "monitor/WholeFileSave.h"
 
-#include <stdexcept>
+#include <QIODevice>
+#include <QtEndian>
 
 namespace {
 
@@ -52,8 +52,6 @@ void BitmapFile::save(const QImage& picture, const QString& path)
             bytes.append(pixel, 4);
         }
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() || !file.flush())
-        throw std::runtime_error(
-            QString("Cannot write the graph to \"%1\": %2").arg(path, file.errorString()).toStdString());
+    WholeFileSave::save(path, "Cannot write the graph to",
+                        [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }

@@ -15,6 +15,8 @@ class QWidget;
 class ErrorHandler {
 public:
     static void report(const QString& message);
+    // Only the line on standard error, for news that needs no box.
+    static void tell(const QString& message);
 
     template <typename Handler>
     static bool run(Handler&& handler)

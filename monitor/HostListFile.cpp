@@ -2,6 +2,7 @@
 
 #include "monitor/EightBitText.h"
 #include "monitor/HostEntryCheck.h"
+#include "monitor/WholeFileSave.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -18,12 +19,6 @@ namespace {
 QString describeFailure(const QString& what, const QString& path, const QString& reason)
 {
     return QString("%1 \"%2\": %3").arg(what, path, reason);
-}
-
-std::runtime_error writeFailure(const QString& path, const QFile& file)
-{
-    return std::runtime_error(
-        describeFailure("Cannot write the host list file", path, file.errorString()).toStdString());
 }
 
 [[noreturn]] void refuseToRead(const QString& path, const QString& reason)
@@ -168,11 +163,7 @@ QString HostListFile::compose(const QString& host, const QString& description, c
 
 void HostListFile::save(const QString& path, const QStringList& lines)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw writeFailure(path, file);
     const QByteArray bytes = EightBitText::encode(lines.join("\r\n"));
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        throw writeFailure(path, file);
-    file.close();
+    WholeFileSave::save(path, "Cannot write the host list file",
+                        [&](QIODevice& file) { return file.write(bytes) == bytes.size(); });
 }

@@ -81,8 +81,14 @@ void LogFile::append(const QString& path, const QString& record)
         const ssize_t result = ::write(file.get(), bytes.constData() + written, size_t(bytes.size() - written));
         if (result < 0 && errno == EINTR)
             continue;
-        if (result <= 0)
-            fail(path, systemReason(result < 0 ? errno : ENOSPC));
+        if (result <= 0) {
+            const int error = result < 0 ? errno : ENOSPC;
+            // Whole records or none: a piece of this one would glue the
+            // next record, written once there is room again, onto its line.
+            if (written > 0 && ::ftruncate(file.get(), status.st_size) != 0)
+                fail(path, systemReason(error) + "; a part of the record is left in it: " + systemReason(errno));
+            fail(path, systemReason(error));
+        }
         written += result;
     }
     if (file.release() != 0)

@@ -12,6 +12,6 @@ public:
     static QString pathFor(const QString& programFolder, const QString& stamp);
 
     // Throws std::runtime_error with a clear message when the record cannot
-    // be written.
+    // be written; the file is then as it was before.
     static void append(const QString& path, const QString& record);
 };

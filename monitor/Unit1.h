@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/LogFileOutage.h"
 #include "monitor/SettingsStore.h"
 #include "monitor/SlotTable.h"
 
@@ -228,6 +229,7 @@ private:
     bool m_startupCompleted = false;
     bool m_payloadErrorShown = false;
     bool m_logFileErrorShown = false;
+    LogFileOutage m_logFileOutage;
     bool m_permissionErrorShown = false;
 
     // The slot whose statistics tooltip is shown (0: none), where, and its

@@ -3,6 +3,7 @@
 #include "monitor/SettingsStore.h"
 #include "monitor/Slot.h"
 #include "monitor/UserDialogs.h"
+#include "monitor/WholeFileSave.h"
 #include "monitor/WindowMetrics.h"
 
 #include "widgets/LogView.h"
@@ -11,10 +12,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
+#include <QIODevice>
 #include <QMenu>
-
-#include <stdexcept>
 
 using namespace WindowMetrics;
 
@@ -61,9 +60,5 @@ void TForm1::saveLog(int n)
     const QString path = UserDialogs::active().saveFileName(this, m_programFolder, s.host() + ".txt", m_saveFilter);
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !s.pollLog->saveTo(file) || !file.flush())
-        throw std::runtime_error(
-            QString("Cannot write the poll log to \"%1\": %2").arg(path, file.errorString()).toStdString());
-    file.close();
+    WholeFileSave::save(path, "Cannot write the poll log to", [&](QIODevice& file) { return s.pollLog->saveTo(file); });
 }

@@ -192,19 +192,26 @@ void TForm1::addCombinedLine(const QString& line)
     Memo1->addLine(line);
 }
 
-// A record that cannot be written is told once per run in a message box
-// and every time in the combined log; processing goes on, and the next
-// record tries again.
+// A record that cannot be written is lost, told every time in the combined
+// log, once per run in a message box and once per outage on standard error;
+// processing goes on, and the next record tries again.
 void TForm1::writeLogRecord(const QString& record)
 {
+    const QString path = LogFile::pathFor(m_programFolder, Edit4->text());
     try {
-        LogFile::append(LogFile::pathFor(m_programFolder, Edit4->text()), record);
+        LogFile::append(path, record);
     } catch (const std::exception& e) {
         const QString message = QString::fromUtf8(e.what());
         addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+        const bool outageBegins = m_logFileOutage.lost();
         if (!m_logFileErrorShown) {
             m_logFileErrorShown = true;
             ErrorHandler::report(message + "\nThe monitor goes on and tries again with every record.");
+        } else if (outageBegins) {
+            ErrorHandler::tell(message);
         }
+        return;
     }
+    if (const QString resumed = m_logFileOutage.written(path); !resumed.isEmpty())
+        ErrorHandler::tell(resumed);
 }

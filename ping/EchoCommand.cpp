@@ -34,11 +34,11 @@ const char* EchoCommand::help()
            "Send one ICMP echo request to HOST (a name, an IPv4 or an IPv6 address)\n"
            "and print its outcome, one \"Field: value\" line per field.\n"
            "\n"
-           "  -s PAYLOAD     payload size in bytes (default 56)\n"
+           "  -s PAYLOAD     payload size in bytes, at most 65535 (default 56)\n"
            "  -w TIMEOUT_MS  time-out in milliseconds (default 4000)\n"
            "  -t TTL         time-to-live (default 64)\n"
            "  -r             look the replying address up by name\n"
-           "  -4, -6         use only IPv4 or only IPv6 addresses of HOST\n"
+           "  -4, -6         use only IPv4 or only IPv6 addresses of HOST (not both)\n"
            "  -h, --help     show this help and exit\n"
            "  -V, --version  show the version and exit\n"
            "  --             end of options: what follows is HOST\n"
@@ -75,7 +75,10 @@ EchoCommand::Options EchoCommand::parse(const QStringList& arguments)
             continue;
         }
         if (argument == "-4" || argument == "-6") {
-            options.addressFamily = argument == "-4" ? 4 : 6;
+            const int family = argument == "-4" ? 4 : 6;
+            if (options.addressFamily != 0 && options.addressFamily != family)
+                return usageError("-4 and -6 exclude each other");
+            options.addressFamily = family;
             continue;
         }
         std::int32_t* target = argument == "-s" ? &options.payloadSize
@@ -98,6 +101,9 @@ EchoCommand::Options EchoCommand::parse(const QStringList& arguments)
     // The engine takes the time-out as unsigned: -1 would wait 49 days.
     if (options.timeOut < 0)
         return usageError("the time-out may not be negative: -w " + QString::number(options.timeOut));
+    // The request carries its size in 16 bits: more would be sent cut.
+    if (options.payloadSize > MaxPayloadSize)
+        return usageError(QString("the payload may be at most %1 bytes: -s %2").arg(MaxPayloadSize).arg(options.payloadSize));
     if (hosts.isEmpty())
         return usageError("no HOST given");
     if (hosts.size() > 1)

@@ -28,6 +28,7 @@ public:
     static constexpr int ExitReply = 0;
     static constexpr int ExitNoReply = 1;
     static constexpr int ExitUsage = 2;
+    static constexpr std::int32_t MaxPayloadSize = 65535;
 
     // Arguments without the program name. "--" ends the options, so that
     // what follows it is the host whatever it looks like.

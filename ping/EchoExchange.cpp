@@ -22,12 +22,12 @@ struct EchoWaiter {
     void* replyBuffer = nullptr;
     std::uint32_t replySize = 0;
     SendTime sent;
+    std::chrono::nanoseconds timeout{};
     std::chrono::steady_clock::time_point deadline;
     EchoFinished finished;
     bool done = false;
     std::optional<EchoAnswer> quench;
-    std::chrono::steady_clock::time_point quenchArrived;
-    std::int64_t quenchNs = 0;
+    std::chrono::nanoseconds quenchCameAfter{};
 };
 
 // Owned by the caller; ending it lets go of the sequence and of the
@@ -89,17 +89,18 @@ using Clock = std::chrono::steady_clock;
 std::mutex sharedMutex;
 std::array<std::shared_ptr<EchoExchange>, 2> kept;  // IPv4, IPv6
 
-// Whole milliseconds, truncated, from the send to the answer's arrival. The
-// kernel's receive stamp leaves out how long the event loop took to get
-// round to the socket; being on the wall clock, it is trusted only within
-// what the monotonic clock measured, so that a clock step cannot distort a
-// sample.
-std::uint32_t roundTripMs(Clock::duration monotonic, std::int64_t sentNs, std::int64_t arrivedNs)
+// How long after the send the answer arrived. The kernel's receive stamp
+// leaves out how long the event loop took to get round to the socket, a
+// stall of the whole program included; being on the wall clock, it is
+// trusted only within what the monotonic clock measured, so that a clock
+// step cannot distort a sample.
+std::chrono::nanoseconds cameAfter(Clock::duration monotonic, std::int64_t sentNs, std::int64_t arrivedNs)
 {
-    auto elapsed = std::chrono::duration_cast<std::chrono::nanoseconds>(monotonic).count();
-    if (arrivedNs != 0 && arrivedNs >= sentNs && arrivedNs - sentNs <= elapsed)
-        elapsed = arrivedNs - sentNs;
-    return static_cast<std::uint32_t>(std::max<std::int64_t>(elapsed, 0) / 1000000);
+    const auto measured = std::max(std::chrono::duration_cast<std::chrono::nanoseconds>(monotonic),
+                                   std::chrono::nanoseconds::zero());
+    if (arrivedNs != 0 && arrivedNs >= sentNs && arrivedNs - sentNs <= measured.count())
+        return std::chrono::nanoseconds(arrivedNs - sentNs);
+    return measured;
 }
 
 std::vector<std::uint8_t> echoRequest(const IcmpFamily& family, std::uint16_t identifier, std::uint16_t sequence,
@@ -232,7 +233,8 @@ std::unique_ptr<EchoInFlight> EchoExchange::start(const IcmpDestination& destina
         return std::make_unique<FinishedEcho>(std::move(finished), status);
     }
     w.finished = std::move(finished);
-    w.deadline = w.sent.steady + std::chrono::milliseconds(timeoutMs);
+    w.timeout = std::chrono::milliseconds(timeoutMs);
+    w.deadline = w.sent.steady + w.timeout;
     m_deadlines.emplace(w.deadline, *sequence);
     scheduleNextDeadline();
     return echo;
@@ -276,13 +278,19 @@ void EchoExchange::deliver(const ReceivedPacket& packet, Clock::time_point arriv
     const auto answer = EchoReplyParser::parse(packet, w->expected);
     if (!answer)
         return;
+    // However late the loop reads it, an answer that the kernel received
+    // after the time-out is a time-out.
+    const auto after = cameAfter(arrived - w->sent.steady, w->sent.wallNs, packet.arrivedNs);
+    if (after > w->timeout) {
+        finish(*sequence, 0, IpStatus::RequestTimedOut);
+        return;
+    }
     // Hosts ignore source quench; the echo waits on for its answer, and the
     // quench stands only when nothing else came.
     if (answer->status == IpStatus::SourceQuench) {
         if (!w->quench) {
             w->quench = answer;
-            w->quenchArrived = arrived;
-            w->quenchNs = packet.arrivedNs;
+            w->quenchCameAfter = after;
         }
         return;
     }
@@ -290,18 +298,21 @@ void EchoExchange::deliver(const ReceivedPacket& packet, Clock::time_point arriv
         finish(*sequence, 0, answer->status);
         return;
     }
-    answerEcho(*sequence, *answer, arrived, packet.arrivedNs);
+    answerEcho(*sequence, *answer, after);
 }
 
 void EchoExchange::expire()
 {
     const auto self = shared_from_this();
+    // After a stall the deadlines can come due before the socket is read:
+    // the answers queued meanwhile count by when they came, not after.
+    drain();
     const auto now = Clock::now();
     while (!m_deadlines.empty() && m_deadlines.begin()->first <= now) {
         const std::uint16_t sequence = m_deadlines.begin()->second;
         EchoWaiter& w = *m_sequences.holder(sequence);
         if (w.quench) {
-            answerEcho(sequence, *w.quench, w.quenchArrived, w.quenchNs);
+            answerEcho(sequence, *w.quench, w.quenchCameAfter);
         } else {
             finish(sequence, 0, IpStatus::RequestTimedOut);
         }
@@ -309,12 +320,11 @@ void EchoExchange::expire()
     scheduleNextDeadline();
 }
 
-// The reply record of what answered, timed from the send to its arrival.
-void EchoExchange::answerEcho(std::uint16_t sequence, const EchoAnswer& answer, Clock::time_point arrived,
-                              std::int64_t arrivedNs)
+// The reply record of what answered, in whole milliseconds, truncated.
+void EchoExchange::answerEcho(std::uint16_t sequence, const EchoAnswer& answer, std::chrono::nanoseconds cameAfter)
 {
     EchoWaiter& w = *m_sequences.holder(sequence);
-    const auto rtt = roundTripMs(arrived - w.sent.steady, w.sent.wallNs, arrivedNs);
+    const auto rtt = static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(cameAfter).count());
     m_writeRecord(answer, rtt, w.expected.payload, w.replyBuffer, w.replySize);
     finish(sequence, 1, answer.status);
 }

@@ -55,7 +55,7 @@ private:
     void drain();
     void deliver(const ReceivedPacket& packet, Clock::time_point arrived);
     void expire();
-    void answerEcho(std::uint16_t sequence, const EchoAnswer& answer, Clock::time_point arrived, std::int64_t arrivedNs);
+    void answerEcho(std::uint16_t sequence, const EchoAnswer& answer, std::chrono::nanoseconds cameAfter);
     void finish(std::uint16_t sequence, std::uint32_t count, std::uint32_t status);
     void release(std::uint16_t sequence);
     void scheduleNextDeadline();

@@ -178,7 +178,7 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
 
 class RefusingShell final : public DesktopShell {
 public:
-    int Open(const QString& url) override
+    int Open(const QString& url, const LaterFailure&) override
     {
         opened = url;
         return 2;

@@ -4,6 +4,13 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <ostream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -76,5 +83,51 @@ TEST_F(UnusableFiles, HostSelectionSavedOverAFolderIsToldAndChangesNothing)
     EXPECT_TRUE(QFileInfo(folder).isDir());
     EXPECT_EQ(host(1), "h1");
 }
+
+// A FIFO with a reader and room for a whole graph: a save that opened it
+// would neither block nor fail, but leave its bytes in the pipe.
+int openFifo(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::mkfifo(name.constData(), 0600) == 0 ? ::open(name.constData(), O_RDONLY | O_NONBLOCK) : -1;
+    if (fd >= 0)
+        ::fcntl(fd, F_SETPIPE_SZ, 1 << 20);
+    return fd;
+}
+
+struct SaveCommand {
+    const char* action;
+    const char* failure;
+
+    friend void PrintTo(const SaveCommand& c, std::ostream* out) { *out << c.action; }
+};
+
+class NonRegularSaveTarget : public UnusableFiles, public testing::WithParamInterface<SaveCommand> {};
+
+TEST_P(NonRegularSaveTarget, IsRefusedWithoutOpeningIt)
+{
+    writeFile("hosts.txt", "h1;one;50\n");
+    start();
+    reply("h1", 3);
+    const QString fifo = QDir(programFolder).filePath("fifo");
+    const int reader = openFifo(fifo);
+    ASSERT_GE(reader, 0);
+    dialogs.saveAnswers.push_back(fifo);
+    control<QAction>(GetParam().action)->trigger();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors[0], QString("%1 \"%2\": it is not a regular file").arg(GetParam().failure, fifo));
+    char byte;
+    EXPECT_LE(::read(reader, &byte, 1), 0) << "nothing was written into the FIFO";
+    ::close(reader);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, NonRegularSaveTarget,
+                         testing::Values(SaveCommand{"Savegraph1", "Cannot write the graph to"},
+                                         SaveCommand{"Savelogtofile1", "Cannot write the poll log to"},
+                                         SaveCommand{"Savecurrenthostselection1", "Cannot write the host list file"}),
+                         [](const auto& info) { return std::string(info.param.action); });
 
 }

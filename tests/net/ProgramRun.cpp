@@ -8,7 +8,8 @@
 
 #include <csignal>
 
-ProgramRun::ProgramRun(const QStringList& hostLines, const QStringList& settingsLines)
+ProgramRun::ProgramRun(const QStringList& hostLines, const QStringList& settingsLines, const QString& parent)
+    : m_folder(parent.isEmpty() ? QDir::tempPath() + "/quorvane-XXXXXX" : parent + "/quorvane-XXXXXX")
 {
     const QDir folder(m_folder.path());
     EXPECT_TRUE(QFile::copy(QUORVANE_PROGRAM, folder.filePath("quorvane")));

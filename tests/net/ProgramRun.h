@@ -12,7 +12,8 @@
 // offscreen platform.
 class ProgramRun {
 public:
-    explicit ProgramRun(const QStringList& hostLines, const QStringList& settingsLines);
+    // The folder is made under parent, or in the temporary folder.
+    explicit ProgramRun(const QStringList& hostLines, const QStringList& settingsLines, const QString& parent = {});
     ~ProgramRun();
 
     // Before start(): a variable of the program's environment, set or

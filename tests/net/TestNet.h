@@ -67,6 +67,9 @@ inline constexpr std::chrono::milliseconds QuenchReplyAfter{20};
 // The reply, and right behind it a "host unreachable" from the host itself
 // about the same request.
 inline constexpr const char *ReplyThenReport = "198.18.2.23";
+// Answers a second after the monitor's 5 s time-out.
+inline constexpr const char *PastTimeOut = "198.18.2.24";
+inline constexpr std::chrono::milliseconds PastTimeOutBy{6000};
 
 // The router has no route there and answers "network unreachable".
 inline constexpr const char *Unrouted = "198.19.250.1";

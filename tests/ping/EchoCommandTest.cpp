@@ -47,7 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineRow{"NegativeTimeOut", {"-w", "-1", "127.0.0.1"}, "", 0, "time-out may not be negative"},
         CommandLineRow{"MissingValue", {"127.0.0.1", "-w"}, "", 0, "option -w needs a value"},
         CommandLineRow{"NoHost", {"-s", "32", "--"}, "", 0, "no HOST given"},
-        CommandLineRow{"TwoHosts", {"127.0.0.1", "--", "::1"}, "", 0, "one HOST only"}),
+        CommandLineRow{"TwoHosts", {"127.0.0.1", "--", "::1"}, "", 0, "one HOST only"},
+        CommandLineRow{"SameFamilyTwice", {"-6", "-6", "::1"}, "::1", 0, ""},
+        CommandLineRow{"BothFamilies", {"-4", "-6", "127.0.0.1"}, "", 0, "-4 and -6 exclude each other"},
+        CommandLineRow{"LargestPayload", {"-s", "65535", "127.0.0.1"}, "127.0.0.1", 0, ""},
+        CommandLineRow{"PayloadPast16Bits", {"-s", "65536", "127.0.0.1"}, "", 0, "at most 65535 bytes: -s 65536"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }

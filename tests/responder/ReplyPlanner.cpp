@@ -100,6 +100,7 @@ ReplyPlanner::ReplyPlanner()
           {HostAddress::parse(testnet::Echo), Behaviour::Immediate},
           {HostAddress::parse(testnet::Delayed), Behaviour::Delayed},
           {HostAddress::parse(testnet::Delayed200), Behaviour::Delayed200},
+          {HostAddress::parse(testnet::PastTimeOut), Behaviour::PastTimeOut},
           {HostAddress::parse(testnet::Silent), Behaviour::Silent},
           {HostAddress::parse(testnet::OtherAddr), Behaviour::FromOtherAddress},
           {HostAddress::parse(testnet::WrongId), Behaviour::WrongIdentifier},
@@ -134,6 +135,8 @@ std::vector<PlannedReply> ReplyPlanner::plan(const EchoRequest &request) const
         return {sendBack(request, reply, testnet::DelayedBy)};
     case Behaviour::Delayed200:
         return {sendBack(request, reply, testnet::Delayed200By)};
+    case Behaviour::PastTimeOut:
+        return {sendBack(request, reply, testnet::PastTimeOutBy)};
     case Behaviour::Silent:
         return {};
     case Behaviour::FromOtherAddress: {

@@ -20,6 +20,7 @@ private:
         Immediate,
         Delayed,
         Delayed200,
+        PastTimeOut,
         Silent,
         FromOtherAddress,
         WrongIdentifier,

@@ -11,7 +11,7 @@ FakeDesktopShell::~FakeDesktopShell()
     DesktopShell::Install(nullptr);
 }
 
-int FakeDesktopShell::Open(const QString& url)
+int FakeDesktopShell::Open(const QString& url, const LaterFailure&)
 {
     Opened.append(url);
     return Result;

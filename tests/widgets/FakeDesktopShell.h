@@ -13,7 +13,7 @@ public:
     FakeDesktopShell(const FakeDesktopShell&) = delete;
     FakeDesktopShell& operator=(const FakeDesktopShell&) = delete;
 
-    int Open(const QString& url) override;
+    int Open(const QString& url, const LaterFailure& failedLater) override;
 
     QStringList Opened;
     int Result;

@@ -4,6 +4,12 @@
 
 #include "widgets/zavWebLabel.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -142,6 +148,69 @@ INSTANTIATE_TEST_SUITE_P(
                     ShellAnswer{"NoAssociation", 31, "ShellExecute \"bugs@example.org\" Failed with Error: 31"},
                     ShellAnswer{"HighestFailure", 32, "ShellExecute \"bugs@example.org\" Failed with Error: 32"},
                     ShellAnswer{"LowestSuccess", 33, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The desktop's own opener, played by a script named xdg-open that is alone
+// on the PATH: the click hands the URL over and returns at once, and what
+// the opener ends with comes as the shell's failure later.
+struct OpenerCase {
+    const char* name;
+    const char* script;  // nullptr: there is no opener
+    const char* error;
+
+    friend void PrintTo(const OpenerCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class WebLabelOpener : public testing::TestWithParam<OpenerCase> {
+protected:
+    QTemporaryDir folder;
+    QByteArray path = qgetenv("PATH");
+    TzavWebLabel label;
+
+    void SetUp() override
+    {
+        label.resize(150, 16);
+        label.SetLink(QStringLiteral("www.example.org"));
+        ErrorCatchingApplication::TakeError();
+        qputenv("PATH", QFile::encodeName(folder.path()));
+    }
+    void TearDown() override { qputenv("PATH", path); }
+    QString opener() const { return QDir(folder.path()).filePath("xdg-open"); }
+};
+
+TEST_P(WebLabelOpener, ReportsTheOpenersFailureWithoutWaitingForIt)
+{
+    if (GetParam().script) {
+        QFile script(opener());
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+        script.write(QByteArray("#!/bin/sh\necho \"$1\" >\"$0.url\"\n") + GetParam().script + "\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    MouseInput::Release(label, Qt::LeftButton);
+    EXPECT_LT(clock.elapsed(), 500) << "the window waited for the opener";
+    while (!qApp->findChildren<QProcess*>().isEmpty() && clock.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ErrorCatchingApplication::TakeError(), GetParam().error);
+    if (GetParam().script) {
+        QFile url(opener() + ".url");
+        ASSERT_TRUE(url.open(QIODevice::ReadOnly));
+        EXPECT_EQ(url.readAll(), "http://www.example.org\n");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Openers, WebLabelOpener,
+    testing::Values(OpenerCase{"ExitsThreeLater", "/bin/sleep 1; exit 3",
+                               "ShellExecute \"www.example.org\" Failed with Error: 3"},
+                    OpenerCase{"Succeeds", "exit 0", ""},
+                    OpenerCase{"Missing", nullptr, "ShellExecute \"www.example.org\" Failed with Error: 2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }

@@ -1,0 +1,107 @@
+#include "ProgramRun.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+
+#include <sys/mount.h>
+
+namespace {
+
+// A small tmpfs for the program and its log; CTest starts this test in a
+// mount namespace of its own (unshare -m), so that nobody else sees it.
+class SmallDisk {
+public:
+    explicit SmallDisk(qint64 bytes)
+        : m_mounted(::mount("quorvane-test", QFile::encodeName(m_point.path()).constData(), "tmpfs", 0,
+                            ("size=" + QByteArray::number(bytes)).constData()) == 0)
+    {
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount2(QFile::encodeName(m_point.path()).constData(), MNT_DETACH);
+    }
+    bool mounted() const { return m_mounted; }
+    QString path() const { return m_point.path(); }
+
+    // Takes all the room there is, then gives one page of it back.
+    bool fillAllButAPage()
+    {
+        QFile filler(path() + "/filler");
+        if (!filler.open(QIODevice::WriteOnly))
+            return false;
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        return filler.resize(QFileInfo(filler).size() - 4096);
+    }
+    bool free() { return QFile::remove(path() + "/filler"); }
+
+private:
+    QTemporaryDir m_point;
+    bool m_mounted;
+};
+
+// The log has not grown for stillMs: the disk is full.
+void waitUntilStill(const QString& path, int stillMs, int maxMs)
+{
+    QElapsedTimer clock, still;
+    clock.start();
+    still.start();
+    for (qint64 size = -1; still.elapsed() < stillMs && clock.elapsed() < maxMs; QThread::msleep(50)) {
+        if (const qint64 now = QFileInfo(path).size(); now != size) {
+            size = now;
+            still.restart();
+        }
+    }
+}
+
+// Ten hosts a second fill the last page of a full disk; when room comes
+// back, the log goes on with whole records, and the user is told how many
+// were lost.
+TEST(FullDisk, RecordsStayWholeAndResumeWhenThereIsRoom)
+{
+    SmallDisk disk(QFileInfo(QUORVANE_PROGRAM).size() + 2 * 1024 * 1024);
+    ASSERT_TRUE(disk.mounted()) << "mount tmpfs: " << std::strerror(errno);
+    QStringList hosts;
+    for (int i = 1; i <= 10; ++i)
+        hosts << QString("127.0.0.%1;host %1;50").arg(i);
+    ProgramRun program(hosts, {"interval=1", "writelog=yes"}, disk.path());
+    program.keepErrors();
+    program.start();
+    QElapsedTimer clock;
+    clock.start();
+    while (program.logRecords().size() < 10 && clock.elapsed() < 10000)
+        QThread::msleep(50);
+    ASSERT_TRUE(disk.fillAllButAPage());
+    waitUntilStill(program.logFilePath(), 2500, 30000);
+    const auto whileFull = program.logRecords().size();
+    ASSERT_TRUE(disk.free());
+    QThread::msleep(3500);
+    EXPECT_EQ(program.stop(SIGTERM), 0);
+
+    const QRegularExpression record(R"(^127\.0\.0\.\d+, 32 bytes, \d+ms, \d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d$)");
+    // logRecords() splits at CR LF: a record cut short joins the next.
+    const QStringList records = program.logRecords();
+    for (const QString& line : records)
+        EXPECT_TRUE(record.match(line).hasMatch()) << line.toStdString();
+    EXPECT_GE(records.size(), whileFull + 20) << "records resume once there is room";
+    const QString errors = program.errors();
+    const QRegularExpression resumed("quorvane: the log file " + QRegularExpression::escape(program.logFilePath())
+                                     + R"( is written again; \d+ records? (was|were) lost\n)");
+    EXPECT_TRUE(resumed.match(errors).hasMatch()) << errors.toStdString();
+    EXPECT_EQ(errors.count("No space left on device"), 1) << "once per outage: " << errors.toStdString();
+}
+
+}
