@@ -18,11 +18,11 @@ namespace {
     throw std::runtime_error(QString("%1 \"%2\": %3").arg(failure, path, reason).toStdString());
 }
 
-// O_PATH reaches the file without opening it: a FIFO's open would wait for
-// a reader, and a device's could act on the device.
+// O_PATH reaches the file without opening it, which never blocks: a FIFO's
+// open would wait for a reader, and a device's could act on the device.
 void refuseIfNotRegular(const QString& path, const QString& failure)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC);
     if (fd < 0) {
         // Not there yet: the save creates it.
         if (errno == ENOENT)
