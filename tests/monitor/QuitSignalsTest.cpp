@@ -22,7 +22,7 @@ TEST_P(QuitSignalsWithStuckLoop, EndsByTheSignalAfterTheGrace)
     clock.start();
     EXPECT_EXIT(
         {
-            QuitSignals signals;
+            QuitSignals quitSignals;
             raise(signal);
             for (int i = 0; i < 20; ++i)
                 usleep(500 * 1000);
