@@ -5,7 +5,7 @@
 #include <functional>
 
 // Finds the session bus and asks it, on a socket of our own, whether it
-// answers at all before the D-Bus library is given its address: the
+// answers a Hello before the D-Bus library is given its address: the
 // library waits without end on a bus that accepts and never answers, and
 // it would start a bus of its own where none is named. Blocks its caller
 // for at most timeoutMs, so it runs on the notifier's thread.
