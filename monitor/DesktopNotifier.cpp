@@ -4,6 +4,12 @@
 
 #include <QThread>
 
+#include <atomic>
+
+namespace {
+std::atomic<bool> leftBehind{false};
+}
+
 DesktopNotifier::DesktopNotifier(QObject* parent)
     : QObject(parent)
     , m_thread(new QThread)
@@ -26,6 +32,13 @@ DesktopNotifier::~DesktopNotifier()
     QMetaObject::invokeMethod(m_session, [session = m_session] { session->withdrawAndEnd(); }, Qt::QueuedConnection);
     if (m_thread->wait(QDeadlineTimer(QuitWaitMs)))
         delete m_thread;
+    else
+        leftBehind = true;
+}
+
+bool DesktopNotifier::threadLeftBehind()
+{
+    return leftBehind;
 }
 
 void DesktopNotifier::show(const HostStateNotice& notice)

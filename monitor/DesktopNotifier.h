@@ -25,6 +25,9 @@ public:
 
     void show(const HostStateNotice& notice);
 
+    // Whether a notifier's thread was left in the D-Bus library at quit.
+    static bool threadLeftBehind();
+
 signals:
     // The user chose a notice of ours (its default action).
     void activated();

@@ -40,11 +40,15 @@ bool within(int ms, const std::function<bool()>& done)
 }
 
 // A session bus that accepts every connection and reads what it is sent,
-// but never says a word, or none after letting the client in.
+// but never says a word, or none after letting the client in, or that
+// answers its first client (the program's own question) and hangs on the
+// next (the D-Bus library's).
+enum class Hang { Silent, AfterLettingIn, AfterTheFirstClient };
+
 class HungBus {
 public:
-    explicit HungBus(bool authenticates)
-        : m_authenticates(authenticates)
+    explicit HungBus(Hang hang)
+        : m_hang(hang)
     {
         m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un where{};
@@ -72,6 +76,8 @@ private:
     {
         m_fds.push_back({m_listener, POLLIN, 0});
         std::set<int> letIn;
+        int clients = 0;
+        int answered = -1;
         while (!m_stop) {
             if (poll(m_fds.data(), m_fds.size(), 50) <= 0)
                 continue;
@@ -81,6 +87,8 @@ private:
                     continue;
                 if (fd == m_listener) {
                     m_fds.push_back({accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC), POLLIN, 0});
+                    if (++clients == 1 && m_hang == Hang::AfterTheFirstClient)
+                        answered = m_fds.back().fd;
                     continue;
                 }
                 char bytes[512];
@@ -88,8 +96,9 @@ private:
                 if (n <= 0) {
                     close(fd);
                     letIn.erase(fd);
+                    answered = fd == answered ? -1 : answered;
                     m_fds[i].fd = -1;
-                } else if (m_authenticates && letIn.insert(fd).second) {
+                } else if (m_hang != Hang::Silent && (letIn.insert(fd).second || fd == answered)) {
                     const char ok[] = "OK 0123456789abcdef0123456789abcdef\r\n";
                     EXPECT_EQ(write(fd, ok, sizeof ok - 1), static_cast<ssize_t>(sizeof ok - 1));
                 }
@@ -98,7 +107,7 @@ private:
     }
 
     QTemporaryDir m_folder;
-    bool m_authenticates;
+    Hang m_hang;
     int m_listener = -1;
     QString m_address;
     std::vector<pollfd> m_fds;
@@ -118,8 +127,7 @@ struct HungCase {
     // How long the program runs before the signal: the bus is still being
     // asked at 3 s, and given up at 8 s.
     int runMs;
-    // Lets the client in, then says nothing more.
-    bool authenticates = false;
+    Hang hang = Hang::Silent;
 
     friend void PrintTo(const HungCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -132,7 +140,7 @@ class HungSessionBus : public testing::TestWithParam<HungCase> {};
 TEST_P(HungSessionBus, NeverHoldsThePollingNorTheQuit)
 {
     const HungCase& c = GetParam();
-    HungBus bus(c.authenticates);
+    HungBus bus(c.hang);
     ProgramRun program({testnet::Unrouted, testnet::FastName},
                        {"interval=1", "notify=yes", "notifyafter=1", "writelog=yes"});
     program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.address());
@@ -157,7 +165,9 @@ INSTANTIATE_TEST_SUITE_P(DesktopNotifications, HungSessionBus,
                          testing::Values(HungCase{"SigtermWhileTheBusIsAsked", SIGTERM, 3000},
                                          HungCase{"SigintWhileTheBusIsAsked", SIGINT, 3000},
                                          HungCase{"SigtermAfterFifteenSeconds", SIGTERM, 16000},
-                                         HungCase{"SigtermWhenOnlyLetIn", SIGTERM, 8000, true}),
+                                         HungCase{"SigtermWhenOnlyLetIn", SIGTERM, 8000, Hang::AfterLettingIn},
+                                         HungCase{"SigtermWhenHungAfterAnswering", SIGTERM, 3000,
+                                                  Hang::AfterTheFirstClient}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct MarkupCase {
