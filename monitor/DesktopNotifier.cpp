@@ -43,5 +43,6 @@ bool DesktopNotifier::threadLeftBehind()
 
 void DesktopNotifier::show(const HostStateNotice& notice)
 {
-    QMetaObject::invokeMethod(m_session, [session = m_session, notice] { session->show(notice); }, Qt::QueuedConnection);
+    const auto post = [session = m_session, notice] { session->show(notice); };
+    QMetaObject::invokeMethod(m_session, post, Qt::QueuedConnection);
 }

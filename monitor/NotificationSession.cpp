@@ -158,7 +158,7 @@ void NotificationSession::send(const HostStateNotice& notice)
     const int serial = notice.serial;
     const int replaced = notice.replaces;
     const bool down = notice.down;
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, serial, replaced, down](QDBusPendingCallWatcher* call) {
+    const auto answered = [this, serial, replaced, down](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         const QDBusPendingReply<uint> reply = *call;
         if (reply.isError()) {
@@ -168,7 +168,8 @@ void NotificationSession::send(const HostStateNotice& notice)
         m_told = false;
         m_shown.remove(replaced);
         m_shown.insert(serial, {reply.value(), down});
-    });
+    };
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, answered);
 }
 
 // After quit nobody would send the "up again" that takes a "down" notice's

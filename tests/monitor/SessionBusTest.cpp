@@ -66,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Case{"Path", "{bus}", true, ""}, Case{"Abstract", "{bus}", true, ""},
                     Case{"DeadPathBeforeALiveOne", "unix:path=/nonexistent/bus;{bus}", true, ""},
                     Case{"Unset", "", false, "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)"},
-                    Case{"NoUnixSocket", "autolaunch:", false, "the session bus address names no Unix socket: autolaunch:"},
+                    Case{"NoUnixSocket", "autolaunch:", false,
+                         "the session bus address names no Unix socket: autolaunch:"},
                     Case{"Dead", "unix:path=/nonexistent/bus", false,
                          "the session bus cannot be reached at unix:path=/nonexistent/bus"}),
     [](const auto& info) { return std::string(info.param.name); });
