@@ -222,7 +222,8 @@ TEST(DesktopNotifications, WallClockStepDelaysNoNotice)
     program.setEnvironment("LD_PRELOAD", QUORVANE_CLOCK_SHIM);
     program.setEnvironment("QV_CLOCK_OFFSET_FILE", offsetFile);
     // The sanitizer's runtime would otherwise insist on coming first.
-    program.setEnvironment("ASAN_OPTIONS", qEnvironmentVariable("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    const QString sanitizer = qEnvironmentVariable("ASAN_OPTIONS");
+    program.setEnvironment("ASAN_OPTIONS", sanitizer + (sanitizer.isEmpty() ? "" : ":") + "verify_asan_link_order=0");
     program.start();
     ASSERT_TRUE(within(15000, [&] { return recordsOf(program, testnet::SilentName) > 0; }));
     QFile offset(offsetFile);
