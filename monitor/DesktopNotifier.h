@@ -1,39 +1,38 @@
 #pragma once
 
-#include <QElapsedTimer>
-#include <QHash>
 #include <QObject>
-#include <QString>
 
+class NotificationSession;
+class QThread;
 struct HostStateNotice;
 
 // Shows notices through the desktop's notification service on the
-// session bus. Every call is asynchronous: a slow or hung service never
-// holds up the window. Without a bus or a service it says so once on
-// standard error and tries again at most once a minute.
+// session bus. The bus is reached and called on a thread of the
+// notifier's own (NotificationSession); the window only posts to it, so a
+// slow or hung bus never holds the window up, nor the quit. Without a bus
+// or a service it says so once on standard error and tries again at most
+// once a minute.
 class DesktopNotifier : public QObject {
     Q_OBJECT
 
 public:
+    // How long the quit waits for the thread, which withdraws the "down"
+    // notices in less.
+    static constexpr int QuitWaitMs = 500;
+
     explicit DesktopNotifier(QObject* parent = nullptr);
     ~DesktopNotifier() override;
 
     void show(const HostStateNotice& notice);
 
+    // Whether a notifier's thread was left in the D-Bus library at quit.
+    static bool threadLeftBehind();
+
 signals:
     // The user chose a notice of ours (its default action).
     void activated();
 
-private slots:
-    void actionInvoked(uint id, const QString& action);
-
 private:
-    bool connectBus();
-    void unavailable(const QString& reason);
-
-    bool m_connected = false;
-    bool m_told = false;
-    QElapsedTimer m_failedAgo;
-    // The service's id of each notice we showed, by the notice's serial.
-    QHash<int, uint> m_ids;
+    QThread* m_thread = nullptr;
+    NotificationSession* m_session = nullptr;
 };

@@ -2,8 +2,6 @@
 
 #include "monitor/DesktopNotifier.h"
 
-#include <QDateTime>
-
 HostDownAlerts::HostDownAlerts(QObject* parent)
     : QObject(parent)
 {
@@ -16,7 +14,7 @@ void HostDownAlerts::changed()
 {
     if (m_gathering.isActive())
         return;
-    if (const auto wait = m_watch.dueIn(QDateTime::currentDateTime()))
+    if (const auto wait = m_watch.dueIn(Moment::now()))
         m_gathering.start(static_cast<int>(*wait));
 }
 
@@ -29,7 +27,7 @@ void HostDownAlerts::stopped()
 
 void HostDownAlerts::deliverDue()
 {
-    if (const auto notice = m_watch.takeDue(QDateTime::currentDateTime()))
+    if (const auto notice = m_watch.takeDue(Moment::now()))
         deliver(*notice);
     changed();
 }

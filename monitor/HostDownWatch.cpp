@@ -1,6 +1,7 @@
 #include "monitor/HostDownWatch.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -29,9 +30,23 @@ QString hosts(int n, const QString& state)
     return n == 1 ? "1 host is " + state : QString("%1 hosts are %2").arg(n).arg(state);
 }
 
+// The summary is plain text by the notification rules, yet some services
+// read it as markup: a host text or description that such a service could
+// take for markup stays out of it.
+bool readsAsMarkup(const QString& text)
+{
+    return text.contains('<') || text.contains('>') || text.contains('&');
 }
 
-SentEcho HostDownWatch::send(const QDateTime& now)
+}
+
+Moment Moment::now()
+{
+    const auto steady = std::chrono::steady_clock::now().time_since_epoch();
+    return {QDateTime::currentDateTime(), std::chrono::duration_cast<std::chrono::milliseconds>(steady).count()};
+}
+
+SentEcho HostDownWatch::send(const Moment& now)
 {
     return {m_nextSequence++, now};
 }
@@ -55,7 +70,7 @@ HostDownWatch::Host& HostDownWatch::host(const QString& text)
 // A reply tells about the echoes sent after it only: those sent before
 // and still out can no longer make the host down.
 void HostDownWatch::answered(const QString& text, const QString& description, const SentEcho& echo,
-                             std::uint32_t roundTripMs, const QDateTime& now)
+                             std::uint32_t roundTripMs, const Moment& now)
 {
     Host& h = host(text);
     if (echo.sequence < h.firstCounted)
@@ -66,13 +81,14 @@ void HostDownWatch::answered(const QString& text, const QString& description, co
         return;
     h.down = false;
     const QString name = description.isEmpty() ? text : text + " (" + description + ")";
-    const QString after = QString("%1 ms after %2 down").arg(roundTripMs).arg(duration(h.downSince.msecsTo(now)));
+    const qint64 downMs = now.steadyMs - h.downSince.steadyMs;
+    const QString after = QString("%1 ms after %2 down").arg(roundTripMs).arg(duration(downMs));
     change({name, text, false, "Answered in " + after, name + " is up again: answered in " + after, h.downNotice},
            now);
 }
 
 void HostDownWatch::lost(const QString& text, const QString& description, const SentEcho& echo,
-                         const QString& status, const QDateTime& now)
+                         const QString& status, const Moment& now)
 {
     Host& h = host(text);
     if (echo.sequence < h.firstCounted)
@@ -88,7 +104,7 @@ void HostDownWatch::lost(const QString& text, const QString& description, const 
     h.downNotice = 0;
     const QString name = description.isEmpty() ? text : text + " (" + description + ")";
     const auto count = h.losses.size();
-    const QString since = QString("%1 %2 lost since %3").arg(count).arg(count == 1 ? "echo" : "echoes").arg(clock(h.downSince));
+    const QString since = QString("%1 %2 lost since %3").arg(count).arg(count == 1 ? "echo" : "echoes").arg(clock(h.downSince.wall));
     change({name, text, true, since + "\n" + status, name + " is down: " + since + ", " + status, 0}, now);
 }
 
@@ -97,24 +113,24 @@ std::optional<QDateTime> HostDownWatch::downSince(const QString& text) const
     const auto found = m_hosts.find(text);
     if (found == m_hosts.end() || !found->second.down)
         return std::nullopt;
-    return found->second.downSince;
+    return found->second.downSince.wall;
 }
 
-void HostDownWatch::change(Change&& c, const QDateTime& now)
+void HostDownWatch::change(Change&& c, const Moment& now)
 {
     if (m_changes.empty())
-        m_firstChangeAt = now;
+        m_firstChangeAt = now.steadyMs;
     m_changes.push_back(std::move(c));
 }
 
-std::optional<qint64> HostDownWatch::dueIn(const QDateTime& now) const
+std::optional<qint64> HostDownWatch::dueIn(const Moment& now) const
 {
     if (m_changes.empty())
         return std::nullopt;
-    return std::max<qint64>(0, GatheringMs - m_firstChangeAt.msecsTo(now));
+    return std::max<qint64>(0, GatheringMs - (now.steadyMs - m_firstChangeAt));
 }
 
-std::optional<HostStateNotice> HostDownWatch::takeDue(const QDateTime& now)
+std::optional<HostStateNotice> HostDownWatch::takeDue(const Moment& now)
 {
     const auto wait = dueIn(now);
     if (!wait || *wait > 0)
@@ -157,7 +173,7 @@ HostStateNotice HostDownWatch::compose()
     const auto downs = std::count_if(m_changes.begin(), m_changes.end(), [](const Change& c) { return c.down; });
     const auto ups = static_cast<qsizetype>(m_changes.size()) - downs;
     notice.down = downs > 0;
-    if (m_changes.size() == 1) {
+    if (m_changes.size() == 1 && !readsAsMarkup(m_changes.front().name)) {
         const Change& c = m_changes.front();
         notice.summary = c.name + (c.down ? " is down" : " is up again");
         notice.body = c.body;

@@ -9,11 +9,21 @@
 #include <set>
 #include <vector>
 
+// A moment as the user reads it (wall) and as durations are measured
+// (steadyMs, the monotonic clock): a step of the wall clock must neither
+// delay a notice nor make a host down for an hour.
+struct Moment {
+    QDateTime wall;
+    qint64 steadyMs = 0;
+
+    static Moment now();
+};
+
 // When and in which order one echo was sent: outcomes arrive in the order
 // the echoes finish, but a host is judged by the order they were sent.
 struct SentEcho {
     std::uint64_t sequence = 0;
-    QDateTime at;
+    Moment at;
 };
 
 // What one desktop notification says: every change of host state within
@@ -37,7 +47,7 @@ public:
     static constexpr int MaxThreshold = 100;
     static constexpr qint64 GatheringMs = 1000;
 
-    SentEcho send(const QDateTime& now);
+    SentEcho send(const Moment& now);
 
     void setThreshold(int lostInARow) { m_threshold = lostInARow; }
     int threshold() const { return m_threshold; }
@@ -47,20 +57,20 @@ public:
     void restart(const QString& host);
 
     void answered(const QString& host, const QString& description, const SentEcho& echo, std::uint32_t roundTripMs,
-                  const QDateTime& now);
+                  const Moment& now);
     void lost(const QString& host, const QString& description, const SentEcho& echo, const QString& status,
-              const QDateTime& now);
+              const Moment& now);
 
     std::optional<QDateTime> downSince(const QString& host) const;
 
     // Milliseconds until the gathered changes are due; nothing when none wait.
-    std::optional<qint64> dueIn(const QDateTime& now) const;
-    std::optional<HostStateNotice> takeDue(const QDateTime& now);
+    std::optional<qint64> dueIn(const Moment& now) const;
+    std::optional<HostStateNotice> takeDue(const Moment& now);
     std::optional<HostStateNotice> takeAll();
 
 private:
     struct Loss {
-        QDateTime sentAt;
+        Moment sentAt;
         QString status;
     };
     struct Host {
@@ -68,7 +78,7 @@ private:
         std::uint64_t firstCounted = 0;
         std::map<std::uint64_t, Loss> losses;
         bool down = false;
-        QDateTime downSince;
+        Moment downSince;
         int downNotice = 0;
     };
     struct Change {
@@ -82,7 +92,7 @@ private:
     };
 
     Host& host(const QString& text);
-    void change(Change&& change, const QDateTime& now);
+    void change(Change&& change, const Moment& now);
     int replaceableNotice() const;
     HostStateNotice compose();
 
@@ -91,7 +101,7 @@ private:
     std::uint64_t m_firstCounted = 0;
     std::map<QString, Host> m_hosts;
     std::vector<Change> m_changes;
-    QDateTime m_firstChangeAt;
+    qint64 m_firstChangeAt = 0;
     int m_lastSerial = 0;
     std::set<int> m_replaced;
 };

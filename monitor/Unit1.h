@@ -32,6 +32,7 @@ class TVumo;
 class TzavTransLabel;
 class TzavWebLabel;
 class WindowTimer;
+struct Moment;
 struct SentEcho;
 
 // The monitor window: ten host slots, the top bar, the menus, the logs and
@@ -175,7 +176,7 @@ private:
 
     void buildNotificationItems(QMenu* options);
     void watchEcho(const TPingThread& worker, const SentEcho& echo, bool answered, const QString& errorText,
-                   const QDateTime& now);
+                   const Moment& now);
 
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);

@@ -51,7 +51,7 @@ void TForm1::Notifyafter1Click()
 // report, or a reply from another address. While polling is stopped
 // nothing is told, and Start counts afresh.
 void TForm1::watchEcho(const TPingThread& worker, const SentEcho& echo, bool answered, const QString& errorText,
-                       const QDateTime& now)
+                       const Moment& now)
 {
     if (!Timer1->enabled())
         return;

@@ -72,7 +72,7 @@ void TForm1::Timer1Timer()
         auto* worker = new TPingThread;
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
-        const SentEcho echo = m_downAlerts->watch().send(QDateTime::currentDateTime());
+        const SentEcho echo = m_downAlerts->watch().send(Moment::now());
         worker->OnTerminate = [this, echo](QObject* sender) {
             ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
         };

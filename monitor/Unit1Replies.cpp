@@ -47,14 +47,14 @@ std::int64_t sumOf(const std::vector<std::int64_t>& times)
 // echoes must not look alive with a 0 ms sample.
 struct TForm1::Outcome {
     const TPingThread& worker;
-    QDateTime now;
+    Moment now;
     bool answered = worker.ReplyCount != 0 && worker.ReplyStatus == IpStatus::Success;
     QString errorText = worker.ReplyCount == 0 || answered ? worker.ErrorText : TICMP::StatusText(worker.ReplyStatus);
 };
 
 void TForm1::PingThreadDone(QObject* sender)
 {
-    PingThreadDone(sender, m_downAlerts->watch().send(QDateTime::currentDateTime()));
+    PingThreadDone(sender, m_downAlerts->watch().send(Moment::now()));
 }
 
 void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
@@ -64,7 +64,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     const auto* worker = qobject_cast<TPingThread*>(sender);
     if (!worker)
         return;
-    const Outcome outcome{*worker, QDateTime::currentDateTime()};
+    const Outcome outcome{*worker, Moment::now()};
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
@@ -77,7 +77,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
             Memo1->deleteFirstLine();
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::replyRecord(worker->HostText, worker->ReplyDataSize, worker->RoundTripTime,
-                                                  outcome.now));
+                                                  outcome.now.wall));
         for (int n = 1; n <= SlotCount; ++n) {
             Slot& s = slot(n);
             if (s.host() != worker->HostText)
@@ -97,7 +97,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
             refreshStatisticsToolTip(n);
         }
         if (CheckBox4->isChecked())
-            writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now));
+            writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now.wall));
     }
 }
 
@@ -114,7 +114,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     const bool signalling = CheckBox6->isChecked();
     const auto thr = s.threshold();
 
-    s.statistics.addReply(rtt, outcome.now);
+    s.statistics.addReply(rtt, outcome.now.wall);
     g.AddValue(0, rtt);
     setGridAfterSample(s, s.row.smallGridStep);
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
@@ -127,7 +127,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
     s.addRecentTime(rtt);
     const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
-                                              outcome.worker.RoundTripTime, outcome.now);
+                                              outcome.worker.RoundTripTime, outcome.now.wall);
     addCombinedLine(line);
     s.pollLog->addLine(line);
 
@@ -170,21 +170,22 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 // statistics count it lost, as the graph shows it.
 void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 {
-    s.statistics.addLoss(outcome.now);
+    s.statistics.addLoss(outcome.now.wall);
     zeroSample(s, s.row.zeroesLastValueAfterPublishing);
-    const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
+    const QString line =
+        LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now.wall);
     addCombinedLine(line);
     s.pollLog->addLine(line);
 }
 
 void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
 {
-    s.statistics.addLoss(outcome.now);
+    s.statistics.addLoss(outcome.now.wall);
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;
-    addCombinedLine(LogFormat::failureLine(host, error, outcome.now, s.row.prefixesCombinedFailureLine));
-    s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now, true));
+    addCombinedLine(LogFormat::failureLine(host, error, outcome.now.wall, s.row.prefixesCombinedFailureLine));
+    s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now.wall, true));
 }
 
 void TForm1::addCombinedLine(const QString& line)

@@ -16,6 +16,7 @@ namespace {
 //   ok a3 [RTT]  echo a3 answered     lost a3  echo a3 timed out
 //   reset a      a slot of a reset    reset    every graph reset
 //   change a c   a slot's host a became c
+//   wall MS      the wall clock is stepped by MS; the monotonic one is not
 // Notices are taken as the window's timer takes them.
 struct Sequence {
     const char* test;
@@ -42,9 +43,10 @@ QStringList run(const Sequence& c)
     QMap<QString, SentEcho> echoes;
     QMap<QString, int> sent;
     QStringList notices;
+    qint64 wallStep = 0;
     for (const QString& step : QString(c.script).split(';')) {
         const QStringList word = step.split(' ', Qt::SkipEmptyParts);
-        const QDateTime now = Base.addMSecs(word[0].toInt());
+        const Moment now{Base.addMSecs(word[0].toInt() + wallStep), word[0].toInt()};
         while (const auto notice = watch.takeDue(now))
             notices << shown(*notice);
         const QString& what = word[1];
@@ -57,6 +59,8 @@ QStringList run(const Sequence& c)
             watch.answered(host, Descriptions.value(host), echoes.value(echo), word.value(3, "5").toUInt(), now);
         } else if (what == "lost") {
             watch.lost(host, Descriptions.value(host), echoes.value(echo), "Request timed out", now);
+        } else if (what == "wall") {
+            wallStep += echo.toLongLong();
         } else if (what == "reset" && word.size() == 2) {
             watch.restart();
         } else {
@@ -132,6 +136,13 @@ INSTANTIATE_TEST_SUITE_P(
                  "0 tick b; 5000 lost b0; 6500 reset; 7000 tick b; 7001 ok b1; 8000 tick b; 13000 lost b2",
                  {"critical: b (Router) is down / 1 echo lost since 12:00:00 | Request timed out",
                   "critical: b (Router) is down / 1 echo lost since 12:00:08 | Request timed out"}},
+        // A step back of the wall clock during the gathering second
+        // neither holds the notice back nor shortens "down for".
+        Sequence{"WallClockStepsBack", 1, "0 tick a; 5000 lost a0; 5100 wall -3600000; 6100 tick a; 6200 ok a1",
+                 {"critical: a is down / 1 echo lost since 12:00:00 | Request timed out",
+                  "(replaces 1) normal: a is up again / Answered in 5 ms after 6 s down"}},
+        Sequence{"MarkupStaysOutOfTheSummary", 1, "0 tick <i>&; 5000 lost <i>&0",
+                 {"critical: 1 host is down / <i>& is down: 1 echo lost since 12:00:00, Request timed out"}},
         Sequence{"ChangeOfHost", 2, "0 tick a; 1000 tick a; 5000 lost a0; 5500 change a c; 6000 lost a1; 6000 tick c;"
                                     "7000 tick c; 11000 lost c0; 12000 ok c1",
                  {}}));
