@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/EchoOutcome.h"
 #include "monitor/LogFileOutage.h"
 #include "monitor/SettingsStore.h"
 #include "monitor/SlotTable.h"
@@ -32,8 +33,6 @@ class TVumo;
 class TzavTransLabel;
 class TzavWebLabel;
 class WindowTimer;
-struct Moment;
-struct SentEcho;
 
 // The monitor window: ten host slots, the top bar, the menus, the logs and
 // the polling cycle. It keeps no model apart from its controls.
@@ -131,7 +130,6 @@ protected:
 
 private:
     struct Slot;
-    struct Outcome;
 
     void buildWindow();
     void startUpSteps();
@@ -166,17 +164,17 @@ private:
     std::optional<std::int32_t> payloadForTick();
     void storeSetting(const QString& name, const QString& value);
 
-    void sampleProcedure(Slot& slot, const Outcome& outcome);
-    void foreignReplyProcedure(Slot& slot, const Outcome& outcome);
-    void failureProcedure(Slot& slot, const Outcome& outcome);
+    void sampleProcedure(Slot& slot, const EchoOutcome& outcome);
+    void foreignReplyProcedure(Slot& slot, const EchoOutcome& outcome);
+    void failureProcedure(Slot& slot, const EchoOutcome& outcome);
     void zeroSample(Slot& slot, bool zeroAfterPublishing);
     void setGridAfterSample(Slot& slot, int smallStep);
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
 
     void buildNotificationItems(QMenu* options);
-    void watchEcho(const TPingThread& worker, const SentEcho& echo, bool answered, const QString& errorText,
-                   const Moment& now);
+    void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
+    SlotNumbers slotsShowing(const QString& host) const;
 
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);

@@ -1,5 +1,6 @@
 #include "monitor/Unit1.h"
 
+#include "monitor/EchoOutcome.h"
 #include "monitor/HostDownAlerts.h"
 #include "monitor/SettingsStore.h"
 #include "monitor/Slot.h"
@@ -50,29 +51,30 @@ void TForm1::Notifyafter1Click()
 // Lost is what the statistics count lost: a failure with a text, an error
 // report, or a reply from another address. While polling is stopped
 // nothing is told, and Start counts afresh.
-void TForm1::watchEcho(const TPingThread& worker, const SentEcho& echo, bool answered, const QString& errorText,
-                       const Moment& now)
+void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown)
 {
-    if (!Timer1->enabled())
+    if (!Timer1->enabled() || shown.isEmpty())
         return;
-    bool shown = false;
     QString description;
-    for (int n = 1; n <= SlotCount; ++n) {
-        const Slot& s = slot(n);
-        if (s.host() != worker.HostText)
-            continue;
-        shown = true;
-        if (description.isEmpty())
-            description = s.descriptionLabel->Caption();
+    for (const int n : shown) {
+        description = slot(n).descriptionLabel->Caption();
+        if (!description.isEmpty())
+            break;
     }
-    if (!shown)
-        return;
+    const TPingThread& worker = outcome.worker;
     HostDownWatch& watch = m_downAlerts->watch();
-    if (answered && worker.ReplyAddress == worker.HostIP)
-        watch.answered(worker.HostText, description, echo, worker.RoundTripTime, now);
-    else if (answered)
-        watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, now);
-    else if (!errorText.isEmpty())
-        watch.lost(worker.HostText, description, echo, errorText, now);
+    switch (outcome.kind) {
+    case EchoOutcome::Kind::Reply:
+        watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
+        break;
+    case EchoOutcome::Kind::ForeignReply:
+        watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, outcome.now);
+        break;
+    case EchoOutcome::Kind::Failure:
+        watch.lost(worker.HostText, description, echo, outcome.errorText, outcome.now);
+        break;
+    case EchoOutcome::Kind::Untold:
+        break;
+    }
     m_downAlerts->changed();
 }

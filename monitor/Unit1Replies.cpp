@@ -1,5 +1,6 @@
 #include "monitor/Unit1.h"
 
+#include "monitor/EchoOutcome.h"
 #include "monitor/ErrorHandler.h"
 #include "monitor/HostDownAlerts.h"
 #include "monitor/LogFile.h"
@@ -40,18 +41,6 @@ std::int64_t sumOf(const std::vector<std::int64_t>& times)
 
 }
 
-// What the reply processing reads of a finished worker, the one processing
-// time that every stamp of this outcome is made from, and whether the echo
-// was answered. An error report, whether a router or the host itself sent
-// it, arrives as a reply record, but the echo failed: a host that rejects
-// echoes must not look alive with a 0 ms sample.
-struct TForm1::Outcome {
-    const TPingThread& worker;
-    Moment now;
-    bool answered = worker.ReplyCount != 0 && worker.ReplyStatus == IpStatus::Success;
-    QString errorText = worker.ReplyCount == 0 || answered ? worker.ErrorText : TICMP::StatusText(worker.ReplyStatus);
-};
-
 void TForm1::PingThreadDone(QObject* sender)
 {
     PingThreadDone(sender, m_downAlerts->watch().send(Moment::now()));
@@ -64,41 +53,47 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     const auto* worker = qobject_cast<TPingThread*>(sender);
     if (!worker)
         return;
-    const Outcome outcome{*worker, Moment::now()};
+    const EchoOutcome outcome = EchoOutcome::of(*worker, Moment::now());
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
         ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, QCoreApplication::applicationFilePath()));
     }
-    watchEcho(*worker, echo, outcome.answered, outcome.errorText, outcome.now);
+    const SlotNumbers shown = slotsShowing(worker->HostText);
+    watchEcho(outcome, echo, shown);
 
-    if (outcome.answered) {
+    if (outcome.answered()) {
         while (Memo1->lineCount() > MaxCombinedLines)
             Memo1->deleteFirstLine();
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::replyRecord(worker->HostText, worker->ReplyDataSize, worker->RoundTripTime,
                                                   outcome.now.wall));
-        for (int n = 1; n <= SlotCount; ++n) {
-            Slot& s = slot(n);
-            if (s.host() != worker->HostText)
-                continue;
-            if (worker->ReplyAddress == worker->HostIP)
-                sampleProcedure(s, outcome);
+        for (const int n : shown) {
+            if (outcome.kind == EchoOutcome::Kind::Reply)
+                sampleProcedure(slot(n), outcome);
             else
-                foreignReplyProcedure(s, outcome);
+                foreignReplyProcedure(slot(n), outcome);
             refreshStatisticsToolTip(n);
         }
     } else {
-        for (int n = 1; n <= SlotCount; ++n) {
-            Slot& s = slot(n);
-            if (s.host() != worker->HostText || outcome.errorText.isEmpty())
+        for (const int n : shown) {
+            if (outcome.kind != EchoOutcome::Kind::Failure)
                 continue;
-            failureProcedure(s, outcome);
+            failureProcedure(slot(n), outcome);
             refreshStatisticsToolTip(n);
         }
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now.wall));
     }
+}
+
+SlotNumbers TForm1::slotsShowing(const QString& host) const
+{
+    SlotNumbers numbers;
+    for (int n = 1; n <= SlotCount; ++n)
+        if (slot(n).host() == host)
+            numbers.append(n);
+    return numbers;
 }
 
 void TForm1::setGridAfterSample(Slot& s, int smallStep)
@@ -107,7 +102,7 @@ void TForm1::setGridAfterSample(Slot& s, int smallStep)
     s.graph->SetGridY(maximum <= 20 ? smallStep : static_cast<std::int32_t>(maximum / 10));
 }
 
-void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
+void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
 {
     TVumo& g = *s.graph;
     const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
@@ -168,7 +163,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 
 // A reply from another address is no answer of the pinged host: the
 // statistics count it lost, as the graph shows it.
-void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
+void TForm1::foreignReplyProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addLoss(outcome.now.wall);
     zeroSample(s, s.row.zeroesLastValueAfterPublishing);
@@ -178,7 +173,7 @@ void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
     s.pollLog->addLine(line);
 }
 
-void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
+void TForm1::failureProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addLoss(outcome.now.wall);
     zeroSample(s, false);
