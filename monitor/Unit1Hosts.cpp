@@ -49,6 +49,7 @@ void TForm1::applyHolderToSlots()
         if (line->threshold)
             s.thresholdEdit->setText(*line->threshold);
         s.fitHostText();
+        s.nameControls();
     }
 }
 
@@ -99,6 +100,7 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         s.hostLabel->SetCaption(host);
         s.descriptionLabel->SetCaption(description);
         s.fitHostText();
+        s.nameControls();
         s.clearReadings();
     }
 }

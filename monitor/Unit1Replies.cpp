@@ -115,6 +115,7 @@ void TForm1::sampleProcedure(Slot& s, const Outcome& outcome)
     const auto thr = s.threshold();
 
     s.statistics.addReply(rtt, outcome.now);
+    s.lastFailure.clear();
     g.AddValue(0, rtt);
     setGridAfterSample(s, s.row.smallGridStep);
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
@@ -171,6 +172,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 {
     s.statistics.addLoss(outcome.now);
+    s.lastFailure = outcome.worker.ErrorText;
     zeroSample(s, s.row.zeroesLastValueAfterPublishing);
     const QString line = LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now);
     addCombinedLine(line);
@@ -180,6 +182,7 @@ void TForm1::foreignReplyProcedure(Slot& s, const Outcome& outcome)
 void TForm1::failureProcedure(Slot& s, const Outcome& outcome)
 {
     s.statistics.addLoss(outcome.now);
+    s.lastFailure = outcome.errorText;
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;
