@@ -33,9 +33,10 @@ void TForm1::Slot::fitHostText()
     hostLabel->SetTextWidth(std::max(0, descriptionLeft - hostLabel->x() - metrics.horizontalAdvance(' ')));
 }
 
-void TForm1::Slot::nameControls()
+void TForm1::Slot::nameControls(bool hostShared)
 {
-    const QString who = host().isEmpty() ? QString("slot %1").arg(row.number) : host();
+    const QString number = QString("slot %1").arg(row.number);
+    const QString who = host().isEmpty() ? number : hostShared ? host() + " in " + number : host();
     const QString description = descriptionLabel->Caption();
     image->setAccessibleName(description.isEmpty() ? "Graph of " + who
                                                    : QString("Graph of %1 (%2)").arg(who, description));

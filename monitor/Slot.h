@@ -50,8 +50,9 @@ struct TForm1::Slot {
 
     // Names the slot's controls for a screen reader after its host and
     // description ("Graph of HOST (DESCRIPTION)", "Threshold of HOST"), or
-    // after its number while it has no host.
-    void nameControls();
+    // after its number while it has no host; a host that another slot
+    // shows too is told apart by the number ("HOST in slot 3").
+    void nameControls(bool hostShared);
     // What a sighted user reads off the graph: "last 37 ms, average 36 ms"
     // or "last echo: Request timed out", and the threshold signal shown.
     QString stateDescription() const;

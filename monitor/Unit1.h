@@ -154,6 +154,7 @@ private:
 
     void loadHostFile(const QString& fileName);
     void applyHolderToSlots();
+    void nameSlots();
     void applySettings();
     void applyIntervalSetting();
     void applyPayloadSetting();

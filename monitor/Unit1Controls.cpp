@@ -254,7 +254,7 @@ void TForm1::buildSlot(int index, QWidget* client)
     GraphImage* image = slot->image;
     connect(slot->image, &QWidget::customContextMenuRequested, this,
             [popup, image](const QPoint& at) { popup->popup(image->mapToGlobal(at)); });
-    slot->nameControls();
+    slot->nameControls(false);
 
     m_slots[static_cast<std::size_t>(index)] = std::move(slot);
 }

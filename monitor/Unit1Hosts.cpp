@@ -49,8 +49,8 @@ void TForm1::applyHolderToSlots()
         if (line->threshold)
             s.thresholdEdit->setText(*line->threshold);
         s.fitHostText();
-        s.nameControls();
     }
+    nameSlots();
 }
 
 void TForm1::Openhostfile1Click()
@@ -100,8 +100,18 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         s.hostLabel->SetCaption(host);
         s.descriptionLabel->SetCaption(description);
         s.fitHostText();
-        s.nameControls();
         s.clearReadings();
+    }
+    nameSlots();
+}
+
+void TForm1::nameSlots()
+{
+    for (int n = 1; n <= SlotCount; ++n) {
+        bool shared = false;
+        for (int other = 1; other <= SlotCount; ++other)
+            shared = shared || (other != n && slot(other).host() == slot(n).host());
+        slot(n).nameControls(shared);
     }
 }
 

@@ -114,7 +114,11 @@ TEST_F(Accessibility, NamesFollowAChangeOfHost)
 {
     form->applyHostChange("4", "127.0.0.44", "new");
     form->applyHostChange("1", "", "");
+    form->applyHostChange("8", "127.0.0.6", "");
     const std::vector<std::pair<QWidget*, QString>> rows{
+        {slotControl(6, &SlotRow::image), "Graph of 127.0.0.6 in slot 6"},
+        {slotControl(8, &SlotRow::image), "Graph of 127.0.0.6 in slot 8"},
+        {slotControl(8, &SlotRow::thresholdEdit), "Threshold in ms of 127.0.0.6 in slot 8"},
         {slotControl(4, &SlotRow::image), "Graph of 127.0.0.44 (new)"},
         {slotControl(4, &SlotRow::toggleButton), "Threshold of 127.0.0.44"},
         {slotControl(4, &SlotRow::thresholdEdit), "Threshold in ms of 127.0.0.44"},
