@@ -36,9 +36,11 @@ void TForm1::buildKeyboardAccess()
     // change with the focus.
     m_graphFocusFrame = new QFocusFrame(centralWidget());
     m_graphFocusFrame->setObjectName("GraphFocusFrame");
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
-        m_graphFocusFrame->setWidget(qobject_cast<GraphImage*>(now));
-    });
+    // Connected for as long as the frame lives: the window's controls go
+    // before the window does, and each takes its focus along.
+    QFocusFrame* frame = m_graphFocusFrame;
+    connect(qApp, &QApplication::focusChanged, frame,
+            [frame](QWidget*, QWidget* now) { frame->setWidget(qobject_cast<GraphImage*>(now)); });
 }
 
 void TForm1::openGraphMenu(int n)
