@@ -1,9 +1,9 @@
 #include "monitor/Unit1.h"
 
+#include "monitor/ChangeAnnouncer.h"
 #include "monitor/DigitKeyFilter.h"
 #include "monitor/GraphImage.h"
 #include "monitor/HostListHolder.h"
-#include "monitor/ChangeAnnouncer.h"
 #include "monitor/MakeControl.h"
 #include "monitor/ScaleLabel.h"
 #include "monitor/Slot.h"

@@ -187,9 +187,11 @@ def main():
     finally:
         proc.terminate()
         try:
-            proc.wait(10)
+            proc.wait(30)
+            check(proc.returncode >= 0, "the program ends on SIGTERM as Quit ends it (status %d)" % proc.returncode)
         except subprocess.TimeoutExpired:
             proc.kill()
+            check(False, "the program ends on SIGTERM")
     print("%d passed, %d failed" % (passed, failed), flush=True)
 
 

@@ -12,7 +12,7 @@ here=$(dirname "$(realpath "$0")")
 # Debian's own Python, where python3-pyatspi lives, whatever else is first
 # on the path.
 python=/usr/bin/python3
-for tool in Xvfb dbus-run-session import "$python"; do
+for tool in Xvfb xdotool dbus-run-session import "$python"; do
   command -v "$tool" >/dev/null || { echo "$tool is missing (tools/install-deps.sh installs it)"; exit 1; }
 done
 "$python" -c 'import pyatspi' 2>/dev/null || { echo "pyatspi is missing (package python3-pyatspi)"; exit 1; }
@@ -20,21 +20,32 @@ done
 work=$(mktemp -d)
 xserver=
 cleanup() {
-  [ -n "$xserver" ] && kill "$xserver" 2>/dev/null && wait "$xserver" 2>/dev/null
+  if [ -n "$xserver" ]; then
+    kill "$xserver" 2>/dev/null || true
+    wait "$xserver" 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# Xvfb picks a free display itself and writes its number.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xserver=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
+# A display of our own, at a number taken at random and proven by a
+# connection: the low numbers that Xvfb would pick itself may belong to
+# another X server on the machine whose socket we cannot see.
+for _ in $(seq 20); do
+  display=":$((RANDOM % 900 + 100))"
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp 2>"$work/xvfb.log" &
+  xserver=$!
+  for _ in $(seq 50); do
+    kill -0 "$xserver" 2>/dev/null || break
+    DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
+    sleep 0.1
+  done
+  kill "$xserver" 2>/dev/null || true
+  wait "$xserver" 2>/dev/null || true
+  xserver=
 done
-[ -s "$work/display" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
-
-export DISPLAY=":$(head -n1 "$work/display")"
+[ -n "$xserver" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY="$display"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 export NO_AT_BRIDGE=0
