@@ -214,7 +214,7 @@ private:
     QAction* Writelog1 = nullptr;        // Options > Write log
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
-    QFocusFrame* m_graphFocusFrame = nullptr; // around the graph that has the focus
+    QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 

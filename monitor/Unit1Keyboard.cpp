@@ -18,6 +18,7 @@
 void TForm1::buildKeyboardAccess()
 {
     QWidget* previous = Button1;
+    QList<QWidget*> framed;
     const auto next = [&previous](QWidget* control) {
         setTabOrder(previous, control);
         previous = control;
@@ -29,18 +30,21 @@ void TForm1::buildKeyboardAccess()
         next(s.toggleButton);
         next(s.thresholdEdit);
         next(s.closeButton);
+        framed << s.image << s.pollLog;
     }
     next(Memo1);
 
-    // Drawn around the graph, under it: the picture's own pixels never
-    // change with the focus.
+    // Drawn around the graph or the poll log in its place, under it: the
+    // picture's own pixels never change with the focus, and the poll log,
+    // which shows no focus of its own, shows where the keys go.
     m_graphFocusFrame = new QFocusFrame(centralWidget());
     m_graphFocusFrame->setObjectName("GraphFocusFrame");
     // Connected for as long as the frame lives: the window's controls go
     // before the window does, and each takes its focus along.
     QFocusFrame* frame = m_graphFocusFrame;
-    connect(qApp, &QApplication::focusChanged, frame,
-            [frame](QWidget*, QWidget* now) { frame->setWidget(qobject_cast<GraphImage*>(now)); });
+    connect(qApp, &QApplication::focusChanged, frame, [frame, framed](QWidget*, QWidget* now) {
+        frame->setWidget(framed.contains(now) ? now : nullptr);
+    });
 }
 
 void TForm1::openGraphMenu(int n)

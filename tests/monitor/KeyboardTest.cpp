@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFocusFrame>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
@@ -74,9 +75,11 @@ TEST_F(Keyboard, EnterShowsThePollLogAndEnterOrEscapeBringsTheGraphBack)
             QTest::keyClick(image(n), Qt::Key_Return);
             EXPECT_TRUE(log->isVisible()) << "slot " << n;
             EXPECT_EQ(focused(), log) << "slot " << n;
+            EXPECT_EQ(control<QFocusFrame>("GraphFocusFrame")->widget(), log) << "slot " << n;
             QTest::keyClick(log, key, modifiers);
             EXPECT_FALSE(log->isVisible()) << key << " on slot " << n;
             EXPECT_EQ(focused(), image(n)) << key << " on slot " << n;
+            EXPECT_EQ(control<QFocusFrame>("GraphFocusFrame")->widget(), image(n)) << "slot " << n;
         }
     }
 }
