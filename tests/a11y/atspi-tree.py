@@ -14,7 +14,7 @@ does, with ten loopback hosts, and checks what a blind user relies on:
 
     atspi-tree.py PROGRAM WORKDIR [SCREENSHOT.png]
 
-Prints one line per check and "N passed, M failed" at the end.
+Prints each failed check and "N passed, M failed" at the end.
 """
 import os
 import subprocess
