@@ -51,6 +51,10 @@ public:
     // image handed out here (the pixels are shared until the next write),
     // so a caller that keeps one makes the next rasterisation copy it.
     QImage Picture();
+    // As last set, shown or not.
+    const QString& TopLeftText() const { return FTopLeftText; }
+    const QString& TopRightText() const { return FTopRightText; }
+    TColor BackColor() const { return FBackColor; }
     const TGraphArray& Graphs() const { return FGraphs; }
     QFont& Font() { return FFont; }
 

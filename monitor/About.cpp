@@ -29,10 +29,15 @@ TAboutBox::TAboutBox(QWidget* parent)
     panel->setFrameShadow(QFrame::Sunken);
     panel->setLineWidth(1);
     panel->setMidLineWidth(0);
-    makeControl<QLabel>(panel, "Label2", {8, 16, 86, 13})->setText("Host IP address:");
+    auto* hostLabel = makeControl<QLabel>(panel, "Label2", {8, 16, 86, 13});
+    hostLabel->setText("Host IP address:");
     Edit1 = makeControl<QLineEdit>(panel, "Edit1", {96, 14, 121, 21});
-    makeControl<QLabel>(panel, "Label3", {8, 40, 86, 13})->setText("Description:");
+    auto* descriptionLabel = makeControl<QLabel>(panel, "Label3", {8, 40, 86, 13});
+    descriptionLabel->setText("Description:");
     Edit2 = makeControl<QLineEdit>(panel, "Edit2", {96, 38, 121, 21});
+    // The labels name the fields for a screen reader.
+    hostLabel->setBuddy(Edit1);
+    descriptionLabel->setBuddy(Edit2);
     Label1 = makeControl<QLabel>(this, "Label1", {0, 0, 10, 10});
     Label1->hide();
 

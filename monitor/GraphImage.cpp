@@ -9,6 +9,7 @@ GraphImage::GraphImage(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void GraphImage::setGraph(TVumo* graph)

@@ -2,11 +2,14 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class TVumo;
 
 // The image control of a slot: shows its graph's picture as of the graph's
 // latest Redraw, painted straight from the graph's own bitmap, and reports
-// double-clicks and context-menu requests.
+// double-clicks and context-menu requests. It takes the keyboard focus,
+// which the window marks with a frame around it, never on the picture.
 class GraphImage : public QWidget {
     Q_OBJECT
 
@@ -20,6 +23,11 @@ public:
     // paint, however many redraws come before it.
     void refresh() { update(); }
 
+    // The graph's state in words, for a screen reader: asked for only when
+    // one reads it.
+    void setDescriber(std::function<QString()> describe) { m_describe = std::move(describe); }
+    QString stateDescription() const { return m_describe ? m_describe() : QString(); }
+
 signals:
     void doubleClicked();
 
@@ -29,4 +37,5 @@ protected:
 
 private:
     TVumo* m_graph = nullptr;
+    std::function<QString()> m_describe;
 };

@@ -1,5 +1,6 @@
 #include "monitor/Slot.h"
 
+#include "monitor/ChangeAnnouncer.h"
 #include "monitor/GraphImage.h"
 #include "monitor/StrictInteger.h"
 
@@ -8,6 +9,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <algorithm>
 #include <numeric>
@@ -31,10 +33,47 @@ void TForm1::Slot::fitHostText()
     hostLabel->SetTextWidth(std::max(0, descriptionLeft - hostLabel->x() - metrics.horizontalAdvance(' ')));
 }
 
+void TForm1::Slot::nameControls(bool hostShared)
+{
+    const QString number = QString("slot %1").arg(row.number);
+    const QString who = host().isEmpty() ? number : hostShared ? host() + " in " + number : host();
+    const QString description = descriptionLabel->Caption();
+    image->setAccessibleName(description.isEmpty() ? "Graph of " + who
+                                                   : QString("Graph of %1 (%2)").arg(who, description));
+    toggleButton->setAccessibleName("Threshold of " + who);
+    thresholdEdit->setAccessibleName("Threshold in ms of " + who);
+    closeButton->setAccessibleName("Close threshold of " + who);
+    pollLog->setAccessibleName("Poll log of " + who);
+}
+
+QString TForm1::Slot::stateDescription() const
+{
+    if (host().isEmpty())
+        return "no host";
+    const QString last = graph->TopRightText();
+    if (last.isEmpty())
+        return "no echo yet";
+    if (!lastFailure.isEmpty())
+        return "last echo: " + lastFailure;
+    QString text = "last " + last + " ms";
+    const QString average = graph->TopLeftText();
+    if (!average.isEmpty())
+        text += ", average " + average + " ms";
+    // Only a shown signal colours the background: yellow for the last time,
+    // orange for the average.
+    const auto limit = threshold();
+    if (graph->BackColor() != clWhite && limit) {
+        const bool byAverage = !average.isEmpty() && average.toLongLong() >= *limit;
+        text += QString(byAverage ? ", average at or above threshold %1 ms" : ", above threshold %1 ms").arg(*limit);
+    }
+    return text;
+}
+
 void TForm1::Slot::publish()
 {
     graph->Redraw();
     image->refresh();
+    announcer->changed();
 }
 
 void TForm1::Slot::clearReadings()

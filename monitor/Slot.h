@@ -8,6 +8,7 @@
 
 #include <vector>
 
+class ChangeAnnouncer;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -38,11 +39,23 @@ struct TForm1::Slot {
     std::array<QAction*, 4> popupItems{};
     std::unique_ptr<TVumo> graph;
     EchoStatistics statistics;
+    ChangeAnnouncer* announcer = nullptr;  // of the graph's state to a screen reader
+    // The error text of the last outcome if it failed; empty after a reply.
+    QString lastFailure;
 
     QString host() const;
     // A host text that would run into the description shown beside it is
     // cut with "…" where the description begins; the host stays whole.
     void fitHostText();
+
+    // Names the slot's controls for a screen reader after its host and
+    // description ("Graph of HOST (DESCRIPTION)", "Threshold of HOST"), or
+    // after its number while it has no host; a host that another slot
+    // shows too is told apart by the number ("HOST in slot 3").
+    void nameControls(bool hostShared);
+    // What a sighted user reads off the graph: "last 37 ms, average 36 ms"
+    // or "last echo: Request timed out", and the threshold signal shown.
+    QString stateDescription() const;
 
     // The only way a graph changes on screen: redrawn, then its picture
     // handed to the slot's image.

@@ -4,6 +4,8 @@
 #include "monitor/GraphImage.h"
 #include "monitor/HostListHolder.h"
 #include "monitor/Slot.h"
+#include "monitor/SlotAccessibility.h"
+#include "monitor/SlotKeys.h"
 #include "monitor/WindowTimer.h"
 
 #include "widgets/LogView.h"
@@ -25,6 +27,7 @@ TForm1::TForm1(const Options& options)
     // The monitor mostly runs beside other work: a graph's statistics must
     // show when the mouse rests on it, whichever window has the focus.
     setAttribute(Qt::WA_AlwaysShowToolTips);
+    SlotAccessibility::install();
     buildWindow();
     connectHandlers();
     FormCreate();
@@ -122,6 +125,10 @@ void TForm1::connectHandlers()
         handle(s.thresholdEdit, &QLineEdit::textChanged, [this, n] { thresholdChanged(n); });
         handle(s.image, &GraphImage::doubleClicked, [this, n] { showPollLog(n); });
         handle(s.pollLog, &LogView::doubleClicked, [this, n] { hidePollLog(n); });
+        new SlotKeys(s.image, s.pollLog,
+                     {[this, n] { runHandler([this, n] { openGraphMenu(n); }); },
+                      [this, n] { runHandler([this, n] { showPollLog(n); }); },
+                      [this, n] { runHandler([this, n] { hidePollLog(n); }); }});
     }
 }
 

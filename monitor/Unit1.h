@@ -20,6 +20,7 @@ class HostListHolder;
 class LogView;
 class QAction;
 class QCheckBox;
+class QFocusFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -104,6 +105,7 @@ public:
     void thresholdChanged(int slot);
     void showPollLog(int slot);
     void hidePollLog(int slot);
+    void openGraphMenu(int slot);
 
     // Host list and host changes.
     void Memo2Change();
@@ -136,6 +138,7 @@ private:
     void buildTopBar(QWidget* client);
     void buildMenus();
     void buildSlot(int index, QWidget* client);
+    void buildKeyboardAccess();
     void connectHandlers();
     void configureGraph(Slot& slot);
     template <typename Sender, typename Signal, typename Handler>
@@ -153,6 +156,7 @@ private:
     // The window's caption while a host list file is loaded.
     static QString captionNaming(const QString& fileName);
     void applyHolderToSlots();
+    void nameSlots();
     void applySettings();
     void applyIntervalSetting();
     void applyPayloadSetting();
@@ -212,6 +216,7 @@ private:
     QAction* Writelog1 = nullptr;        // Options > Write log
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
+    QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 

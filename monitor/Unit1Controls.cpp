@@ -1,9 +1,11 @@
 #include "monitor/Unit1.h"
 
+#include "monitor/ChangeAnnouncer.h"
 #include "monitor/DigitKeyFilter.h"
 #include "monitor/GraphImage.h"
 #include "monitor/HostListHolder.h"
 #include "monitor/MakeControl.h"
+#include "monitor/ScaleLabel.h"
 #include "monitor/Slot.h"
 #include "monitor/WindowMetrics.h"
 #include "monitor/WindowTimer.h"
@@ -102,6 +104,8 @@ void TForm1::buildWindow()
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(2000);
 
+    Memo1->setAccessibleName("Combined log");
+    buildKeyboardAccess();
     Button2->setFocus();
 }
 
@@ -112,7 +116,8 @@ void TForm1::buildTopBar(QWidget* client)
     QFont bold = font();
     bold.setBold(true);
 
-    makeLabel(Panel1, "Label23", "Interval", {8, 6, 54, 14})->setFont(bold);
+    QLabel* intervalLabel = makeLabel(Panel1, "Label23", "Interval", {8, 6, 54, 14});
+    intervalLabel->setFont(bold);
     Label26 = makeLabel(Panel1, "Label26", "in seconds", {8, 22, 54, 14});
     TrackBar1 = makeControl<QSlider>(Panel1, "TrackBar1", {62, 4, 90, 24});
     TrackBar1->setOrientation(Qt::Horizontal);
@@ -121,8 +126,9 @@ void TForm1::buildTopBar(QWidget* client)
     Edit2 = makeControl<QLineEdit>(Panel1, "Edit2", {66, 30, 41, 21});
     Edit2->setText("2");
 
-    makeLabel(Panel1, "Label24", "Payload", {158, 6, 52, 14})->setFont(bold);
-    makeLabel(Panel1, "Label25", "in bytes", {158, 22, 52, 14});
+    QLabel* payloadLabel = makeLabel(Panel1, "Label24", "Payload", {158, 6, 52, 14});
+    payloadLabel->setFont(bold);
+    QLabel* payloadUnit = makeLabel(Panel1, "Label25", "in bytes", {158, 22, 52, 14});
     TrackBar2 = makeControl<QSlider>(Panel1, "TrackBar2", {210, 4, 112, 24});
     TrackBar2->setOrientation(Qt::Horizontal);
     TrackBar2->setRange(32, 512);
@@ -131,6 +137,16 @@ void TForm1::buildTopBar(QWidget* client)
     TrackBar2->setValue(32);
     Edit3 = makeControl<QLineEdit>(Panel1, "Edit3", {214, 30, 41, 21});
     Edit3->setText("32");
+    // Each label pair names the slider and the field beside it; the screen
+    // reader tells the two apart by their roles.
+    intervalLabel->setBuddy(TrackBar1);
+    Label26->setBuddy(Edit2);
+    payloadLabel->setBuddy(TrackBar2);
+    payloadUnit->setBuddy(Edit3);
+    for (QWidget* interval : {static_cast<QWidget*>(TrackBar1), static_cast<QWidget*>(Edit2)})
+        interval->setAccessibleName("Interval in seconds");
+    for (QWidget* payload : {static_cast<QWidget*>(TrackBar2), static_cast<QWidget*>(Edit3)})
+        payload->setAccessibleName("Payload in bytes");
     auto* digitsOnly = new DigitKeyFilter(this);
     Edit2->installEventFilter(digitsOnly);
     Edit3->installEventFilter(digitsOnly);
@@ -172,6 +188,9 @@ void TForm1::buildSlot(int index, QWidget* client)
     const auto at = [&](int dx, int dy, int w, int h) { return QRect(origin + QPoint(dx, dy), QSize(w, h)); };
 
     slot->image = makeControl<GraphImage>(parent, row.image, at(0, 0, GraphWidth, GraphHeight));
+    slot->announcer = new ChangeAnnouncer(slot->image);
+    const Slot* described = slot.get();
+    slot->image->setDescriber([described] { return described->stateDescription(); });
     slot->pollLog = makeControl<LogView>(parent, row.pollLog, at(0, 0, GraphWidth, GraphHeight));
     slot->pollLog->hide();
     slot->recentValues = makeControl<LogView>(parent, row.recentValues, at(0, 0, 10, 10));
@@ -189,9 +208,16 @@ void TForm1::buildSlot(int index, QWidget* client)
     slot->hostLabel = transLabel(row.hostLabel, at(0, -16, 250, 17), TAlignment::taLeftJustify);
     slot->descriptionLabel = transLabel(row.descriptionLabel, at(48, -16, 250, 17), TAlignment::taRightJustify);
 
-    slot->topScale = makeLabel(parent, row.topScaleLabel, "1", at(302, 0, 33, 13));
+    const auto scaleLabel = [&](const char* name, const QString& mark, const QString& text, QRect geometry) {
+        auto* label = makeControl<ScaleLabel>(parent, name, geometry);
+        label->setMark(mark);
+        label->setText(text);
+        return label;
+    };
+    slot->topScale = scaleLabel(row.topScaleLabel, "top of scale", "1", at(302, 0, 33, 13));
     slot->unit = makeLabel(parent, row.unitLabel, "ms", at(302, 12, 27, 13));
-    slot->bottomScale = makeLabel(parent, row.bottomScaleLabel, "0", at(302, onRow ? 100 : 101, 33, 13));
+    slot->unit->setAccessibleName("milliseconds");
+    slot->bottomScale = scaleLabel(row.bottomScaleLabel, "bottom of scale", "0", at(302, onRow ? 100 : 101, 33, 13));
 
     slot->toggleButton = makeControl<QPushButton>(parent, row.toggleButton, at(304, onRow ? 33 : 32, 16, 18));
     slot->toggleButton->setText("T");
@@ -209,15 +235,16 @@ void TForm1::buildSlot(int index, QWidget* client)
     panel->resize(std::max(84, thresholdLabel->geometry().right() + 2 + panel->frameWidth()), 45);
     slot->thresholdEdit = makeControl<QLineEdit>(panel, row.thresholdEdit, {4, 20, 50, 21});
     slot->thresholdEdit->setText("50");
+    thresholdLabel->setBuddy(slot->thresholdEdit);
     slot->closeButton = makeControl<QPushButton>(panel, row.closeButton, {61, 21, 16, 18});
     slot->closeButton->setText("C");
 
     slot->popup = new QMenu(this);
     slot->popup->setObjectName(row.popupMenu);
-    const std::array<std::pair<const char*, const char*>, 4> items{{{row.changeHostItem, "Change host"},
-                                                                    {row.resetItem, "Reset"},
-                                                                    {row.saveGraphItem, "Save graph to file"},
-                                                                    {row.saveLogItem, "Save log to file"}}};
+    const std::array<std::pair<const char*, const char*>, 4> items{{{row.changeHostItem, "&Change host"},
+                                                                    {row.resetItem, "&Reset"},
+                                                                    {row.saveGraphItem, "Save &graph to file"},
+                                                                    {row.saveLogItem, "Save &log to file"}}};
     for (std::size_t i = 0; i < items.size(); ++i) {
         slot->popupItems[i] = slot->popup->addAction(items[i].second);
         slot->popupItems[i]->setObjectName(items[i].first);
@@ -227,6 +254,7 @@ void TForm1::buildSlot(int index, QWidget* client)
     GraphImage* image = slot->image;
     connect(slot->image, &QWidget::customContextMenuRequested, this,
             [popup, image](const QPoint& at) { popup->popup(image->mapToGlobal(at)); });
+    slot->nameControls(false);
 
     m_slots[static_cast<std::size_t>(index)] = std::move(slot);
 }

@@ -56,6 +56,7 @@ void TForm1::applyHolderToSlots()
             s.thresholdEdit->setText(*line->threshold);
         s.fitHostText();
     }
+    nameSlots();
 }
 
 void TForm1::Openhostfile1Click()
@@ -106,6 +107,17 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
         s.descriptionLabel->SetCaption(description);
         s.fitHostText();
         s.clearReadings();
+    }
+    nameSlots();
+}
+
+void TForm1::nameSlots()
+{
+    for (int n = 1; n <= SlotCount; ++n) {
+        bool shared = false;
+        for (int other = 1; other <= SlotCount; ++other)
+            shared = shared || (other != n && slot(other).host() == slot(n).host());
+        slot(n).nameControls(shared);
     }
 }
 

@@ -23,10 +23,10 @@ void TForm1::buildNotificationItems(QMenu* options)
         activateWindow();
     });
     options->addSeparator();
-    Notify1 = options->addAction("Notify when a host goes down");
+    Notify1 = options->addAction("&Notify when a host goes down");
     Notify1->setObjectName("Notify1");
     Notify1->setCheckable(true);
-    options->addAction("Lost echoes before notifying...")->setObjectName("Notifyafter1");
+    options->addAction("&Lost echoes before notifying...")->setObjectName("Notifyafter1");
 }
 
 void TForm1::Notify1Click()

@@ -89,9 +89,16 @@ void TForm1::showPollLog(int n)
     s.image->lower();
     s.pollLog->show();
     s.pollLog->raise();
+    // Whoever works the graph by keyboard reads the log in its place.
+    if (focusWidget() == s.image)
+        s.pollLog->setFocus();
 }
 
 void TForm1::hidePollLog(int n)
 {
-    slot(n).pollLog->hide();
+    Slot& s = slot(n);
+    // The focus stays with the slot rather than moving on to the next control.
+    if (focusWidget() == s.pollLog)
+        s.image->setFocus();
+    s.pollLog->hide();
 }

@@ -110,6 +110,7 @@ void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
     const auto thr = s.threshold();
 
     s.statistics.addReply(rtt, outcome.now.wall);
+    s.lastFailure.clear();
     g.AddValue(0, rtt);
     setGridAfterSample(s, s.row.smallGridStep);
     const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
@@ -166,6 +167,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 void TForm1::foreignReplyProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addLoss(outcome.now.wall);
+    s.lastFailure = outcome.worker.ErrorText;
     zeroSample(s, s.row.zeroesLastValueAfterPublishing);
     const QString line =
         LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now.wall);
@@ -176,6 +178,7 @@ void TForm1::foreignReplyProcedure(Slot& s, const EchoOutcome& outcome)
 void TForm1::failureProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addLoss(outcome.now.wall);
+    s.lastFailure = outcome.errorText;
     zeroSample(s, false);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;

@@ -13,6 +13,7 @@ packages=(
   iproute2 procps nftables libcap2-bin util-linux
   xvfb xauth imagemagick
   dbus-daemon dbus-bin dbus-session-bus-common dunst
+  at-spi2-core python3-pyatspi xdotool
   desktop-file-utils appstream
 )
 [ "${QUORVANE_FUZZ_DEPS:-0}" = 1 ] && packages+=(clang libclang-rt-14-dev)

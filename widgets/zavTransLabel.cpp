@@ -1,5 +1,6 @@
 #include "widgets/zavTransLabel.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 #include <stdexcept>
@@ -38,6 +39,8 @@ void TzavTransLabel::SetCaption(const QString& value)
         return;
     m_caption = value;
     update();
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 void TzavTransLabel::SetMist(bool value)

@@ -66,6 +66,11 @@ void TzavWebLabel::mouseReleaseEvent(QMouseEvent* event)
     if (!rect().contains(event->position().toPoint()))
         return;
     event->accept();
+    Open();
+}
+
+void TzavWebLabel::Open()
+{
     try {
         DesktopShell::OpenOrRaise(Url(), m_link);
     } catch (const std::runtime_error& failure) {

@@ -25,6 +25,8 @@ public:
     // "http://", "mailto:", ...
     static QString Prefix(TURLType type);
     QString Url() const { return Prefix(m_linkType) + m_link; }
+    // Opens Url() as a click does (a screen reader's action opens it here).
+    void Open();
 
     // What a new link label shows, opens and hints.
     static QString DefaultLink();

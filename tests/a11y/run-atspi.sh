@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# The real program under a screen reader's eyes: its own X server (Xvfb),
+# its own session bus, on which the accessibility bus of at-spi2-core is
+# started on demand, and atspi-tree.py reading the program's tree through
+# pyatspi. Runs without a display, as root or not.
+#   run-atspi.sh PROGRAM [SCREENSHOT.png]
+set -euo pipefail
+program=$(realpath "$1")
+screenshot=${2:-}
+here=$(dirname "$(realpath "$0")")
+
+# Debian's own Python, where python3-pyatspi lives, whatever else is first
+# on the path.
+python=/usr/bin/python3
+for tool in Xvfb xdotool dbus-run-session import "$python"; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing (tools/install-deps.sh installs it)"; exit 1; }
+done
+"$python" -c 'import pyatspi' 2>/dev/null || { echo "pyatspi is missing (package python3-pyatspi)"; exit 1; }
+
+work=$(mktemp -d)
+xserver=
+cleanup() {
+  if [ -n "$xserver" ]; then
+    kill "$xserver" 2>/dev/null || true
+    wait "$xserver" 2>/dev/null || true
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own, at a number taken at random and proven by a
+# connection: the low numbers that Xvfb would pick itself may belong to
+# another X server on the machine whose socket we cannot see.
+for _ in $(seq 20); do
+  display=":$((RANDOM % 900 + 100))"
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp 2>"$work/xvfb.log" &
+  xserver=$!
+  for _ in $(seq 50); do
+    kill -0 "$xserver" 2>/dev/null || break
+    DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
+    sleep 0.1
+  done
+  kill "$xserver" 2>/dev/null || true
+  wait "$xserver" 2>/dev/null || true
+  xserver=
+done
+[ -n "$xserver" ] || { echo "Xvfb did not start:"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY="$display"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+export NO_AT_BRIDGE=0
+# A throwaway home: the program's settings never touch the user's.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+dbus-run-session -- "$python" "$here/atspi-tree.py" "$program" "$work/hosts" "$screenshot"

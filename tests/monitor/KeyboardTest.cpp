@@ -1,0 +1,153 @@
+#include "WindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFocusFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+
+#include <set>
+
+namespace {
+
+class Keyboard : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        QByteArray hosts;
+        for (int n = 1; n <= 10; ++n)
+            hosts += "127.0.0." + QByteArray::number(n) + "\r\n";
+        writeFile("hosts.txt", hosts);
+        start();
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    }
+
+    QWidget* focused() const { return QApplication::focusWidget(); }
+    QString focusedName() const { return focused() ? focused()->objectName() : QString(); }
+    QWidget* image(int n) const { return control<QWidget>(Slots[n - 1].image); }
+    QMenu* popup(int n) const { return control<QMenu>(Slots[n - 1].popupMenu); }
+};
+
+// From Quit, the last control of the top bar, Tab walks the slots in order,
+// each graph before its "T" button, and comes round to the top bar again.
+TEST_F(Keyboard, TabWalksTheGraphsInSlotOrder)
+{
+    control<QWidget>("Button1")->setFocus();
+    QStringList expected;
+    for (const SlotRow& row : Slots)
+        expected << row.image << row.toggleButton;
+    expected << "TrackBar1";
+    QStringList walked;
+    for (qsizetype i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(focused(), Qt::Key_Tab);
+        walked << focusedName();
+    }
+    EXPECT_EQ(walked, expected);
+}
+
+TEST_F(Keyboard, MenuKeysOpenTheGraphsMenuAtTheGraph)
+{
+    const std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> rows{{Qt::Key_Menu, Qt::NoModifier},
+                                                                      {Qt::Key_F10, Qt::ShiftModifier}};
+    for (const auto& [key, modifiers] : rows) {
+        for (int n : {1, 6}) {
+            image(n)->setFocus();
+            QTest::keyClick(image(n), key, modifiers);
+            EXPECT_TRUE(popup(n)->isVisible()) << key << " on slot " << n;
+            const QRect graph(image(n)->mapToGlobal(QPoint(0, 0)), image(n)->size());
+            EXPECT_TRUE(graph.contains(popup(n)->pos())) << key << " on slot " << n;
+            popup(n)->hide();
+        }
+    }
+}
+
+TEST_F(Keyboard, EnterShowsThePollLogAndEnterOrEscapeBringsTheGraphBack)
+{
+    const std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> backKeys{
+        {Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}, {Qt::Key_Escape, Qt::NoModifier}};
+    for (int n : {2, 9}) {
+        auto* log = control<QWidget>(Slots[n - 1].pollLog);
+        for (const auto& [key, modifiers] : backKeys) {
+            image(n)->setFocus();
+            QTest::keyClick(image(n), Qt::Key_Return);
+            EXPECT_TRUE(log->isVisible()) << "slot " << n;
+            EXPECT_EQ(focused(), log) << "slot " << n;
+            EXPECT_EQ(control<QFocusFrame>("GraphFocusFrame")->widget(), log) << "slot " << n;
+            QTest::keyClick(log, key, modifiers);
+            EXPECT_FALSE(log->isVisible()) << key << " on slot " << n;
+            EXPECT_EQ(focused(), image(n)) << key << " on slot " << n;
+            EXPECT_EQ(control<QFocusFrame>("GraphFocusFrame")->widget(), image(n)) << "slot " << n;
+        }
+    }
+}
+
+// The focus frame lies around the picture: the graph's own pixels on the
+// screen are its picture's, with and without the focus, and only the
+// frame's ring around it changes.
+TEST_F(Keyboard, FocusFrameLeavesThePictureAlone)
+{
+    setChecked("CheckBox6", true);
+    for (std::uint32_t rtt : {10, 80, 40})
+        reply("127.0.0.3", rtt);
+    QWidget* graph = image(3);
+    const QRect ring = QRect(graph->pos(), graph->size()).adjusted(-2, -2, 2, 2);
+    const auto screen = [&] {
+        QCoreApplication::processEvents();
+        return graph->parentWidget()->grab(ring).toImage().convertToFormat(QImage::Format_RGB32);
+    };
+    control<QWidget>("Button1")->setFocus();
+    const QImage unfocused = screen();
+    graph->setFocus();
+    const QImage focusedLook = screen();
+    for (const QImage& look : {unfocused, focusedLook})
+        EXPECT_EQ(look.copy(2, 2, GraphWidth, GraphHeight), picture(3));
+    EXPECT_EQ(graph->grab().toImage().convertToFormat(QImage::Format_RGB32), picture(3));
+    EXPECT_NE(focusedLook.pixel(0, GraphHeight / 2), unfocused.pixel(0, GraphHeight / 2)) << "no frame on the left";
+    EXPECT_NE(focusedLook.pixel(GraphWidth + 3, GraphHeight / 2), unfocused.pixel(GraphWidth + 3, GraphHeight / 2))
+        << "no frame on the right";
+}
+
+// Every menu title and item has a mnemonic of its own within its menu, and
+// shows the text it showed before.
+TEST_F(Keyboard, EveryMenuEntryHasItsOwnMnemonic)
+{
+    const QList<QMenu*> menus = form->findChildren<QMenu*>();
+    QStringList visibleTitles;
+    const auto check = [](const QList<QAction*>& actions, const QString& menu) {
+        std::set<QChar> taken;
+        for (QAction* action : actions) {
+            if (action->isSeparator())
+                continue;
+            const QString text = action->text();
+            const qsizetype at = text.indexOf('&');
+            ASSERT_GE(at, 0) << menu.toStdString() << ": " << text.toStdString();
+            ASSERT_LT(at + 1, text.size());
+            EXPECT_EQ(text.indexOf('&', at + 1), -1) << text.toStdString();
+            EXPECT_TRUE(taken.insert(text[at + 1].toLower()).second) << menu.toStdString() << ": " << text.toStdString();
+        }
+    };
+    check(form->menuBar()->actions(), "menu bar");
+    for (QMenu* menu : menus)
+        check(menu->actions(), menu->objectName() + " " + menu->title());
+    for (QAction* title : form->menuBar()->actions())
+        visibleTitles << QString(title->text()).remove('&');
+    EXPECT_EQ(visibleTitles, (QStringList{"File", "View", "Options", "?"}));
+    const std::vector<std::pair<const char*, QString>> items{
+        {"Exit1", "Exit"}, {"N10graphs1", "10 graphs"}, {"Changehost1", "Change host"},
+        {"Savelogtofile10", "Save log to file"}, {"About2", "About..."}};
+    for (const auto& [name, text] : items)
+        EXPECT_EQ(control<QAction>(name)->text().remove('&'), text);
+}
+
+TEST_F(Keyboard, AltAndAMnemonicOpensItsMenu)
+{
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::AltModifier);
+    QMenu* file = form->menuBar()->actions().first()->menu();
+    EXPECT_TRUE(file->isVisible());
+    file->hide();
+}
+
+}
