@@ -14,7 +14,6 @@
 #include "widgets/zavTransLabel.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -68,7 +67,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
-        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, QCoreApplication::applicationFilePath()));
+        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, PermissionAdvice::helperPath()));
     }
     watchEcho(*worker, echo, outcome.answered, outcome.errorText, outcome.now);
 
