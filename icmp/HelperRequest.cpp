@@ -56,6 +56,7 @@ HelperRequest readHelperRequest(std::span<const std::uint8_t> m, const RequestRu
     r.sequence = read16(m, 10);
     r.scope = read32(m, 12);
     std::copy_n(m.begin() + 16, r.destination.size(), r.destination.begin());
+    r.engineSentNs = read64(m, 32);
     r.payload = m.subspan(RequestHeaderSize);
 
     const bool wellFormed = m[0] == RequestEcho && (m[1] == 4 || m[1] == 6) && m[3] == 0

@@ -18,6 +18,7 @@ struct HelperRequest {
     std::uint16_t sequence = 0;
     std::uint32_t scope = 0;
     std::array<std::uint8_t, 16> destination{};  // IPv4 in the first 4 bytes
+    std::int64_t engineSentNs = 0;               // only ever handed back to the engine
     std::span<const std::uint8_t> payload;
 
     // The ICMP header of the echo, as a refusal quotes it back.

@@ -13,6 +13,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -27,6 +28,15 @@ void answer(int parent, std::span<const std::uint8_t> message)
 {
     while (send(parent, message.data(), message.size(), MSG_DONTWAIT | MSG_NOSIGNAL) < 0 && errno == EINTR) {
     }
+}
+
+// The engine's stamp is its own affair: any value it sends comes back as a
+// delay that only its own round trips use.
+std::uint32_t sendDelay(std::int64_t engineSentNs, std::int64_t sentNs)
+{
+    if (engineSentNs <= 0 || engineSentNs > sentNs)
+        return 0;
+    return static_cast<std::uint32_t>(std::min<std::int64_t>(sentNs - engineSentNs, std::numeric_limits<std::uint32_t>::max()));
 }
 
 void writeRefusal(int parent, std::uint8_t kind, bool v6, int error, std::span<const std::uint8_t> header)
@@ -48,6 +58,7 @@ HelperServer::HelperServer(int parent, std::uint16_t identifier, RawEchoSocket& 
     , m_v6(v6)
     , m_request(RequestBufferSize)
     , m_answer(PacketHeaderSize + 65536 + 512)
+    , m_sendDelays(2 * 65536)
 {
 }
 
@@ -89,8 +100,11 @@ bool HelperServer::serveRequests()
         RawEchoSocket& socket = request.v6 ? m_v6 : m_v4;
         if (request.refusal == 0 && socket.fd() < 0)
             request.refusal = socket.openError();
+        std::int64_t sentNs = 0;
         if (request.refusal == 0)
-            request.refusal = socket.send(request);
+            request.refusal = socket.send(request, sentNs);
+        if (request.refusal == 0)
+            m_sendDelays[request.v6 * 65536u + request.sequence] = sendDelay(request.engineSentNs, sentNs);
         if (request.refusal != 0)
             refuse(request, request.refusal);
     }
@@ -100,7 +114,8 @@ void HelperServer::relay(RawEchoSocket& socket, bool v6)
 {
     RawEchoSocket::Packet packet;
     while (socket.receive(packet)) {
-        if (!concernsOurEchoes(packet.bytes, v6, m_identifier))
+        const auto sequence = concernsOurEchoes(packet.bytes, v6, m_identifier);
+        if (!sequence)
             continue;
         std::span<std::uint8_t> m(m_answer.data(), PacketHeaderSize + packet.bytes.size());
         std::fill_n(m.begin(), PacketHeaderSize, 0);
@@ -108,8 +123,8 @@ void HelperServer::relay(RawEchoSocket& socket, bool v6)
         m[1] = v6 ? 6 : 4;
         m[2] = packet.hopLimit;
         m[3] = packet.trafficClass;
-        write32(m, 8, static_cast<std::uint32_t>(static_cast<std::uint64_t>(packet.arrivedNs) >> 32));
-        write32(m, 12, static_cast<std::uint32_t>(packet.arrivedNs));
+        write32(m, 4, m_sendDelays[v6 * 65536u + *sequence]);
+        write64(m, 8, packet.arrivedNs);
         std::copy(packet.source.begin(), packet.source.end(), m.begin() + 16);
         std::copy(packet.bytes.begin(), packet.bytes.end(), m.begin() + PacketHeaderSize);
         answer(m_parent, m);

@@ -35,5 +35,8 @@ private:
     std::vector<std::uint8_t> m_request;
     std::vector<std::uint8_t> m_answer;
     std::vector<std::uint32_t> m_broadcasts;
+    // Per family and sequence: how long after the engine's stamp the echo
+    // left, in ns.
+    std::vector<std::uint32_t> m_sendDelays;
     std::chrono::steady_clock::time_point m_broadcastsRead;
 };

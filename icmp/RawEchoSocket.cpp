@@ -5,6 +5,7 @@
 #include <netinet/icmp6.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -141,7 +142,7 @@ int RawEchoSocket::applyOptions(const HelperRequest& r)
     return 0;
 }
 
-int RawEchoSocket::send(const HelperRequest& r)
+int RawEchoSocket::send(const HelperRequest& r, std::int64_t& sentNs)
 {
     if (const int error = applyOptions(r); error != 0) {
         m_applied.reset();
@@ -172,6 +173,9 @@ int RawEchoSocket::send(const HelperRequest& r)
     }
     int attempts = 0;
     for (;;) {
+        timespec wall;
+        clock_gettime(CLOCK_REALTIME, &wall);
+        sentNs = static_cast<std::int64_t>(wall.tv_sec) * 1000000000 + wall.tv_nsec;
         if (sendto(m_fd, m_packet.data(), m_packet.size(), 0, reinterpret_cast<sockaddr*>(&to), size) >= 0)
             return 0;
         if (errno == EINTR)

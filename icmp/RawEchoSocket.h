@@ -22,8 +22,9 @@ public:
     int fd() const { return m_fd; }
     int openError() const { return m_openError; }
 
-    // 0, or the errno of the failed send.
-    int send(const HelperRequest& request);
+    // 0, or the errno of the failed send. sentNs: the wall clock just
+    // before the echo left.
+    int send(const HelperRequest& request, std::int64_t& sentNs);
 
     struct Packet {
         std::span<const std::uint8_t> bytes;  // the IPv4 datagram or the ICMPv6 message

@@ -12,9 +12,14 @@ constexpr std::size_t IcmpHeaderSize = 8;
 constexpr std::uint8_t ProtocolIcmp = 1;
 constexpr std::uint8_t ProtocolIcmp6 = 58;
 
-bool isEchoRequest(std::span<const std::uint8_t> icmp, std::uint8_t type, std::uint16_t identifier)
+using Sequence = std::optional<std::uint16_t>;
+
+// An echo request or reply of ours, and its sequence.
+Sequence ours(std::span<const std::uint8_t> icmp, std::uint8_t type, std::uint16_t identifier)
 {
-    return icmp.size() >= IcmpHeaderSize && icmp[0] == type && read16(icmp, 4) == identifier;
+    if (icmp.size() < IcmpHeaderSize || icmp[0] != type || read16(icmp, 4) != identifier)
+        return std::nullopt;
+    return read16(icmp, 6);
 }
 
 // The ICMP message of an IPv4 datagram; empty when there is none or it is
@@ -59,38 +64,39 @@ std::span<const std::uint8_t> icmp6Of(std::span<const std::uint8_t> packet)
     return {};
 }
 
-bool concerns4(std::span<const std::uint8_t> datagram, std::uint16_t identifier)
+Sequence concerns4(std::span<const std::uint8_t> datagram, std::uint16_t identifier)
 {
     const auto icmp = icmpOf(datagram);
     if (icmp.size() < IcmpHeaderSize)
-        return false;
+        return std::nullopt;
     switch (icmp[0]) {
     case 0:  // echo reply
-        return read16(icmp, 4) == identifier;
+        return ours(icmp, 0, identifier);
     case 3: case 4: case 11: case 12:  // unreachable, source quench, time exceeded, parameter problem
-        return isEchoRequest(icmpOf(icmp.subspan(IcmpHeaderSize)), 8, identifier);
+        return ours(icmpOf(icmp.subspan(IcmpHeaderSize)), 8, identifier);
     default:
-        return false;
+        return std::nullopt;
     }
 }
 
-bool concerns6(std::span<const std::uint8_t> message, std::uint16_t identifier)
+Sequence concerns6(std::span<const std::uint8_t> message, std::uint16_t identifier)
 {
     if (message.size() < IcmpHeaderSize)
-        return false;
+        return std::nullopt;
     switch (message[0]) {
     case 129:  // echo reply
-        return read16(message, 4) == identifier;
+        return ours(message, 129, identifier);
     case 1: case 2: case 3: case 4:  // unreachable, too big, time exceeded, parameter problem
-        return isEchoRequest(icmp6Of(message.subspan(IcmpHeaderSize)), 128, identifier);
+        return ours(icmp6Of(message.subspan(IcmpHeaderSize)), 128, identifier);
     default:
-        return false;
+        return std::nullopt;
     }
 }
 
 }
 
-bool concernsOurEchoes(std::span<const std::uint8_t> packet, bool v6, std::uint16_t identifier)
+std::optional<std::uint16_t> concernsOurEchoes(std::span<const std::uint8_t> packet, bool v6,
+                                                std::uint16_t identifier)
 {
     return v6 ? concerns6(packet, identifier) : concerns4(packet, identifier);
 }

@@ -57,6 +57,7 @@ std::uint32_t IcmpSocket::sendToHelper(const IcmpDestination& destination, std::
     m_request.insert(m_request.end(), payload.begin(), payload.end());
     for (;;) {
         stamp(sent);
+        write64(m_request, 32, sent.wallNs);
         if (::send(m_fd, m_request.data(), m_request.size(), MSG_DONTWAIT | MSG_NOSIGNAL) >= 0)
             return IpStatus::Success;
         if (errno == EINTR)
@@ -92,7 +93,11 @@ bool IcmpSocket::receiveFromHelper(ReceivedPacket& packet)
             packet.origin = m_family.v6 ? ReceivedPacket::Origin::Icmp6Message : ReceivedPacket::Origin::RawPacket;
             packet.ttl = m[2];
             packet.tos = m[3];
-            packet.arrivedNs = static_cast<std::int64_t>(std::uint64_t(read32(m, 8)) << 32 | read32(m, 12));
+            // As if the echo had left when this process stamped it: the
+            // round trip is the network's, not the hop's to the helper.
+            packet.arrivedNs = read64(m, 8);
+            if (packet.arrivedNs != 0)
+                packet.arrivedNs -= read32(m, 4);
             if (m_family.v6)
                 std::copy_n(m.begin() + 16, packet.source6.size(), packet.source6.begin());
             packet.bytes = m.subspan(PacketHeaderSize);

@@ -4,17 +4,26 @@
 #include "ping/EchoExchange.h"
 #include "ping/IcmpHelperProcess.h"
 
+#include <QFile>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
 
 using namespace std::chrono_literals;
+
+// Ended, if not yet reaped by its parent.
+bool dead(pid_t pid)
+{
+    QFile stat(QString("/proc/%1/stat").arg(pid));
+    return !stat.open(QIODevice::ReadOnly) || QString::fromLatin1(stat.readAll()).section(") ", 1).startsWith('Z');
+}
 
 // The helper's life as the engine sees it, on a network where the ping
 // sockets are closed.
@@ -43,6 +52,10 @@ TEST_F(IcmpHelper, AKilledHelperFailsTheNextEchoesAndComesBack)
     const pid_t first = EchoExchange::shared()->helperPid();
     ASSERT_GT(first, 0);
     ASSERT_EQ(kill(first, SIGKILL), 0);
+    // Echoes sent while it is still dying go into its queue and time out.
+    for (int waited = 0; waited < 1000 && !dead(first); waited += 5)
+        QThread::msleep(5);
+    ASSERT_TRUE(dead(first));
 
     const auto failed = runEchoes(std::vector<EchoInput>(3, EchoInput{testnet::Fast}));
     for (const auto& o : failed) {
@@ -51,9 +64,8 @@ TEST_F(IcmpHelper, AKilledHelperFailsTheNextEchoesAndComesBack)
             << o.errorNumber << " " << o.constructionError.toStdString();
         EXPECT_LT(o.elapsedMs, 500) << "a lost helper's echo must fail at once, not time out";
     }
-    QThread::msleep(static_cast<unsigned long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(started + 1600ms - std::chrono::steady_clock::now())
-            .count()));
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(started + 1600ms - std::chrono::steady_clock::now());
+    QThread::msleep(static_cast<unsigned long>(std::max<std::int64_t>(left.count(), 0)));
     const auto back = runEcho({testnet::Fast});
     EXPECT_EQ(back.replyCount, 1) << back.errorText.toStdString() << back.constructionError.toStdString();
     const auto exchange = EchoExchange::shared();
