@@ -26,7 +26,7 @@ int setIntOption(int fd, int level, int name, int value)
 bool permissionRefused(int error)
 {
     // These say "not for you" or "not on this kernel"; anything else (out of
-    // descriptors, out of memory) would fail the raw socket just the same.
+    // descriptors, out of memory) would fail the helper just the same.
     return error == EACCES || error == EPERM || error == EPROTONOSUPPORT || error == EAFNOSUPPORT;
 }
 

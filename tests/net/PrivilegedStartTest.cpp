@@ -209,6 +209,29 @@ INSTANTIATE_TEST_SUITE_P(Programs, PrivilegedStart,
                                          PrivilegedCase{"EchoToolGivenTheCapability", QUORVANE_ECHO, false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Without ping sockets and without a capable helper, nothing is sent: the
+// user is told at once to open the ping sockets, or else to give the
+// helper, not the program, the capability.
+TEST(NoPermission, TheAdviceNamesTheHelper)
+{
+    setPingSocketsAllowed(false);
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7755)));
+    const QDir dir(folder.path());
+    ASSERT_TRUE(QFile::copy(QUORVANE_ECHO, dir.filePath("quorvane-echo")));
+    ASSERT_TRUE(QFile::copy(QUORVANE_ICMP, dir.filePath("quorvane-icmp")));
+    QProcess tool;
+    tool.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", dir.filePath("quorvane-echo"),
+                           testnet::Fast});
+    ASSERT_TRUE(tool.waitForFinished(5000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    const QString errors = QString::fromUtf8(tool.readAllStandardError());
+    const auto groupRange = errors.indexOf("sudo sysctl -w net.ipv4.ping_group_range=");
+    const auto setcap = errors.indexOf("sudo setcap cap_net_raw+ep " + dir.filePath("quorvane-icmp") + "\n");
+    EXPECT_GE(groupRange, 0) << errors.toStdString();
+    EXPECT_GT(setcap, groupRange) << errors.toStdString();
+}
+
 // Killed, the window cannot close its socket to the helper in any orderly
 // way; the helper must not outlive it by more than a second.
 TEST(WindowKilled, ItsHelperEndsWithinASecond)
