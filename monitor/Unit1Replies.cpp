@@ -15,7 +15,6 @@
 #include "widgets/zavTransLabel.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -57,7 +56,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
-        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, QCoreApplication::applicationFilePath()));
+        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, PermissionAdvice::helperPath()));
     }
     const SlotNumbers shown = slotsShowing(worker->HostText);
     watchEcho(outcome, echo, shown);

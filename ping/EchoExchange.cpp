@@ -164,8 +164,11 @@ std::shared_ptr<EchoExchange> EchoExchange::shared(bool v6)
 {
     const std::lock_guard lock(sharedMutex);
     auto& exchange = kept[IcmpFamily::of(v6).index];
+    // Echoes in flight on a lost helper end on it; new ones need a new one.
+    if (exchange && exchange->m_socket->lost())
+        exchange.reset();
     if (!exchange) {
-        auto socket = IcmpSocket::open(v6, EchoSequences::processIdentifier());
+        auto socket = IcmpSocket::open(v6);
         if (!socket)
             return nullptr;
         exchange.reset(new EchoExchange(std::move(socket)));
@@ -185,7 +188,7 @@ void EchoExchange::forget()
 
 EchoExchange::EchoExchange(std::unique_ptr<IcmpSocket> socket)
     : m_socket(std::move(socket))
-    , m_identifier(EchoSequences::processIdentifier())
+    , m_identifier(m_socket->identifier())
     , m_writeRecord(m_socket->family().v6 ? writeRecord<Icmpv6EchoReply> : writeRecord<IcmpEchoReply>)
     , m_notifier(std::make_unique<QSocketNotifier>(m_socket->fd(), QSocketNotifier::Read))
     , m_timer(std::make_unique<QTimer>())
@@ -221,7 +224,7 @@ std::unique_ptr<EchoInFlight> EchoExchange::start(const IcmpDestination& destina
     w.expected.identifier = m_identifier;
     // A datagram socket's identifier is the kernel's; it delivers us only
     // replies that carry it.
-    w.expected.checkIdentifier = m_socket->kind() == IcmpSocket::Kind::Raw;
+    w.expected.checkIdentifier = m_socket->kind() == IcmpSocket::Kind::Helper;
     w.expected.payload = payload;
     w.expected.sequence = *sequence;
     w.replyBuffer = replyBuffer;

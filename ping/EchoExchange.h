@@ -38,6 +38,8 @@ public:
     EchoExchange& operator=(const EchoExchange&) = delete;
 
     IcmpSocket::Kind kind() const { return m_socket->kind(); }
+    // The ICMP helper serving as the socket, 0 for none.
+    pid_t helperPid() const { return m_socket->helperPid(); }
 
     // One echo, as the echo service's StartEcho.
     std::unique_ptr<EchoInFlight> start(const IcmpDestination& destination, std::span<const std::uint8_t> payload,

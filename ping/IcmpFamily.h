@@ -42,9 +42,7 @@ struct IcmpFamily {
     int tosMessage;
     bool tosInOneByte;
 
-    // An IPv4 raw socket reads whole datagrams; an ICMPv6 one, like every
-    // datagram socket, bare messages with ancillary data.
-    bool rawReadsMessages;
+    // What a datagram socket's message is to the reply parser.
     ReceivedPacket::Origin messageOrigin;
 
     socklen_t (*writeAddress)(const IcmpDestination& destination, sockaddr_storage& to);

@@ -1,15 +1,13 @@
 #include "ping/IcmpSocket.h"
 
-#include "ping/RawIcmpFilter.h"
+#include "ping/EchoSequences.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
-#include <utility>
 
 namespace {
 
@@ -28,7 +26,7 @@ int setIntOption(int fd, int level, int name, int value)
 bool permissionRefused(int error)
 {
     // These say "not for you" or "not on this kernel"; anything else (out of
-    // descriptors, out of memory) would fail the raw socket just the same.
+    // descriptors, out of memory) would fail the helper just the same.
     return error == EACCES || error == EPERM || error == EPROTONOSUPPORT || error == EAFNOSUPPORT;
 }
 
@@ -40,103 +38,64 @@ void enlargeReceiveQueue(int fd)
         setIntOption(fd, SOL_SOCKET, SO_RCVBUF, SocketQueueBytes);
 }
 
-// The options every socket of ours wants, whichever way it was opened.
-void configure(int fd, IcmpSocket::Kind kind, const IcmpFamily& family)
+// The options a datagram socket of ours wants. Router reports reach it only
+// through its error queue, the hop limit and class of every reply only when
+// asked.
+void configure(int fd, const IcmpFamily& family)
 {
-    // Router reports reach a datagram socket only through its error queue;
-    // a raw ICMPv6 socket gets them as messages, but the hop limit and class
-    // of every reply only when asked. A raw IPv4 socket reads them all in
-    // the IP header.
-    const bool datagram = kind == IcmpSocket::Kind::Datagram;
-    if (datagram)
-        setIntOption(fd, family.level, family.receiveErrorsOption, 1);
-    if (datagram || family.rawReadsMessages) {
-        setIntOption(fd, family.level, family.receiveTtlOption, 1);
-        setIntOption(fd, family.level, family.receiveTosOption, 1);
-    }
+    setIntOption(fd, family.level, family.receiveErrorsOption, 1);
+    setIntOption(fd, family.level, family.receiveTtlOption, 1);
+    setIntOption(fd, family.level, family.receiveTosOption, 1);
     enlargeReceiveQueue(fd);
     setIntOption(fd, SOL_SOCKET, SO_TIMESTAMPNS, 1);
 }
 
-int openSocket(const IcmpFamily& family, int type)
-{
-    return socket(family.domain, type | SOCK_CLOEXEC | SOCK_NONBLOCK, family.protocol);
 }
 
-// The raw sockets opened while the program still had the privilege to,
-// one per family (IPv4 first); -1 where there is none.
-std::mutex keptMutex;
-std::array<int, 2> keptSockets{-1, -1};
-
-int takeKept(const IcmpFamily& family)
-{
-    const std::lock_guard lock(keptMutex);
-    return std::exchange(keptSockets[family.index], -1);
-}
-
-}
-
-void IcmpSocket::openEarly(std::uint16_t rawIdentifier)
-{
-    const std::lock_guard lock(keptMutex);
-    for (const bool v6 : {false, true}) {
-        const IcmpFamily& family = IcmpFamily::of(v6);
-        int& kept = keptSockets[family.index];
-        if (kept >= 0)
-            continue;
-        kept = openSocket(family, SOCK_RAW);
-        if (kept < 0)
-            continue;
-        filterRawSocket(kept, family, rawIdentifier);
-        configure(kept, Kind::Raw, family);
-    }
-}
-
-std::unique_ptr<IcmpSocket> IcmpSocket::open(bool v6, std::uint16_t rawIdentifier)
+std::unique_ptr<IcmpSocket> IcmpSocket::open(bool v6)
 {
     const IcmpFamily& family = IcmpFamily::of(v6);
-    if (const int kept = takeKept(family); kept >= 0) {
-        filterRawSocket(kept, family, rawIdentifier);
-        return std::unique_ptr<IcmpSocket>(new IcmpSocket(kept, Kind::Raw, family, true));
+    const int fd = socket(family.domain, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, family.protocol);
+    if (fd >= 0) {
+        configure(fd, family);
+        return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, family));
     }
-    int fd = openSocket(family, SOCK_DGRAM);
-    Kind kind = Kind::Datagram;
-    if (fd < 0) {
-        if (!permissionRefused(errno))
-            return nullptr;
-        fd = openSocket(family, SOCK_RAW);
-        if (fd < 0)
-            return nullptr;
-        kind = Kind::Raw;
-        filterRawSocket(fd, family, rawIdentifier);
-    }
-    configure(fd, kind, family);
-    return std::unique_ptr<IcmpSocket>(new IcmpSocket(fd, kind, family, false));
+    if (!permissionRefused(errno))
+        return nullptr;
+    auto helper = IcmpHelperProcess::start(family.index);
+    if (!helper)
+        return nullptr;
+    return std::unique_ptr<IcmpSocket>(new IcmpSocket(std::move(helper), family));
 }
 
-IcmpSocket::IcmpSocket(int fd, Kind kind, const IcmpFamily& family, bool kept)
+IcmpSocket::IcmpSocket(int fd, const IcmpFamily& family)
     : m_fd(fd)
-    , m_kind(kind)
+    , m_kind(Kind::Datagram)
     , m_family(family)
-    , m_kept(kept)
     , m_buffer(ReceiveBufferSize)
     , m_control(512)
 {
 }
 
+IcmpSocket::IcmpSocket(std::unique_ptr<IcmpHelperProcess> helper, const IcmpFamily& family)
+    : m_fd(helper->fd())
+    , m_kind(Kind::Helper)
+    , m_family(family)
+    , m_helper(std::move(helper))
+    , m_buffer(ReceiveBufferSize)
+{
+}
+
+// The helper owns its socket.
 IcmpSocket::~IcmpSocket()
 {
-    // Without the privilege it was opened with, a kept socket could not be
-    // opened again: it goes back for the next open().
-    if (m_kept) {
-        const std::lock_guard lock(keptMutex);
-        int& slot = keptSockets[m_family.index];
-        if (slot < 0) {
-            slot = m_fd;
-            return;
-        }
-    }
-    close(m_fd);
+    if (!m_helper)
+        close(m_fd);
+}
+
+std::uint16_t IcmpSocket::identifier() const
+{
+    return m_helper ? m_helper->identifier() : EchoSequences::processIdentifier();
 }
 
 std::uint32_t IcmpSocket::applyOptions(const IpOptionInformation& options)
@@ -167,6 +126,8 @@ std::uint32_t IcmpSocket::applyOptions(const IpOptionInformation& options)
 std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<const std::uint8_t> message,
                                const IpOptionInformation& options, SendTime& sent)
 {
+    if (m_helper)
+        return sendToHelper(destination, message, options, sent);
     if (const auto status = applyOptions(options); status != IpStatus::Success) {
         m_applied.reset();
         return status;

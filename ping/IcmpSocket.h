@@ -3,6 +3,7 @@
 #include "ping/EchoReplyParser.h"
 #include "ping/EchoService.h"
 #include "ping/IcmpFamily.h"
+#include "ping/IcmpHelperProcess.h"
 
 #include <sys/socket.h>
 
@@ -21,19 +22,15 @@ struct SendTime {
 };
 
 // The ICMP socket of the Linux echo service, one per address family. Prefers the unprivileged
-// datagram ("ping") socket and falls back to a raw socket where the kernel
-// does not grant the former to our group. Used by one thread.
+// datagram ("ping") socket; where the kernel does not grant it to our group,
+// the ICMP helper (quorvane-icmp) serves as the socket, and its raw sockets
+// stay in its process. Used by one thread.
 class IcmpSocket {
 public:
-    enum class Kind { Datagram, Raw };
+    enum class Kind { Datagram, Helper };
 
-    // rawIdentifier is what a raw socket's kernel filter lets through; a
-    // datagram socket gets its identifier from the kernel.
-    // A raw socket of the family that openEarly() kept comes first.
-    static std::unique_ptr<IcmpSocket> open(bool v6, std::uint16_t rawIdentifier);
-    // Opens and keeps a raw socket of each family, for a program that is
-    // about to give up the privilege that raw sockets need.
-    static void openEarly(std::uint16_t rawIdentifier);
+    // Null when neither can be had now.
+    static std::unique_ptr<IcmpSocket> open(bool v6);
     ~IcmpSocket();
     IcmpSocket(const IcmpSocket&) = delete;
     IcmpSocket& operator=(const IcmpSocket&) = delete;
@@ -41,6 +38,13 @@ public:
     Kind kind() const { return m_kind; }
     const IcmpFamily& family() const { return m_family; }
     int fd() const { return m_fd; }
+    // What the echoes' identifier is to be; a datagram socket's kernel puts
+    // its own in its place.
+    std::uint16_t identifier() const;
+    // The helper has ended or cannot serve: a new socket is needed.
+    bool lost() const { return m_helper && m_helper->lost(); }
+    // The helper's process id, 0 for a datagram socket.
+    pid_t helperPid() const { return m_helper ? m_helper->pid() : 0; }
 
     // Sends one ICMP message with the options of its echo; an IP status
     // code. sent is read just before the message goes, after any wait for
@@ -59,7 +63,8 @@ private:
     // that a burst of reports leaves.
     static constexpr int AttemptsPastPendingReports = 3;
 
-    IcmpSocket(int fd, Kind kind, const IcmpFamily& family, bool kept);
+    IcmpSocket(int fd, const IcmpFamily& family);
+    IcmpSocket(std::unique_ptr<IcmpHelperProcess> helper, const IcmpFamily& family);
 
     // One message read into the socket's buffers, with its sender (or, from
     // the error queue, its original destination) and ancillary data.
@@ -73,11 +78,15 @@ private:
 
     std::uint32_t applyOptions(const IpOptionInformation& options);
     bool receiveMessage(ReceivedPacket& packet);
+    std::uint32_t sendToHelper(const IcmpDestination& destination, std::span<const std::uint8_t> message,
+                               const IpOptionInformation& options, SendTime& sent);
+    bool receiveFromHelper(ReceivedPacket& packet);
 
     int m_fd;
     Kind m_kind;
     const IcmpFamily& m_family;
-    bool m_kept;  // one of openEarly()'s
+    std::unique_ptr<IcmpHelperProcess> m_helper;
+    std::vector<std::uint8_t> m_request;  // to the helper
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_control;
 

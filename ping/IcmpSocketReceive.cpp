@@ -53,27 +53,10 @@ ssize_t IcmpSocket::read(Message& m, int flags)
 
 bool IcmpSocket::receive(ReceivedPacket& packet)
 {
-    if (m_family.rawReadsMessages || m_kind == Kind::Datagram)
-        return receiveMessage(packet);
-    for (;;) {
-        Message m;
-        const ssize_t n = read(m, MSG_TRUNC);
-        if (n < 0)
-            return false;
-        // MSG_TRUNC reports the real length: a packet larger than our buffer
-        // is not one we could have asked for. Skip it and read on.
-        if (static_cast<std::size_t>(n) > m_buffer.size())
-            continue;
-        packet = ReceivedPacket{};
-        packet.origin = ReceivedPacket::Origin::RawPacket;
-        packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        packet.arrivedNs = kernelStamp(m.msg);
-        return true;
-    }
+    return m_helper ? receiveFromHelper(packet) : receiveMessage(packet);
 }
 
-// A datagram socket, and either kind of ICMPv6 socket, hands over the bare
-// ICMP message, its sender and, when asked, the hop limit (TTL) and class
+// A datagram socket hands over the bare ICMP message, its sender and, when asked, the hop limit (TTL) and class
 // of service it arrived with.
 bool IcmpSocket::receiveMessage(ReceivedPacket& packet)
 {
@@ -108,8 +91,11 @@ bool IcmpSocket::receiveMessage(ReceivedPacket& packet)
     }
 }
 
+// The helper relays reports as the packets that carried them.
 bool IcmpSocket::receiveError(ReceivedPacket& packet)
 {
+    if (m_helper)
+        return false;
     for (;;) {
         Message m;
         const ssize_t n = read(m, MSG_ERRQUEUE);

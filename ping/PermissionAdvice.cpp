@@ -1,11 +1,18 @@
 #include "ping/PermissionAdvice.h"
 
-QString PermissionAdvice::text(const QString& reason, const QString& program)
+#include "ping/IcmpHelperProcess.h"
+
+QString PermissionAdvice::text(const QString& reason, const QString& helper)
 {
     return QString("Quorvane Grapher cannot send ICMP echoes: %1.\n\n"
                    "Allow your group the kernel's ping sockets:\n"
                    "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
-                   "or give the program the raw-socket capability:\n"
+                   "or give its ICMP helper the raw-socket capability:\n"
                    "    sudo setcap cap_net_raw+ep %2")
-        .arg(reason, program);
+        .arg(reason, helper);
+}
+
+QString PermissionAdvice::helperPath()
+{
+    return QString::fromStdString(IcmpHelperProcess::programPath());
 }

@@ -1,8 +1,5 @@
 #include "ping/Privileges.h"
 
-#include "ping/EchoSequences.h"
-#include "ping/IcmpSocket.h"
-
 #include <linux/capability.h>
 #include <sys/auxv.h>
 #include <sys/prctl.h>
@@ -56,12 +53,16 @@ constexpr std::array PluginVariables{
 
 // A root run keeps its user id, and a child it starts (the browser of a
 // link) would get every capability back through it: empty the bounding set
-// where we may.
+// where we may. CAP_NET_RAW stays in it, for the ICMP helper alone to take
+// up: a root run starts it without a file capability, and for anyone else
+// the bounding set would mask the helper's own.
 void dropBoundingSet()
 {
     if (!holdsCapability(CAP_SETPCAP))
         return;
-    for (int capability = 0; prctl(PR_CAPBSET_DROP, capability, 0, 0, 0) == 0; ++capability) {
+    for (int capability = 0; prctl(PR_CAPBSET_READ, capability, 0, 0, 0) >= 0; ++capability) {
+        if (capability != CAP_NET_RAW)
+            prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
     }
 }
 
@@ -92,7 +93,6 @@ bool Privileges::dropAtStart(const char* program)
 {
     if (!getauxval(AT_SECURE) && !holdsCapabilities(false))
         return true;
-    IcmpSocket::openEarly(EchoSequences::processIdentifier());
     for (const char* variable : PluginVariables)
         unsetenv(variable);
     if (!dropEverything()) {

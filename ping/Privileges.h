@@ -1,9 +1,10 @@
 #pragma once
 
-// A program given CAP_NET_RAW (by setcap, a set-user-id install or sudo)
-// needs the privilege for nothing but its raw ICMP sockets. It opens them
-// at once and gives every privilege up before Qt starts, so that nothing Qt
-// loads later, least of all a plugin the user chose, runs privileged.
+// The programs need no privilege at all: raw ICMP sockets are the helper's
+// (quorvane-icmp). One started with privileges anyway (setcap, a
+// set-user-id install, sudo) gives every one of them up before anything
+// else, before Qt starts, so that nothing Qt loads, least of all a plugin
+// the user chose, runs privileged or finds a privileged socket.
 class Privileges {
 public:
     // First thing in main, while the process has its only thread and no Qt

@@ -57,6 +57,13 @@ step "quorvane-echo --version"
 in_root quorvane-echo --version
 step "quorvane-echo 127.0.0.1 (as root)"
 in_root quorvane-echo 127.0.0.1
+step "the ICMP helper has cap_net_raw+ep"
+in_root getcap /usr/lib/quorvane/quorvane-icmp | grep -q 'cap_net_raw=ep'
+# In a network namespace of its own the kernel's ping sockets are closed, as
+# Debian keeps them: an ordinary user then pings through the helper.
+step "quorvane-echo 127.0.0.1 (as nobody, ping sockets closed)"
+unshare -n sh -c 'ip link set lo up && exec "$0" "$@"' chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+  LANG=C.UTF-8 setpriv --reuid=nobody --regid=nogroup --clear-groups quorvane-echo 127.0.0.1
 step "quorvane --help"
 in_root quorvane --help
 step "quorvane --no-such-option"

@@ -15,7 +15,7 @@ usr=$world/root/usr
 failures=0
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-for file in bin/quorvane bin/quorvane-echo share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for file in bin/quorvane bin/quorvane-echo lib/quorvane/quorvane-icmp share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
             share/icons/hicolor/scalable/apps/$id.svg share/man/man1/quorvane.1.gz share/man/man1/quorvane-echo.1.gz \
             share/doc/quorvane/copyright share/doc/quorvane/changelog.gz; do
   [ -s "$usr/$file" ] || fail "$file is not installed"

@@ -96,6 +96,27 @@ void setPingSocketsAllowed(bool allowed)
         throw std::runtime_error("cannot write net.ipv4.ping_group_range");
 }
 
+namespace {
+
+// The flood's raw socket of each family (IPv4 first), opened early or on
+// first use and kept.
+int floodSocket(bool v6)
+{
+    static int sockets[2]{-1, -1};
+    int& fd = sockets[v6];
+    if (fd < 0)
+        fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_RAW | SOCK_CLOEXEC, v6 ? int(IPPROTO_ICMPV6) : int(IPPROTO_ICMP));
+    return fd;
+}
+
+}
+
+void PingFlood::openEarly()
+{
+    floodSocket(false);
+    floodSocket(true);
+}
+
 PingFlood::PingFlood(const char* host)
 {
     sockaddr_storage to{};
@@ -111,7 +132,7 @@ PingFlood::PingFlood(const char* host)
     } else {
         throw std::runtime_error(std::string("no address to flood: ") + host);
     }
-    m_fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_RAW | SOCK_CLOEXEC, v6 ? int(IPPROTO_ICMPV6) : int(IPPROTO_ICMP));
+    m_fd = floodSocket(v6);
     if (m_fd < 0)
         throw std::runtime_error("cannot open a raw ICMP socket for the flood");
     m_sender = std::thread([this, to, size, v6] {
@@ -131,5 +152,4 @@ PingFlood::~PingFlood()
 {
     m_stop = true;
     m_sender.join();
-    close(m_fd);
 }

@@ -42,6 +42,9 @@ void setPingSocketsAllowed(bool allowed);
 class PingFlood {
 public:
     explicit PingFlood(const char* host);
+    // Opens the floods' raw sockets now, for a test run that is about to
+    // give up the privilege they need.
+    static void openEarly();
     ~PingFlood();
     PingFlood(const PingFlood&) = delete;
     PingFlood& operator=(const PingFlood&) = delete;

@@ -1,4 +1,7 @@
+#include "Unprivileged.h"
+
 #include "monitor/FontSubstitutes.h"
+#include "ping/IcmpHelperProcess.h"
 
 #include <QApplication>
 
@@ -9,6 +12,10 @@
 // into the event loop here: it would end the run at once, loudly.
 int main(int argc, char* argv[])
 {
+    if (!Unprivileged::setUpIfAsked(argc, argv))
+        return 1;
+    // Every test starts its helper afresh; the helper tests set their own wait.
+    IcmpHelperProcess::setRestartInterval(std::chrono::milliseconds(0));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     FontSubstitutes::install();

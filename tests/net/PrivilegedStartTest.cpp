@@ -1,3 +1,4 @@
+#include "EchoRun.h"
 #include "TestNet.h"
 
 #include <QDir>
@@ -5,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
@@ -16,12 +18,15 @@
 
 namespace {
 
-// A copy of the program with cap_net_raw as a file capability, started as
-// nobody: what the setcap advice sets up for every local user.
+// A copy of the program and of its ICMP helper, the helper with
+// cap_net_raw+ep as the advice sets up, started as nobody where the ping
+// sockets are closed. The window may have been given the capability too,
+// as an older advice said.
 struct PrivilegedCase {
     const char* name;
     const char* program;
-    bool monitor;  // the window program, which takes Qt's options and a host list
+    bool monitor;         // the window program, which takes Qt's options and a host list
+    bool programCapable;  // the program itself was given cap_net_raw+ep
 };
 
 void PrintTo(const PrivilegedCase& c, std::ostream* out)
@@ -63,77 +68,188 @@ bool holdsSocketOf(qint64 pid, const QString& table)
     return false;
 }
 
-// Started privileged, the process keeps raw sockets of both families and
-// nothing else of its privilege.
-bool keptSocketsAndDroppedTheRest(qint64 pid)
+// The program holds no capability and no raw socket of either family.
+bool unprivileged(qint64 pid)
 {
     const QString status = readAll(QString("/proc/%1/status").arg(pid));
-    return capabilities(status, "CapEff") == 0 && capabilities(status, "CapPrm") == 0 && holdsSocketOf(pid, "raw")
+    return !status.isEmpty() && capabilities(status, "CapEff") == 0 && capabilities(status, "CapPrm") == 0
+        && !holdsSocketOf(pid, "raw") && !holdsSocketOf(pid, "raw6");
+}
+
+// The program's ICMP helper, 0 while it has none.
+qint64 helperOf(qint64 pid)
+{
+    const QStringList children = readAll(QString("/proc/%1/task/%1/children").arg(pid)).split(' ', Qt::SkipEmptyParts);
+    for (const QString& child : children) {
+        if (readAll(QString("/proc/%1/comm").arg(child)).trimmed() == "quorvane-icmp")
+            return child.toLongLong();
+    }
+    return 0;
+}
+
+bool running(qint64 pid)
+{
+    const QString stat = readAll(QString("/proc/%1/stat").arg(pid));
+    return !stat.isEmpty() && stat.section(") ", 1).left(1) != "Z";
+}
+
+// The helper holds the raw sockets and nothing else of its privilege.
+bool servingHelper(qint64 pid)
+{
+    const QString status = readAll(QString("/proc/%1/status").arg(pid));
+    return capabilities(status, "CapEff") == 0 && capabilities(status, "CapPrm") == 0
+        && status.contains(QRegularExpression("NoNewPrivs:\\s*1")) && holdsSocketOf(pid, "raw")
         && holdsSocketOf(pid, "raw6");
 }
 
-class PrivilegedStart : public testing::TestWithParam<PrivilegedCase> {};
-
-TEST_P(PrivilegedStart, KeepsItsRawSocketsDropsEveryCapabilityAndLoadsNoPluginOfTheUser)
-{
-    const PrivilegedCase& c = GetParam();
+// Copies the program and its helper into a folder of nobody's reach.
+struct CopiedPrograms {
     QTemporaryDir folder;
-    // The monitor writes its log and settings here as nobody.
-    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777)));
-    const QDir dir(folder.path());
-    const QString copy = dir.filePath("program");
-    ASSERT_TRUE(QFile::copy(c.program, copy));
-    ASSERT_EQ(QProcess::execute("setcap", {"cap_net_raw+ep", copy}), 0);
-    const QString plugins = dir.filePath("plugins");
-    ASSERT_TRUE(dir.mkpath("plugins/platforms") && dir.mkpath("plugins/styles"));
-    QFile hosts(dir.filePath("hosts.txt"));
-    ASSERT_TRUE(hosts.open(QIODevice::WriteOnly));
-    hosts.write(QByteArray(testnet::Fast) + ";fast;10\r\n");
-    hosts.close();
+    QString program;
+    QString hosts;
 
+    explicit CopiedPrograms(const PrivilegedCase& c)
+    {
+        // The monitor writes its log and settings here as nobody.
+        QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7777));
+        const QDir dir(folder.path());
+        program = dir.filePath("program");
+        const QString helper = dir.filePath("quorvane-icmp");
+        EXPECT_TRUE(QFile::copy(c.program, program) && QFile::copy(QUORVANE_ICMP, helper));
+        EXPECT_EQ(QProcess::execute("setcap", {"cap_net_raw+ep", helper}), 0);
+        if (c.programCapable) {
+            EXPECT_EQ(QProcess::execute("setcap", {"cap_net_raw+ep", program}), 0);
+        }
+        QFile file(dir.filePath("hosts.txt"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(testnet::Fast) + ";fast;10\r\n");
+        hosts = file.fileName();
+    }
+};
+
+QProcessEnvironment nobodysEnvironment(const QString& folder, const QString& plugins)
+{
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_PLUGIN_PATH", plugins);
-    environment.insert("QT_QPA_PLATFORM_PLUGIN_PATH", dir.filePath("plugins/platforms"));
+    environment.insert("QT_QPA_PLATFORM_PLUGIN_PATH", plugins + "/platforms");
     environment.insert("QT_DEBUG_PLUGINS", "1");
     environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    environment.insert("HOME", folder.path());
+    environment.insert("XDG_CONFIG_HOME", folder + "/config");
+    environment.insert("HOME", folder);
     environment.remove("DISPLAY");
+    return environment;
+}
+
+template <typename Check>
+bool within(int ms, Check check)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < ms) {
+        if (check())
+            return true;
+        QThread::msleep(5);
+    }
+    return check();
+}
+
+class PrivilegedStart : public testing::TestWithParam<PrivilegedCase> {
+protected:
+    void SetUp() override { setPingSocketsAllowed(false); }
+};
+
+TEST_P(PrivilegedStart, OnlyTheHelperHoldsRawSocketsAndAPrivilegedStartLoadsNoPluginOfTheUser)
+{
+    const PrivilegedCase& c = GetParam();
+    CopiedPrograms copies(c);
+    const QDir dir(copies.folder.path());
+    const QString plugins = dir.filePath("plugins");
+    ASSERT_TRUE(dir.mkpath("plugins/platforms") && dir.mkpath("plugins/styles"));
+
     QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder.path());
-    QStringList arguments{"--reuid=nobody", "--regid=nogroup", "--clear-groups", copy};
+    process.setProcessEnvironment(nobodysEnvironment(copies.folder.path(), plugins));
+    process.setWorkingDirectory(copies.folder.path());
+    QStringList arguments{"--reuid=nobody", "--regid=nogroup", "--clear-groups", copies.program};
     if (c.monitor)
-        arguments << "-platformpluginpath" << plugins << "-style" << "mine" << hosts.fileName();
+        arguments << "-platformpluginpath" << plugins << "-style" << "mine" << copies.hosts;
     else
         arguments << testnet::Delayed200 << "-w" << "3000";
     process.start("setpriv", arguments);
     ASSERT_TRUE(process.waitForStarted(5000));
+    const qint64 pid = process.processId();
 
-    bool dropped = false;
-    QElapsedTimer waited;
-    waited.start();
-    while (!dropped && process.state() == QProcess::Running && waited.elapsed() < 5000) {
-        dropped = keptSocketsAndDroppedTheRest(process.processId());
-        QThread::msleep(5);
-    }
-    EXPECT_TRUE(dropped);
+    // Checked while the echo program still waits for its answer.
+    bool helperServes = false;
+    bool programUnprivileged = false;
+    EXPECT_TRUE(within(5000, [&] {
+        const qint64 helper = helperOf(pid);
+        helperServes = helper != 0 && servingHelper(helper);
+        programUnprivileged = unprivileged(pid);
+        return helperServes && programUnprivileged;
+    })) << "helper with raw sockets and no privilege: " << helperServes
+        << ", program without capability or raw socket: " << programUnprivileged;
     if (c.monitor) {
         process.kill();
     } else {
-        // The kept socket serves the echo.
         ASSERT_TRUE(process.waitForFinished(5000));
         EXPECT_EQ(process.exitCode(), 0);
         EXPECT_TRUE(QString::fromUtf8(process.readAllStandardOutput()).contains("ReplyStatus: 0\n"));
     }
     process.waitForFinished(5000);
+    // Unprivileged, the user's plugins are the user's business.
     const QString errors = QString::fromUtf8(process.readAllStandardError());
-    EXPECT_FALSE(errors.contains(plugins)) << errors.toStdString();
+    if (c.programCapable) {
+        EXPECT_FALSE(errors.contains(plugins)) << errors.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, PrivilegedStart,
-                         testing::Values(PrivilegedCase{"Monitor", QUORVANE_PROGRAM, true},
-                                         PrivilegedCase{"EchoTool", QUORVANE_ECHO, false}),
+                         testing::Values(PrivilegedCase{"Monitor", QUORVANE_PROGRAM, true, false},
+                                         PrivilegedCase{"MonitorGivenTheCapability", QUORVANE_PROGRAM, true, true},
+                                         PrivilegedCase{"EchoToolGivenTheCapability", QUORVANE_ECHO, false, true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Without ping sockets and without a capable helper, nothing is sent: the
+// user is told at once to open the ping sockets, or else to give the
+// helper, not the program, the capability.
+TEST(NoPermission, TheAdviceNamesTheHelper)
+{
+    setPingSocketsAllowed(false);
+    QTemporaryDir folder;
+    ASSERT_TRUE(QFile::setPermissions(folder.path(), QFileDevice::Permissions(0x7755)));
+    const QDir dir(folder.path());
+    ASSERT_TRUE(QFile::copy(QUORVANE_ECHO, dir.filePath("quorvane-echo")));
+    ASSERT_TRUE(QFile::copy(QUORVANE_ICMP, dir.filePath("quorvane-icmp")));
+    QProcess tool;
+    tool.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", dir.filePath("quorvane-echo"),
+                           testnet::Fast});
+    ASSERT_TRUE(tool.waitForFinished(5000));
+    EXPECT_EQ(tool.exitCode(), 1);
+    const QString errors = QString::fromUtf8(tool.readAllStandardError());
+    const auto groupRange = errors.indexOf("sudo sysctl -w net.ipv4.ping_group_range=");
+    const auto setcap = errors.indexOf("sudo setcap cap_net_raw+ep " + dir.filePath("quorvane-icmp") + "\n");
+    EXPECT_GE(groupRange, 0) << errors.toStdString();
+    EXPECT_GT(setcap, groupRange) << errors.toStdString();
+}
+
+// Killed, the window cannot close its socket to the helper in any orderly
+// way; the helper must not outlive it by more than a second.
+TEST(WindowKilled, ItsHelperEndsWithinASecond)
+{
+    setPingSocketsAllowed(false);
+    const PrivilegedCase c{"Monitor", QUORVANE_PROGRAM, true, false};
+    CopiedPrograms copies(c);
+    QProcess process;
+    process.setProcessEnvironment(nobodysEnvironment(copies.folder.path(), copies.folder.path()));
+    process.setWorkingDirectory(copies.folder.path());
+    process.start("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", copies.program, copies.hosts});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    qint64 helper = 0;
+    ASSERT_TRUE(within(5000, [&] { return (helper = helperOf(process.processId())) != 0; }));
+    ASSERT_TRUE(within(5000, [&] { return servingHelper(helper); }));
+    process.kill();
+    EXPECT_TRUE(within(1000, [&] { return !running(helper); }));
+    process.waitForFinished(5000);
+}
 
 }

@@ -13,6 +13,8 @@ ProgramRun::ProgramRun(const QStringList& hostLines, const QStringList& settings
 {
     const QDir folder(m_folder.path());
     EXPECT_TRUE(QFile::copy(QUORVANE_PROGRAM, folder.filePath("quorvane")));
+    // Where the ping sockets are closed, the program starts the helper beside it.
+    EXPECT_TRUE(QFile::copy(QUORVANE_ICMP, folder.filePath("quorvane-icmp")));
     m_hostFile = folder.filePath("hosts.txt");
     QFile hosts(m_hostFile);
     EXPECT_TRUE(hosts.open(QIODevice::WriteOnly));
