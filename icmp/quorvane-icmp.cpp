@@ -1,3 +1,4 @@
+#include "common/ProductIdentity.h"
 #include "icmp/HelperPrivileges.h"
 #include "icmp/HelperProtocol.h"
 #include "icmp/HelperServer.h"
@@ -40,8 +41,8 @@ int main(int argc, char*[])
     prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
     const int parent = HelperProtocol::ParentSocket;
     if (argc != 1 || !isParentSocket(parent)) {
-        std::fprintf(stderr, "quorvane-icmp: sends ICMP echoes for Quorvane Grapher, which starts it; "
-                             "it is not to be run by hand\n");
+        std::fprintf(stderr, "quorvane-icmp: sends ICMP echoes for %s, which starts it; it is not to be run by hand\n",
+                     ProductIdentity::DisplayName);
         return ExitNotServing;
     }
     // Whatever else the caller left open is none of the helper's business.

@@ -2,6 +2,8 @@
 
 #include "monitor/SessionBus.h"
 
+#include "common/ProductIdentity.h"
+
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusMessage>
@@ -23,8 +25,6 @@ constexpr const char* Interface = "org.freedesktop.Notifications";
 // A connection of our own, so that a failed attempt can be dropped and
 // made anew: the shared session connection is tried only once per process.
 constexpr const char* ConnectionName = "quorvane-notifications";
-constexpr const char* AppName = "Quorvane Grapher";
-constexpr const char* AppId = "example.quorvane.Grapher";
 
 enum Urgency : uchar { Normal = 1, Critical = 2 };
 
@@ -148,11 +148,11 @@ void NotificationSession::send(const HostStateNotice& notice)
     QVariantMap hints;
     hints["urgency"] = QVariant::fromValue(static_cast<uchar>(notice.down ? Critical : Normal));
     hints["category"] = QString(notice.down ? "network.disconnected" : "network.connected");
-    hints["desktop-entry"] = QString(AppId);
+    hints["desktop-entry"] = QString(ProductIdentity::ApplicationId);
     QDBusMessage call = callOf("Notify");
-    call << QString(AppName) << m_shown.value(notice.replaces).id << QString(AppId) << notice.summary
+    call << QString(ProductIdentity::DisplayName) << m_shown.value(notice.replaces).id << QString(ProductIdentity::ApplicationId) << notice.summary
          << (*m_bodyMarkup ? notice.body.toHtmlEscaped() : notice.body)
-         << QStringList{"default", "Show Quorvane Grapher"} << hints << qint32(-1);
+         << QStringList{"default", QString("Show %1").arg(ProductIdentity::DisplayName)} << hints << qint32(-1);
 
     auto* watcher = new QDBusPendingCallWatcher(bus().asyncCall(call, AnswerMs), this);
     const int serial = notice.serial;

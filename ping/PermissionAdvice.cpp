@@ -1,15 +1,16 @@
 #include "ping/PermissionAdvice.h"
 
+#include "common/ProductIdentity.h"
 #include "ping/IcmpHelperProcess.h"
 
 QString PermissionAdvice::text(const QString& reason, const QString& helper)
 {
-    return QString("Quorvane Grapher cannot send ICMP echoes: %1.\n\n"
+    return QString("%1 cannot send ICMP echoes: %2.\n\n"
                    "Allow your group the kernel's ping sockets:\n"
                    "    sudo sysctl -w net.ipv4.ping_group_range=\"0 2147483647\"\n"
                    "or give its ICMP helper the raw-socket capability:\n"
-                   "    sudo setcap cap_net_raw+ep %2")
-        .arg(reason, helper);
+                   "    sudo setcap cap_net_raw+ep %3")
+        .arg(ProductIdentity::DisplayName, reason, helper);
 }
 
 QString PermissionAdvice::helperPath()

@@ -37,7 +37,10 @@ for _ in $(seq 20); do
   xserver=$!
   for _ in $(seq 50); do
     kill -0 "$xserver" 2>/dev/null || break
-    DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
+    # Ours only when its lock names our server: a server that already held
+    # the number would answer the connection while ours gives up.
+    [ "$(tr -d ' ' <"/tmp/.X${display#:}-lock" 2>/dev/null)" = "$xserver" ] &&
+      DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
     sleep 0.1
   done
   kill "$xserver" 2>/dev/null || true

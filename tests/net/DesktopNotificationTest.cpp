@@ -1,6 +1,7 @@
 #include "NotificationDesktop.h"
 #include "ProgramRun.h"
 #include "TestNet.h"
+#include "common/ProductIdentity.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -96,9 +97,9 @@ TEST(DesktopNotifications, DownAndUpAreToldOnceEach)
     };
     for (const auto& call : calls) {
         const bool down = call.summary.endsWith("down");
-        EXPECT_EQ(call.appName, "Quorvane Grapher");
-        EXPECT_EQ(call.icon, "example.quorvane.Grapher");
-        EXPECT_TRUE(hint("desktop-entry", R"(string "example\.quorvane\.Grapher")").match(call.hints).hasMatch());
+        EXPECT_EQ(call.appName, ProductIdentity::DisplayName);
+        EXPECT_EQ(call.icon, ProductIdentity::ApplicationId);
+        EXPECT_TRUE(hint("desktop-entry", QString(R"(string "%1")").arg(QRegularExpression::escape(ProductIdentity::ApplicationId))).match(call.hints).hasMatch());
         EXPECT_TRUE(hint("urgency", down ? "byte 2" : "byte 1").match(call.hints).hasMatch()) << call.summary.toStdString();
         EXPECT_TRUE(hint("category", down ? R"(string "network\.disconnected")" : R"(string "network\.connected")")
                         .match(call.hints)
