@@ -1,4 +1,4 @@
-#include "monitor/FontSubstitutes.h"
+#include "monitor/controls/FontSubstitutes.h"
 
 #include <QApplication>
 

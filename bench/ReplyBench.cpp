@@ -1,4 +1,4 @@
-#include "monitor/Unit1.h"
+#include "monitor/window/Unit1.h"
 #include "ping/PingThrd.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "ping/EchoCommand.h"
 
 #include "ping/EchoService.h"
-#include "ping/PermissionAdvice.h"
+#include "ping/start/PermissionAdvice.h"
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ping/EchoService.h"
-#include "ping/Resolver.h"
+#include "ping/names/Resolver.h"
 
 #include <QString>
 

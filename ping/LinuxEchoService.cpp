@@ -1,6 +1,6 @@
 #include "ping/LinuxEchoService.h"
 
-#include "ping/EchoExchange.h"
+#include "ping/socket/EchoExchange.h"
 #include "ping/FinishedEcho.h"
 
 #include <memory>

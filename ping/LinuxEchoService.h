@@ -1,7 +1,7 @@
 #pragma once
 
 #include "ping/EchoService.h"
-#include "ping/IcmpSocket.h"
+#include "ping/socket/IcmpSocket.h"
 
 // The echo service on Linux: every handle shares the process's one ICMP
 // socket (EchoExchange).

@@ -1,8 +1,8 @@
 #include "ping/PingThrd.h"
 
 #include "ping/Icmp.h"
-#include "ping/NameLookups.h"
-#include "ping/Resolver.h"
+#include "ping/names/NameLookups.h"
+#include "ping/names/Resolver.h"
 
 #include <QMetaObject>
 #include <QTimer>

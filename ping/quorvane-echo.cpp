@@ -1,6 +1,6 @@
 #include "ping/EchoCommand.h"
-#include "ping/OpenFileLimit.h"
-#include "ping/Privileges.h"
+#include "ping/start/OpenFileLimit.h"
+#include "ping/start/Privileges.h"
 #include "ping/WorkerRegistry.h"
 
 #include <QCoreApplication>

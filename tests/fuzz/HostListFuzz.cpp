@@ -1,5 +1,5 @@
-#include "monitor/EightBitText.h"
-#include "monitor/HostListFile.h"
+#include "monitor/files/EightBitText.h"
+#include "monitor/files/HostListFile.h"
 
 #include <QDir>
 #include <QFile>

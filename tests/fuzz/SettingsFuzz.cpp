@@ -1,6 +1,6 @@
-#include "monitor/FontSubstitutes.h"
-#include "monitor/QuorvaneApplication.h"
-#include "monitor/Unit1.h"
+#include "monitor/controls/FontSubstitutes.h"
+#include "monitor/app/QuorvaneApplication.h"
+#include "monitor/window/Unit1.h"
 #include "tests/monitor/FakeDialogs.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "monitor/About.h"
+#include "monitor/controls/About.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -1,6 +1,6 @@
 #include "FakeDialogs.h"
 
-#include "monitor/About.h"
+#include "monitor/controls/About.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "monitor/CommandLine.h"
+#include "monitor/app/CommandLine.h"
 
 #include <gtest/gtest.h>
 

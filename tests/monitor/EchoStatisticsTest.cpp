@@ -1,4 +1,4 @@
-#include "monitor/EchoStatistics.h"
+#include "monitor/statistics/EchoStatistics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/UserDialogs.h"
+#include "monitor/controls/UserDialogs.h"
 
 #include <QStringList>
 

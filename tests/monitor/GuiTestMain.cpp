@@ -1,5 +1,5 @@
-#include "monitor/FontSubstitutes.h"
-#include "monitor/QuorvaneApplication.h"
+#include "monitor/controls/FontSubstitutes.h"
+#include "monitor/app/QuorvaneApplication.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "monitor/HostDownWatch.h"
+#include "monitor/alerts/HostDownWatch.h"
 
 #include <QMap>
 #include <QRegularExpression>

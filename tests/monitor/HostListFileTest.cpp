@@ -1,4 +1,4 @@
-#include "monitor/HostListFile.h"
+#include "monitor/files/HostListFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
-#include "monitor/HostListFile.h"
-#include "monitor/HostListHolder.h"
+#include "monitor/files/HostListFile.h"
+#include "monitor/files/HostListHolder.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -2,8 +2,8 @@
 #include "common/ProductIdentity.h"
 
 #include "graph/Vumo.h"
-#include "monitor/About.h"
-#include "monitor/HostListHolder.h"
+#include "monitor/controls/About.h"
+#include "monitor/files/HostListHolder.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "monitor/LogFile.h"
-#include "monitor/LogFormat.h"
+#include "monitor/files/LogFile.h"
+#include "monitor/files/LogFormat.h"
 
 #include <QFile>
 #include <QTemporaryDir>

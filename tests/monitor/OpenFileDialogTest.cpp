@@ -1,4 +1,4 @@
-#include "monitor/UserDialogs.h"
+#include "monitor/controls/UserDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

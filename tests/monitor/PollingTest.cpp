@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "monitor/WindowTimer.h"
+#include "monitor/controls/WindowTimer.h"
 #include "ping/WorkerRegistry.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "monitor/QuitSignals.h"
+#include "monitor/app/QuitSignals.h"
 
 #include <QElapsedTimer>
 

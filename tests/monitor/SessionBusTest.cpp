@@ -1,4 +1,4 @@
-#include "monitor/SessionBus.h"
+#include "monitor/alerts/SessionBus.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "monitor/StrictInteger.h"
+#include "monitor/files/StrictInteger.h"
 
 #include <gtest/gtest.h>
 

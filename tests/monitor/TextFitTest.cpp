@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 
 #include "common/ProductIdentity.h"
-#include "monitor/About.h"
+#include "monitor/controls/About.h"
 #include "widgets/ABOUT1.h"
 
 #include <QAbstractButton>

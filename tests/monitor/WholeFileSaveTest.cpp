@@ -1,4 +1,4 @@
-#include "monitor/WholeFileSave.h"
+#include "monitor/files/WholeFileSave.h"
 
 #include <QDir>
 #include <QFile>

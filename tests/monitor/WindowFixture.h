@@ -3,7 +3,7 @@
 #include "FakeDialogs.h"
 #include "FakeEchoService.h"
 
-#include "monitor/Unit1.h"
+#include "monitor/window/Unit1.h"
 
 #include <QDateTime>
 #include <QMap>

@@ -1,7 +1,7 @@
 #include "WindowFixture.h"
 #include "common/ProductIdentity.h"
 
-#include "monitor/WindowTimer.h"
+#include "monitor/controls/WindowTimer.h"
 #include "widgets/LogView.h"
 #include "widgets/zavWebLabel.h"
 

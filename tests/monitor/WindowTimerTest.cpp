@@ -1,4 +1,4 @@
-#include "monitor/WindowTimer.h"
+#include "monitor/controls/WindowTimer.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 #include "EchoRun.h"
 #include "TestNet.h"
 
-#include "ping/EchoExchange.h"
-#include "ping/IcmpHelperProcess.h"
+#include "ping/socket/EchoExchange.h"
+#include "ping/socket/IcmpHelperProcess.h"
 
 #include <QFile>
 #include <QThread>

@@ -1,7 +1,7 @@
 #include "Unprivileged.h"
 
-#include "monitor/FontSubstitutes.h"
-#include "ping/IcmpHelperProcess.h"
+#include "monitor/controls/FontSubstitutes.h"
+#include "ping/socket/IcmpHelperProcess.h"
 
 #include <QApplication>
 

@@ -1,7 +1,7 @@
 #include "EchoRun.h"
 #include "TestNet.h"
 
-#include "ping/EchoExchange.h"
+#include "ping/socket/EchoExchange.h"
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
 

@@ -1,6 +1,6 @@
 #include "QuitLoad.h"
 
-#include "monitor/Unit1.h"
+#include "monitor/window/Unit1.h"
 #include "ping/WorkerRegistry.h"
 #include "tests/monitor/FakeDialogs.h"
 

@@ -2,7 +2,7 @@
 
 #include "EchoRun.h"
 
-#include "ping/IcmpHelperProcess.h"
+#include "ping/socket/IcmpHelperProcess.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "ping/EchoReplyParser.h"
+#include "ping/socket/EchoReplyParser.h"
 
 #include <gtest/gtest.h>
 

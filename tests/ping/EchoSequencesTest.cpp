@@ -1,4 +1,4 @@
-#include "ping/EchoSequences.h"
+#include "ping/socket/EchoSequences.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "FakeEchoService.h"
 
 #include "ping/Icmp.h"
-#include "ping/Resolver.h"
+#include "ping/names/Resolver.h"
 
 #include <QStringList>
 

@@ -1,0 +1,21 @@
+#include "monitor/alerts/DesktopNotifier.h"
+#include "monitor/app/Quorvane.h"
+
+#include "ping/start/Privileges.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char* argv[])
+{
+    if (!Privileges::dropAtStart("quorvane"))
+        return 1;
+    const int status = Quorvane::run(argc, argv);
+    // The D-Bus library's clean-up at exit would wait for a bus that hung
+    // under a notifier's thread; everything of ours is closed by now.
+    if (DesktopNotifier::threadLeftBehind()) {
+        std::fflush(nullptr);
+        _exit(status);
+    }
+    return status;
+}

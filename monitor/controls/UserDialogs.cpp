@@ -1,0 +1,70 @@
+#include "monitor/controls/UserDialogs.h"
+
+#include "common/ProductIdentity.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+class QtDialogs final : public UserDialogs {
+public:
+    // A name that does not exist is taken too: the window then keeps its
+    // hosts and takes the name.
+    QString openFileName(QWidget* parent, const QString& folder) override
+    {
+        QFileDialog dialog(parent, QString(), folder);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles().value(0);
+    }
+
+    QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,
+                         const QString& filter) override
+    {
+        // The path is used exactly as chosen: no extension is added and an
+        // existing file is replaced without a question.
+        return QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filter,
+                                            nullptr, QFileDialog::DontConfirmOverwrite);
+    }
+
+    void showError(QWidget* parent, const QString& message) override
+    {
+        QMessageBox::critical(parent, ProductIdentity::Title, message);
+    }
+
+    std::optional<int> askInteger(QWidget* parent, const QString& label, int value, int minimum,
+                                  int maximum) override
+    {
+        QInputDialog dialog(parent);
+        dialog.setWindowTitle(ProductIdentity::Title);
+        dialog.setLabelText(label);
+        dialog.setInputMode(QInputDialog::IntInput);
+        dialog.setIntRange(minimum, maximum);
+        dialog.setIntValue(value);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.intValue();
+    }
+};
+
+UserDialogs* installed = nullptr;
+
+}
+
+UserDialogs& UserDialogs::active()
+{
+    static QtDialogs real;
+    return installed ? *installed : real;
+}
+
+UserDialogs* UserDialogs::install(UserDialogs* dialogs)
+{
+    UserDialogs* previous = installed;
+    installed = dialogs;
+    return previous;
+}

@@ -1,0 +1,121 @@
+#include "monitor/window/Slot.h"
+
+#include "monitor/access/ChangeAnnouncer.h"
+#include "monitor/controls/GraphImage.h"
+#include "monitor/files/StrictInteger.h"
+
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <algorithm>
+#include <numeric>
+
+QString TForm1::Slot::host() const
+{
+    return hostLabel->Caption();
+}
+
+void TForm1::Slot::fitHostText()
+{
+    const QString description = descriptionLabel->Caption();
+    if (description.isEmpty() || !descriptionLabel->isVisibleTo(descriptionLabel->parentWidget())) {
+        hostLabel->SetTextWidth(-1);
+        return;
+    }
+    // The description is right-aligned; a blank keeps the two apart.
+    const QFontMetrics metrics = descriptionLabel->fontMetrics();
+    const int descriptionLeft =
+        descriptionLabel->x() + std::max(0, descriptionLabel->width() - metrics.horizontalAdvance(description));
+    hostLabel->SetTextWidth(std::max(0, descriptionLeft - hostLabel->x() - metrics.horizontalAdvance(' ')));
+}
+
+void TForm1::Slot::nameControls(bool hostShared)
+{
+    const QString number = QString("slot %1").arg(row.number);
+    const QString who = host().isEmpty() ? number : hostShared ? host() + " in " + number : host();
+    const QString description = descriptionLabel->Caption();
+    image->setAccessibleName(description.isEmpty() ? "Graph of " + who
+                                                   : QString("Graph of %1 (%2)").arg(who, description));
+    toggleButton->setAccessibleName("Threshold of " + who);
+    thresholdEdit->setAccessibleName("Threshold in ms of " + who);
+    closeButton->setAccessibleName("Close threshold of " + who);
+    pollLog->setAccessibleName("Poll log of " + who);
+}
+
+QString TForm1::Slot::stateDescription() const
+{
+    if (host().isEmpty())
+        return "no host";
+    const QString last = graph->TopRightText();
+    if (last.isEmpty())
+        return "no echo yet";
+    if (!lastFailure.isEmpty())
+        return "last echo: " + lastFailure;
+    QString text = "last " + last + " ms";
+    const QString average = graph->TopLeftText();
+    if (!average.isEmpty())
+        text += ", average " + average + " ms";
+    // Only a shown signal colours the background: yellow for the last time,
+    // orange for the average.
+    const auto limit = threshold();
+    if (graph->BackColor() != clWhite && limit) {
+        const bool byAverage = !average.isEmpty() && average.toLongLong() >= *limit;
+        text += QString(byAverage ? ", average at or above threshold %1 ms" : ", above threshold %1 ms").arg(*limit);
+    }
+    return text;
+}
+
+void TForm1::Slot::publish()
+{
+    graph->Redraw();
+    image->refresh();
+    announcer->changed();
+}
+
+void TForm1::Slot::clearReadings()
+{
+    graph->Graphs()[0]->Clear();
+    graph->Graphs()[1]->Clear();
+    publish();
+    topScale->setText("1");
+    recentValues->clear();
+    statistics.clear();
+    graph->SetTopLeftText(QString());
+    pollLog->clear();
+}
+
+std::optional<std::int64_t> TForm1::Slot::threshold() const
+{
+    return StrictInteger::tryParse(thresholdEdit->text());
+}
+
+std::vector<std::int64_t> TForm1::Slot::recentTimes() const
+{
+    std::vector<std::int64_t> times;
+    const int count = recentValues->lineCount();
+    times.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        times.push_back(recentValues->line(i).toLongLong());
+    return times;
+}
+
+void TForm1::Slot::addRecentTime(std::int64_t milliseconds)
+{
+    recentValues->addLine(QString::number(milliseconds));
+    while (recentValues->lineCount() > MaxRecentTimes)
+        recentValues->deleteFirstLine();
+}
+
+std::optional<std::int64_t> TForm1::Slot::average() const
+{
+    const std::vector<std::int64_t> times = recentTimes();
+    const std::int64_t sum = std::accumulate(times.begin(), times.end(), std::int64_t{0});
+    const auto count = static_cast<int>(times.size());
+    if (count < row.samplesForAverage || sum < 0 || (sum == 0 && !row.averagesAllZeros))
+        return std::nullopt;
+    return static_cast<std::int64_t>(static_cast<double>(sum) / count + 0.5);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "monitor/window/Unit1.h"
+
+#include "monitor/statistics/EchoStatistics.h"
+
+#include "graph/Vumo.h"
+
+#include <vector>
+
+class ChangeAnnouncer;
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+// One host slot: its controls, found by their names in the slot table, its
+// graph, and the statistics of the outcomes the graph shows. The window keeps
+// no model apart from its controls: the operations below read and write the
+// slot's state where the controls hold it.
+struct TForm1::Slot {
+    explicit Slot(const SlotRow& tableRow) : row(tableRow) {}
+
+    const SlotRow& row;
+    GraphImage* image = nullptr;
+    TzavTransLabel* hostLabel = nullptr;
+    TzavTransLabel* descriptionLabel = nullptr;
+    QLabel* topScale = nullptr;
+    QLabel* bottomScale = nullptr;
+    QLabel* unit = nullptr;
+    LogView* pollLog = nullptr;
+    LogView* recentValues = nullptr;
+    QWidget* thresholdPanel = nullptr;
+    QLineEdit* thresholdEdit = nullptr;
+    QPushButton* closeButton = nullptr;
+    QPushButton* toggleButton = nullptr;
+    QMenu* popup = nullptr;
+    std::array<QAction*, 4> popupItems{};
+    std::unique_ptr<TVumo> graph;
+    EchoStatistics statistics;
+    ChangeAnnouncer* announcer = nullptr;  // of the graph's state to a screen reader
+    // The error text of the last outcome if it failed; empty after a reply.
+    QString lastFailure;
+
+    QString host() const;
+    // A host text that would run into the description shown beside it is
+    // cut with "…" where the description begins; the host stays whole.
+    void fitHostText();
+
+    // Names the slot's controls for a screen reader after its host and
+    // description ("Graph of HOST (DESCRIPTION)", "Threshold of HOST"), or
+    // after its number while it has no host; a host that another slot
+    // shows too is told apart by the number ("HOST in slot 3").
+    void nameControls(bool hostShared);
+    // What a sighted user reads off the graph: "last 37 ms, average 36 ms"
+    // or "last echo: Request timed out", and the threshold signal shown.
+    QString stateDescription() const;
+
+    // The only way a graph changes on screen: redrawn, then its picture
+    // handed to the slot's image.
+    void publish();
+
+    // Starts the readings afresh: both series, the top scale, the recent
+    // times, the statistics, the average text and the poll log. The picture
+    // is published as soon as the series are empty, so it still carries the
+    // corner texts until the slot's next redraw.
+    void clearReadings();
+
+    // The threshold edit's number; an empty or non-numeric text gives no
+    // threshold signal.
+    std::optional<std::int64_t> threshold() const;
+
+    // The round-trip times of the last replies from the pinged address,
+    // oldest first, at most MaxRecentTimes.
+    std::vector<std::int64_t> recentTimes() const;
+    void addRecentTime(std::int64_t milliseconds);
+    static constexpr int MaxRecentTimes = 100;
+
+    // The running average of the recent times, rounded half up, by the slot's
+    // row: from its fewest times on, and of all zeros only where it allows.
+    std::optional<std::int64_t> average() const;
+};

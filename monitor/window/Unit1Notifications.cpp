@@ -1,0 +1,80 @@
+#include "monitor/window/Unit1.h"
+
+#include "monitor/window/EchoOutcome.h"
+#include "monitor/alerts/HostDownAlerts.h"
+#include "monitor/files/SettingsStore.h"
+#include "monitor/window/Slot.h"
+#include "monitor/controls/UserDialogs.h"
+#include "monitor/controls/WindowTimer.h"
+
+#include "ping/PingThrd.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QAction>
+#include <QMenu>
+
+// After every item the menu had, so that each keeps its place.
+void TForm1::buildNotificationItems(QMenu* options)
+{
+    m_downAlerts = new HostDownAlerts(this);
+    connect(m_downAlerts, &HostDownAlerts::activationRequested, this, [this] {
+        showNormal();
+        raise();
+        activateWindow();
+    });
+    options->addSeparator();
+    Notify1 = options->addAction("&Notify when a host goes down");
+    Notify1->setObjectName("Notify1");
+    Notify1->setCheckable(true);
+    options->addAction("&Lost echoes before notifying...")->setObjectName("Notifyafter1");
+}
+
+void TForm1::Notify1Click()
+{
+    const bool on = !Notify1->isChecked();
+    Notify1->setChecked(on);
+    m_downAlerts->setNotifying(on);
+    storeSetting("notify", SettingsStore::yesNo(on));
+}
+
+void TForm1::Notifyafter1Click()
+{
+    HostDownWatch& watch = m_downAlerts->watch();
+    const auto chosen = UserDialogs::active().askInteger(this, "Lost echoes in a row before a host counts as down:",
+                                                         watch.threshold(), 1, HostDownWatch::MaxThreshold);
+    if (!chosen)
+        return;
+    watch.setThreshold(*chosen);
+    storeSetting("notifyafter", QString::number(*chosen));
+}
+
+// Lost is what the statistics count lost: a failure with a text, an error
+// report, or a reply from another address. While polling is stopped
+// nothing is told, and Start counts afresh.
+void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown)
+{
+    if (!Timer1->enabled() || shown.isEmpty())
+        return;
+    QString description;
+    for (const int n : shown) {
+        description = slot(n).descriptionLabel->Caption();
+        if (!description.isEmpty())
+            break;
+    }
+    const TPingThread& worker = outcome.worker;
+    HostDownWatch& watch = m_downAlerts->watch();
+    switch (outcome.kind) {
+    case EchoOutcome::Kind::Reply:
+        watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
+        break;
+    case EchoOutcome::Kind::ForeignReply:
+        watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, outcome.now);
+        break;
+    case EchoOutcome::Kind::Failure:
+        watch.lost(worker.HostText, description, echo, outcome.errorText, outcome.now);
+        break;
+    case EchoOutcome::Kind::Untold:
+        break;
+    }
+    m_downAlerts->changed();
+}

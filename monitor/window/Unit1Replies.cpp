@@ -1,0 +1,215 @@
+#include "monitor/window/Unit1.h"
+
+#include "monitor/window/EchoOutcome.h"
+#include "monitor/controls/ErrorHandler.h"
+#include "monitor/alerts/HostDownAlerts.h"
+#include "monitor/files/LogFile.h"
+#include "monitor/files/LogFormat.h"
+#include "monitor/window/Slot.h"
+
+#include "graph/Vumo.h"
+#include "ping/Icmp.h"
+#include "ping/start/PermissionAdvice.h"
+#include "ping/PingThrd.h"
+#include "widgets/LogView.h"
+#include "widgets/zavTransLabel.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <numeric>
+
+namespace {
+
+constexpr int MaxCombinedLines = 1000;
+
+namespace Signal {
+constexpr TColor White = TColor::FromRgb(255, 255, 255);
+constexpr TColor Yellow = TColor::FromRgb(255, 255, 0);
+constexpr TColor Orange = TColor::FromRgb(247, 133, 49);
+constexpr TColor Red = TColor::FromRgb(255, 0, 0);
+}
+
+// Until a slot has an average, the orange signal compares the sum of its
+// recent times: with a single time, that time itself.
+std::int64_t sumOf(const std::vector<std::int64_t>& times)
+{
+    return std::accumulate(times.begin(), times.end(), std::int64_t{0});
+}
+
+}
+
+void TForm1::PingThreadDone(QObject* sender)
+{
+    PingThreadDone(sender, m_downAlerts->watch().send(Moment::now()));
+}
+
+void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
+{
+    if (m_closing)
+        return;
+    const auto* worker = qobject_cast<TPingThread*>(sender);
+    if (!worker)
+        return;
+    const EchoOutcome outcome = EchoOutcome::of(*worker, Moment::now());
+
+    if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
+        m_permissionErrorShown = true;
+        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, PermissionAdvice::helperPath()));
+    }
+    const SlotNumbers shown = slotsShowing(worker->HostText);
+    watchEcho(outcome, echo, shown);
+
+    if (outcome.answered()) {
+        while (Memo1->lineCount() > MaxCombinedLines)
+            Memo1->deleteFirstLine();
+        if (CheckBox4->isChecked())
+            writeLogRecord(LogFormat::replyRecord(worker->HostText, worker->ReplyDataSize, worker->RoundTripTime,
+                                                  outcome.now.wall));
+        for (const int n : shown) {
+            if (outcome.kind == EchoOutcome::Kind::Reply)
+                sampleProcedure(slot(n), outcome);
+            else
+                foreignReplyProcedure(slot(n), outcome);
+            refreshStatisticsToolTip(n);
+        }
+    } else {
+        for (const int n : shown) {
+            if (outcome.kind != EchoOutcome::Kind::Failure)
+                continue;
+            failureProcedure(slot(n), outcome);
+            refreshStatisticsToolTip(n);
+        }
+        if (CheckBox4->isChecked())
+            writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now.wall));
+    }
+}
+
+SlotNumbers TForm1::slotsShowing(const QString& host) const
+{
+    SlotNumbers numbers;
+    for (int n = 1; n <= SlotCount; ++n)
+        if (slot(n).host() == host)
+            numbers.append(n);
+    return numbers;
+}
+
+void TForm1::setGridAfterSample(Slot& s, int smallStep)
+{
+    const std::int64_t maximum = s.graph->Graphs()[0]->MaxValue();
+    s.graph->SetGridY(maximum <= 20 ? smallStep : static_cast<std::int32_t>(maximum / 10));
+}
+
+void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
+{
+    TVumo& g = *s.graph;
+    const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
+    const bool signalling = CheckBox6->isChecked();
+    const auto thr = s.threshold();
+
+    s.statistics.addReply(rtt, outcome.now.wall);
+    s.lastFailure.clear();
+    g.AddValue(0, rtt);
+    setGridAfterSample(s, s.row.smallGridStep);
+    const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
+    g.SetBackColor(sampleColour);
+    g.SetTopRightText(QString::number(rtt));
+    // With "Show average" the picture is published again below, before
+    // anything can paint it: drawing it here too would never be seen.
+    if (!CheckBox3->isChecked())
+        s.publish();
+    s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+    s.addRecentTime(rtt);
+    const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
+                                              outcome.worker.RoundTripTime, outcome.now.wall);
+    addCombinedLine(line);
+    s.pollLog->addLine(line);
+
+    const auto average = s.average();
+    if (average) {
+        g.SetTopLeftText(QString::number(*average));
+        g.AddValue(1, *average);
+    }
+
+    if (!CheckBox3->isChecked())
+        return;
+    if (!signalling)
+        g.SetBackColor(Signal::White);
+    else if (thr && (average ? *average : sumOf(s.recentTimes())) >= *thr)
+        g.SetBackColor(Signal::Orange);
+    else if (!s.row.keepsSampleColourBelowAverage)
+        g.SetBackColor(Signal::White);
+    s.publish();
+}
+
+// What a foreign reply and a failure share: a zero in both series, the red
+// signal, and the last value "0", shown at once unless the slot shows it
+// only from its next redraw.
+void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
+{
+    TVumo& g = *s.graph;
+    g.AddValue(0, 0);
+    g.AddValue(1, 0);
+    g.SetBackColor(CheckBox6->isChecked() ? Signal::Red : Signal::White);
+    setGridAfterSample(s, 20);
+    if (!zeroAfterPublishing)
+        g.SetTopRightText("0");
+    s.publish();
+    if (zeroAfterPublishing)
+        g.SetTopRightText("0");
+    s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
+}
+
+// A reply from another address is no answer of the pinged host: the
+// statistics count it lost, as the graph shows it.
+void TForm1::foreignReplyProcedure(Slot& s, const EchoOutcome& outcome)
+{
+    s.statistics.addLoss(outcome.now.wall);
+    s.lastFailure = outcome.worker.ErrorText;
+    zeroSample(s, s.row.zeroesLastValueAfterPublishing);
+    const QString line =
+        LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now.wall);
+    addCombinedLine(line);
+    s.pollLog->addLine(line);
+}
+
+void TForm1::failureProcedure(Slot& s, const EchoOutcome& outcome)
+{
+    s.statistics.addLoss(outcome.now.wall);
+    s.lastFailure = outcome.errorText;
+    zeroSample(s, false);
+    const QString& host = outcome.worker.HostText;
+    const QString& error = outcome.errorText;
+    addCombinedLine(LogFormat::failureLine(host, error, outcome.now.wall, s.row.prefixesCombinedFailureLine));
+    s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now.wall, true));
+}
+
+void TForm1::addCombinedLine(const QString& line)
+{
+    Memo1->addLine(line);
+}
+
+// A record that cannot be written is lost, told every time in the combined
+// log, once per run in a message box and once per outage on standard error;
+// processing goes on, and the next record tries again.
+void TForm1::writeLogRecord(const QString& record)
+{
+    const QString path = LogFile::pathFor(m_programFolder, Edit4->text());
+    try {
+        LogFile::append(path, record);
+    } catch (const std::exception& e) {
+        const QString message = QString::fromUtf8(e.what());
+        addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+        const bool outageBegins = m_logFileOutage.lost();
+        if (!m_logFileErrorShown) {
+            m_logFileErrorShown = true;
+            ErrorHandler::report(message + "\nThe monitor goes on and tries again with every record.");
+        } else if (outageBegins) {
+            ErrorHandler::tell(message);
+        }
+        return;
+    }
+    if (const QString resumed = m_logFileOutage.written(path); !resumed.isEmpty())
+        ErrorHandler::tell(resumed);
+}

@@ -1,0 +1,137 @@
+#include "ping/socket/IcmpSocket.h"
+
+#include <linux/errqueue.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// The kernel's receive time of each packet: the round trip then ends when
+// the answer arrived, not when a busy machine got round to reading it.
+std::int64_t kernelStamp(msghdr& msg)
+{
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS && c->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
+            timespec t;
+            std::memcpy(&t, CMSG_DATA(c), sizeof t);
+            return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
+        }
+    }
+    return 0;
+}
+
+}
+
+ssize_t IcmpSocket::read(Message& m, int flags)
+{
+    int attempts = 0;
+    for (;;) {
+        m.from = {};
+        m.iov = {m_buffer.data(), m_buffer.size()};
+        m.msg = {};
+        m.msg.msg_name = &m.from;
+        m.msg.msg_namelen = sizeof m.from;
+        m.msg.msg_iov = &m.iov;
+        m.msg.msg_iovlen = 1;
+        m.msg.msg_control = m_control.data();
+        m.msg.msg_controllen = m_control.size();
+        const ssize_t n = recvmsg(m_fd, &m.msg, flags | MSG_DONTWAIT);
+        if (n >= 0 || errno == EAGAIN)
+            return n;
+        // EINTR, or a pending router report that this read has taken off
+        // the socket (its message waits in the error queue): the queue may
+        // still hold answers.
+        if (errno != EINTR && ++attempts >= AttemptsPastPendingReports)
+            return n;
+    }
+}
+
+bool IcmpSocket::receive(ReceivedPacket& packet)
+{
+    return m_helper ? receiveFromHelper(packet) : receiveMessage(packet);
+}
+
+// A datagram socket hands over the bare ICMP message, its sender and, when asked, the hop limit (TTL) and class
+// of service it arrived with.
+bool IcmpSocket::receiveMessage(ReceivedPacket& packet)
+{
+    for (;;) {
+        Message m;
+        const ssize_t n = read(m, 0);
+        if (n < 0)
+            return false;
+        if (m.msg.msg_flags & MSG_TRUNC)
+            continue;
+        packet = ReceivedPacket{};
+        packet.origin = m_family.messageOrigin;
+        packet.v6 = m_family.v6;
+        packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
+        packet.arrivedNs = kernelStamp(m.msg);
+        m_family.readAddress(m.from, packet.source, packet.source6);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
+            if (c->cmsg_level != m_family.level || c->cmsg_len < CMSG_LEN(1))
+                continue;
+            const bool oneByte = m_family.tosInOneByte && c->cmsg_type == m_family.tosMessage;
+            int value = *CMSG_DATA(c);
+            if (!oneByte && c->cmsg_len < CMSG_LEN(sizeof value))
+                continue;
+            if (!oneByte)
+                std::memcpy(&value, CMSG_DATA(c), sizeof value);
+            if (c->cmsg_type == m_family.ttlMessage)
+                packet.ttl = static_cast<std::uint8_t>(value);
+            else if (c->cmsg_type == m_family.tosMessage)
+                packet.tos = static_cast<std::uint8_t>(value);
+        }
+        return true;
+    }
+}
+
+// The helper relays reports as the packets that carried them.
+bool IcmpSocket::receiveError(ReceivedPacket& packet)
+{
+    if (m_helper)
+        return false;
+    for (;;) {
+        Message m;
+        const ssize_t n = read(m, MSG_ERRQUEUE);
+        if (n < 0)
+            return false;
+        const sockaddr_storage& target = m.from;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
+            const bool report = c->cmsg_level == m_family.level && c->cmsg_type == m_family.receiveErrorsOption;
+            if (!report || c->cmsg_len < CMSG_LEN(sizeof(sock_extended_err)))
+                continue;
+            sock_extended_err error;
+            std::memcpy(&error, CMSG_DATA(c), sizeof error);
+            packet = ReceivedPacket{};
+            packet.v6 = m_family.v6;
+            packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
+            packet.arrivedNs = kernelStamp(m.msg);
+            if (error.ee_origin == SO_EE_ORIGIN_LOCAL) {
+                // Our own kernel refused the request (too big for the path,
+                // for instance): it never left, so nobody else reports.
+                packet.origin = ReceivedPacket::Origin::LocalRefusal;
+                packet.localErrno = static_cast<int>(error.ee_errno);
+                return true;
+            }
+            if (error.ee_origin != m_family.reportOrigin)
+                continue;
+            packet.origin = ReceivedPacket::Origin::QueuedError;
+            // The reporter's address follows the error, as far as it fits.
+            sockaddr_storage reporter{};
+            const std::size_t given = c->cmsg_len - CMSG_LEN(sizeof error);
+            std::memcpy(&reporter, CMSG_DATA(c) + sizeof error, std::min(given, sizeof reporter));
+            m_family.readAddress(reporter, packet.source, packet.source6);
+            m_family.readAddress(target, packet.target, packet.target6);
+            packet.icmpType = error.ee_type;
+            packet.icmpCode = error.ee_code;
+            return true;
+        }
+        // An entry without a report we understand: read on.
+    }
+}
