@@ -1,6 +1,7 @@
 #include "monitor/HostDownAlerts.h"
 
 #include "monitor/DesktopNotifier.h"
+#include "monitor/LocalClock.h"
 
 #include <QDateTime>
 
@@ -16,7 +17,7 @@ void HostDownAlerts::changed()
 {
     if (m_gathering.isActive())
         return;
-    if (const auto wait = m_watch.dueIn(QDateTime::currentDateTime()))
+    if (const auto wait = m_watch.dueIn(LocalClock::current()))
         m_gathering.start(static_cast<int>(*wait));
 }
 
@@ -29,7 +30,7 @@ void HostDownAlerts::stopped()
 
 void HostDownAlerts::deliverDue()
 {
-    if (const auto notice = m_watch.takeDue(QDateTime::currentDateTime()))
+    if (const auto notice = m_watch.takeDue(LocalClock::current()))
         deliver(*notice);
     changed();
 }

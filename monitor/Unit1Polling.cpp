@@ -2,6 +2,7 @@
 
 #include "monitor/ErrorHandler.h"
 #include "monitor/HostDownAlerts.h"
+#include "monitor/LocalClock.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
 #include "monitor/StrictInteger.h"
@@ -27,7 +28,7 @@ constexpr std::int32_t EchoTtl = 32;
 
 void TForm1::Button2Click()
 {
-    Edit4->setText(LogFormat::fileStamp(QDateTime::currentDateTime()));
+    Edit4->setText(LogFormat::fileStamp(LocalClock::current()));
     if (Timer1->enabled()) {
         Timer1->setEnabled(false);
         Button2->setText("&Start");
@@ -52,7 +53,7 @@ std::optional<std::int32_t> TForm1::payloadForTick()
         return payload;
     const QString shown = Edit3->text().size() > 40 ? Edit3->text().left(37) + "..." : Edit3->text();
     const QString message = QString("The payload \"%1\" is not a whole number of bytes; no echo was sent").arg(shown);
-    addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+    addCombinedLine(message + ", " + LogFormat::stamp(LocalClock::current()));
     if (!m_payloadErrorShown) {
         m_payloadErrorShown = true;
         ErrorHandler::report(message + ".");
@@ -72,7 +73,7 @@ void TForm1::Timer1Timer()
         auto* worker = new TPingThread;
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
-        const SentEcho echo = m_downAlerts->watch().send(QDateTime::currentDateTime());
+        const SentEcho echo = m_downAlerts->watch().send(LocalClock::current());
         worker->OnTerminate = [this, echo](QObject* sender) {
             ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
         };

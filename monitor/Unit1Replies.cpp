@@ -2,6 +2,7 @@
 
 #include "monitor/ErrorHandler.h"
 #include "monitor/HostDownAlerts.h"
+#include "monitor/LocalClock.h"
 #include "monitor/LogFile.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
@@ -54,7 +55,7 @@ struct TForm1::Outcome {
 
 void TForm1::PingThreadDone(QObject* sender)
 {
-    PingThreadDone(sender, m_downAlerts->watch().send(QDateTime::currentDateTime()));
+    PingThreadDone(sender, m_downAlerts->watch().send(LocalClock::current()));
 }
 
 void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
@@ -64,7 +65,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     const auto* worker = qobject_cast<TPingThread*>(sender);
     if (!worker)
         return;
-    const Outcome outcome{*worker, QDateTime::currentDateTime()};
+    const Outcome outcome{*worker, LocalClock::current()};
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
@@ -201,7 +202,7 @@ void TForm1::writeLogRecord(const QString& record)
         LogFile::append(LogFile::pathFor(m_programFolder, Edit4->text()), record);
     } catch (const std::exception& e) {
         const QString message = QString::fromUtf8(e.what());
-        addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+        addCombinedLine(message + ", " + LogFormat::stamp(LocalClock::current()));
         if (!m_logFileErrorShown) {
             m_logFileErrorShown = true;
             ErrorHandler::report(message + "\nThe monitor goes on and tries again with every record.");
