@@ -51,6 +51,14 @@ public:
     // image handed out here (the pixels are shared until the next write),
     // so a caller that keeps one makes the next rasterisation copy it.
     QImage Picture();
+    // Rasterises the latest Redraw straight into `target`, an image of the
+    // graph's size over someone else's pixels (a window's backing store),
+    // so that the picture reaches the screen without passing through the
+    // graph's own bitmap. The bitmap is left as it was; Picture() still
+    // gives the same pixels.
+    void PaintOnto(QImage target);
+    std::int32_t Width() const { return FBitmap.Width(); }
+    std::int32_t Height() const { return FBitmap.Height(); }
     const TGraphArray& Graphs() const { return FGraphs; }
     QFont& Font() { return FFont; }
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QPainter;
 class TVumo;
 
 // The image control of a slot: shows its graph's picture as of the graph's
@@ -28,5 +29,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
+    bool paintIntoBackingStore(QPainter& painter, const QPaintEvent& event);
+
     TVumo* m_graph = nullptr;
 };
