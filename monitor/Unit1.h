@@ -14,6 +14,7 @@
 
 class GraphImage;
 class HostDownAlerts;
+class TickPaintGate;
 class HostListHolder;
 class LogView;
 class QAction;
@@ -210,6 +211,7 @@ private:
     QAction* Writelog1 = nullptr;        // Options > Write log
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
+    TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 

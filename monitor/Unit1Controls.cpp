@@ -5,6 +5,7 @@
 #include "monitor/HostListHolder.h"
 #include "monitor/MakeControl.h"
 #include "monitor/Slot.h"
+#include "monitor/TickPaintGate.h"
 #include "monitor/WindowMetrics.h"
 #include "monitor/WindowTimer.h"
 
@@ -99,6 +100,7 @@ void TForm1::buildWindow()
     zavWebLabel1->Loaded();
 
     Timer1 = new WindowTimer(this);
+    m_paintGate = new TickPaintGate(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(2000);
 

@@ -6,6 +6,7 @@
 #include "monitor/LogFormat.h"
 #include "monitor/Slot.h"
 #include "monitor/StrictInteger.h"
+#include "monitor/TickPaintGate.h"
 #include "monitor/WindowTimer.h"
 
 #include "ping/PingThrd.h"
@@ -66,6 +67,10 @@ void TForm1::Timer1Timer()
     const auto payload = payloadForTick();
     if (!payload)
         return;
+    int echoes = 0;
+    for (int n = 1; n <= SlotCount; ++n)
+        echoes += slot(n).host().isEmpty() ? 0 : 1;
+    const std::uint64_t tick = m_paintGate->tickStarted(echoes);
     for (int n = 1; n <= SlotCount; ++n) {
         Slot& s = slot(n);
         if (s.host().isEmpty())
@@ -74,8 +79,9 @@ void TForm1::Timer1Timer()
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
         const SentEcho echo = m_downAlerts->watch().send(LocalClock::current());
-        worker->OnTerminate = [this, echo](QObject* sender) {
+        worker->OnTerminate = [this, echo, tick](QObject* sender) {
             ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
+            m_paintGate->echoEnded(tick);
         };
         worker->HostText = s.host();
         worker->TimeOut = EchoTimeOut;
