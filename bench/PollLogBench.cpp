@@ -1,6 +1,9 @@
 #include "widgets/LogView.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QScrollBar>
 #include <QStringList>
 
 #include <benchmark/benchmark.h>
@@ -15,22 +18,37 @@ namespace {
 
 constexpr int batch = 1000;
 
-// Reply and error lines as a host's poll log gets them, with varying
-// numbers; made once so that formatting is not what is timed.
+// The lines one host's poll log gets in a day and the days after: one
+// echo a second, the stamp advancing by about a second, the processing
+// moment's milliseconds and the round-trip time varying, now and then a
+// time-out. Made from a fixed seed, so every run holds the same lines.
+class DayOfLines {
+public:
+    QString next()
+    {
+        m_ms += 1000 + std::int64_t(m_random.bounded(4));
+        const QDateTime when = m_start.addMSecs(m_ms);
+        const QString stamp = when.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss"));
+        if (m_random.bounded(50) == 0)
+            return QStringLiteral("Error: 172.16.10.1, Request timed out, %1").arg(stamp);
+        const int rtt = 4 + int(m_random.bounded(12)) + (m_random.bounded(20) == 0 ? int(m_random.bounded(200)) : 0);
+        return QStringLiteral("172.16.10.1, 56 bytes, %1ms, %2.%3").arg(rtt).arg(stamp).arg(m_random.bounded(1000));
+    }
+
+private:
+    QRandomGenerator m_random{20261206};
+    QDateTime m_start{QDate(2026, 12, 6), QTime(0, 0), Qt::UTC};
+    std::int64_t m_ms = 0;
+};
+
+// A sample of those lines, made once, so that formatting is not what the
+// appending loop times.
 QStringList replyLines()
 {
+    DayOfLines day;
     QStringList lines;
-    for (int n = 0; n < 4096; ++n) {
-        const QString time = QStringLiteral("2026.12.%1 %2:%3:%4.%5")
-                                 .arg(6 + n / 1000, 2, 10, QLatin1Char('0'))
-                                 .arg(n / 60 % 24, 2, 10, QLatin1Char('0'))
-                                 .arg(n % 60, 2, 10, QLatin1Char('0'))
-                                 .arg(n * 7 % 60, 2, 10, QLatin1Char('0'))
-                                 .arg(n % 10);
-        lines.append(n % 16 == 0
-                         ? QStringLiteral("Error: host-%1.example.net, Request timed out, %2").arg(n % 10).arg(time)
-                         : QStringLiteral("172.16.%1.%2, 32 bytes, %3ms, %4").arg(n % 10 + 10).arg(n % 250 + 1).arg(n * 37 % 400).arg(time));
-    }
+    for (int n = 0; n < 4096; ++n)
+        lines.append(day.next());
     return lines;
 }
 
@@ -57,11 +75,12 @@ void BM_PollLogAppend(benchmark::State& state)
     QCoreApplication::processEvents();
 
     const std::size_t before = allocatedBytes();
-    std::int64_t next = 0;
-    for (; next < held; ++next)
-        view->addLine(lines[next % lines.size()]);
+    DayOfLines day;
+    for (std::int64_t n = 0; n < held; ++n)
+        view->addLine(day.next());
     QCoreApplication::processEvents();
     const double bytesPerLine = double(allocatedBytes() - before) / double(held);
+    std::int64_t next = 0;
 
     for (auto _ : state) {
         for (int i = 0; i < batch; ++i, ++next)
@@ -78,5 +97,31 @@ void BM_PollLogAppend(benchmark::State& state)
                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_PollLogAppend)->Arg(1000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+namespace {
+
+// Scrolling a shown poll log of a million lines: each step jumps far
+// enough that the rows in view lie in another packed block, and repaints.
+// A smooth scroll needs a step well inside a frame (16 ms).
+void BM_PollLogScroll(benchmark::State& state)
+{
+    auto view = std::make_unique<LogView>();
+    view->resize(300, 113);
+    view->show();
+    DayOfLines day;
+    for (std::int64_t n = 0; n < state.range(0); ++n)
+        view->addLine(day.next());
+    QCoreApplication::processEvents();
+    QScrollBar* bar = view->verticalScrollBar();
+    int position = 0;
+    for (auto _ : state) {
+        position = (position + 37003) % (bar->maximum() + 1);
+        bar->setValue(position);
+        view->viewport()->repaint();
+    }
+}
+BENCHMARK(BM_PollLogScroll)->Arg(1000000)->Unit(benchmark::kMicrosecond);
 
 } // namespace

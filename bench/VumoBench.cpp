@@ -117,6 +117,44 @@ void BM_VumoRedrawAfterNewSample(benchmark::State& state)
 }
 BENCHMARK(BM_VumoRedrawAfterNewSample);
 
+// The way to the screen, from a Redraw to the pixels in a window's backing
+// store (a 32-bit image larger than the graph): rasterised into the graph's
+// bitmap and copied over, as before, against rasterised straight into the
+// store.
+QImage backingStore()
+{
+    QImage store(width + 120, height + 200, QImage::Format_RGB32);
+    store.fill(0xFFC0C0C0u);
+    return store;
+}
+
+void BM_VumoToStoreByCopy(benchmark::State& state)
+{
+    const Samples samples;
+    auto graph = windowGraph(samples);
+    QImage store = backingStore();
+    for (auto _ : state) {
+        graph->Redraw();
+        QPainter painter(&store);
+        painter.drawImage(60, 100, graph->Picture());
+    }
+}
+BENCHMARK(BM_VumoToStoreByCopy);
+
+void BM_VumoToStoreDirectly(benchmark::State& state)
+{
+    const Samples samples;
+    auto graph = windowGraph(samples);
+    QImage store = backingStore();
+    for (auto _ : state) {
+        graph->Redraw();
+        uchar* first = store.bits() + 100 * store.bytesPerLine() + 60 * 4;
+        graph->PaintOnto(QImage(first, width, height, store.bytesPerLine(), QImage::Format_RGB32));
+        benchmark::DoNotOptimize(store.constBits());
+    }
+}
+BENCHMARK(BM_VumoToStoreDirectly);
+
 QPolygon plotted(const std::vector<std::int64_t>& values, double scale)
 {
     QPolygon points(static_cast<int>(values.size()));

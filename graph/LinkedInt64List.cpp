@@ -11,6 +11,8 @@ TLinkedNode* TLinkedList::nodeAt(std::int32_t position) const
 {
     if (position < 0 || position > FCount)
         return nullptr;
+    if (position == FCount - 1)
+        return FTail;
     TLinkedNode* node = FHead;
     for (std::int32_t i = 0; i < position && node != nullptr; ++i)
         node = node->Next;
@@ -30,6 +32,8 @@ void TLinkedList::Insert(std::int32_t position, std::int64_t value)
         node->Next = before->Next;
         before->Next = node;
     }
+    if (node->Next == nullptr)
+        FTail = node;
     ++FCount;
 }
 
@@ -43,16 +47,19 @@ void TLinkedList::Delete(std::int32_t position)
     if (FHead == nullptr || position < 0)
         return;
     TLinkedNode* doomed = nullptr;
+    TLinkedNode* before = nullptr;
     if (position == 0) {
         doomed = FHead;
         FHead = doomed->Next;
     } else {
         if (position >= FCount)
             return;
-        TLinkedNode* before = nodeAt(position - 1);
+        before = nodeAt(position - 1);
         doomed = before->Next;
         before->Next = doomed->Next;
     }
+    if (doomed == FTail)
+        FTail = before;
     delete doomed;
     --FCount;
 }
@@ -89,5 +96,6 @@ void TLinkedList::Clear()
         delete FHead;
         FHead = next;
     }
+    FTail = nullptr;
     FCount = 0;
 }

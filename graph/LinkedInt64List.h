@@ -8,9 +8,9 @@ struct TLinkedNode {
 };
 
 // Singly linked list of 64-bit samples, oldest at the head. Positions are
-// zero-based and every access by position walks from the head: the series
-// keeps at most a hundred values, so there is no index and no tail pointer.
-// Nothing reports an error: out-of-range reads yield -1, out-of-range
+// zero-based and an access by position walks from the head, except at the
+// tail, which the list keeps so that appending (the series does it once per
+// sample) and reading the newest value cost one step. Nothing reports an error: out-of-range reads yield -1, out-of-range
 // insertions and deletions are dropped.
 class TLinkedList {
 public:
@@ -35,5 +35,6 @@ private:
     TLinkedNode* nodeAt(std::int32_t position) const;
 
     TLinkedNode* FHead = nullptr;
+    TLinkedNode* FTail = nullptr;
     std::int32_t FCount = 0;
 };

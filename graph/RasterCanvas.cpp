@@ -39,6 +39,15 @@ TRasterCanvas::TRasterCanvas(std::int32_t width, std::int32_t height)
     FImage.fill(clWhite.ToQRgb());
 }
 
+QImage TRasterCanvas::SwapPixels(QImage pixels)
+{
+    pixels.setDotsPerMeterX(DotsPerMeterAt96Dpi);
+    pixels.setDotsPerMeterY(DotsPerMeterAt96Dpi);
+    std::swap(FImage, pixels);
+    FStride = FImage.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb));
+    return pixels;
+}
+
 // Writing through bits() detaches the image first, so pictures handed out
 // earlier keep their pixels.
 QRgb* TRasterCanvas::pixels()

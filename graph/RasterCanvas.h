@@ -46,6 +46,11 @@ public:
     std::int32_t Height() const { return FHeight; }
     // Implicitly shared: a copy taken from here never sees later drawing.
     const QImage& Image() const { return FImage; }
+    // Draws into `pixels` from now on and hands back the image drawn into
+    // before. The new image must be 32-bit and of this canvas's size (such
+    // as a QImage laid over part of a window's backing store); it is given
+    // the canvas's 96 dpi.
+    QImage SwapPixels(QImage pixels);
 
     TColor PenColor() const { return FPenColor; }
     void SetPenColor(TColor color) { FPenColor = color; }

@@ -126,6 +126,15 @@ void TVumo::Redraw()
     FRasterised = false;
 }
 
+void TVumo::PaintOnto(QImage target)
+{
+    const bool rasterised = FRasterised;
+    QImage own = FBitmap.SwapPixels(std::move(target));
+    rasterise();
+    FBitmap.SwapPixels(std::move(own));
+    FRasterised = rasterised;
+}
+
 void TVumo::rasterise()
 {
     paintBackground();

@@ -55,6 +55,14 @@ public:
     const QString& TopLeftText() const { return FTopLeftText; }
     const QString& TopRightText() const { return FTopRightText; }
     TColor BackColor() const { return FBackColor; }
+    // Rasterises the latest Redraw straight into `target`, an image of the
+    // graph's size over someone else's pixels (a window's backing store),
+    // so that the picture reaches the screen without passing through the
+    // graph's own bitmap. The bitmap is left as it was; Picture() still
+    // gives the same pixels.
+    void PaintOnto(QImage target);
+    std::int32_t Width() const { return FBitmap.Width(); }
+    std::int32_t Height() const { return FBitmap.Height(); }
     const TGraphArray& Graphs() const { return FGraphs; }
     QFont& Font() { return FFont; }
 

@@ -1,9 +1,9 @@
 #include "ping/EchoCommand.h"
 
 #include "ping/EchoService.h"
-#include "ping/start/PermissionAdvice.h"
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
+#include "ping/start/PermissionAdvice.h"
 
 #include "common/ProductIdentity.h"
 

@@ -1,7 +1,7 @@
 #include "ping/LinuxEchoService.h"
 
-#include "ping/socket/EchoExchange.h"
 #include "ping/FinishedEcho.h"
+#include "ping/socket/EchoExchange.h"
 
 #include <memory>
 

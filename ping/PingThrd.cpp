@@ -4,10 +4,29 @@
 #include "ping/names/NameLookups.h"
 #include "ping/names/Resolver.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QTimer>
 
+#include <deque>
+#include <vector>
+
 namespace {
+
+// Outcomes ready to go over, in the order they became ready. One posted
+// call takes all that are ready by then, so the replies that one reading of
+// the socket brings cost one wake-up of the event loop, not one each.
+struct ReadyOutcomes {
+    std::deque<QPointer<TPingThread>> workers;
+    bool callPosted = false;
+};
+
+ReadyOutcomes& readyOutcomes()
+{
+    static ReadyOutcomes ready;
+    return ready;
+}
 
 QString trimmedHost(const QString& text)
 {
@@ -144,7 +163,47 @@ void TPingThread::handOver()
     if (m_handedOver || m_life != Life::Running)
         return;
     m_handedOver = true;
-    QMetaObject::invokeMethod(this, [this] { deliverOutcome(); }, Qt::QueuedConnection);
+    readyOutcomes().workers.emplace_back(this);
+    postDelivery();
+}
+
+void TPingThread::postDelivery()
+{
+    ReadyOutcomes& ready = readyOutcomes();
+    if (ready.callPosted || ready.workers.empty())
+        return;
+    ready.callPosted = true;
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &TPingThread::deliverReadyOutcomes, Qt::QueuedConnection);
+}
+
+// A callback that opens a window of its own runs the event loop inside this
+// call: while outcomes are left, a call for them is posted before each
+// callback, so that none waits for that window to close (without such a
+// window the call finds nothing left). The workers are freed at the end,
+// when none of them is on the stack any more, whatever their callbacks did.
+void TPingThread::deliverReadyOutcomes()
+{
+    ReadyOutcomes& ready = readyOutcomes();
+    ready.callPosted = false;
+    struct FreeDone {
+        std::vector<QPointer<TPingThread>> workers;
+        ~FreeDone()
+        {
+            for (const QPointer<TPingThread>& worker : workers)
+                delete worker.data();
+            postDelivery();
+        }
+    } done;
+    while (!ready.workers.empty()) {
+        const QPointer<TPingThread> worker = ready.workers.front();
+        ready.workers.pop_front();
+        if (!worker)
+            continue;
+        if (worker->FreeOnTerminate)
+            done.workers.push_back(worker);
+        postDelivery();
+        worker->deliverOutcome();
+    }
 }
 
 void TPingThread::deliverOutcome()
@@ -152,16 +211,11 @@ void TPingThread::deliverOutcome()
     if (m_life != Life::Running)
         return;
     EchoClient.reset();
-    // Whatever the callback does, even raising, the worker is let go.
-    struct Release {
-        TPingThread& worker;
-        ~Release()
-        {
-            worker.m_life = Life::Ended;
-            if (worker.FreeOnTerminate)
-                worker.deleteLater();
-        }
-    } release{*this};
+    // Whatever the callback does, even raising, the worker has ended.
+    struct End {
+        Life& life;
+        ~End() { life = Life::Ended; }
+    } end{m_life};
     if (OnTerminate)
         OnTerminate(this);
 }

@@ -67,6 +67,8 @@ private:
     void echoFinished(std::int32_t count);
     void lookUpReplyName(const QByteArray& address);
     void handOver();
+    static void deliverReadyOutcomes();
+    static void postDelivery();
     void deliverOutcome();
 
     std::unique_ptr<TICMP> EchoClient;

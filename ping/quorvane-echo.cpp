@@ -1,7 +1,7 @@
 #include "ping/EchoCommand.h"
+#include "ping/WorkerRegistry.h"
 #include "ping/start/OpenFileLimit.h"
 #include "ping/start/Privileges.h"
-#include "ping/WorkerRegistry.h"
 
 #include <QCoreApplication>
 

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QIODevice;
 
@@ -16,10 +18,13 @@ class QIODevice;
 //
 // A line whose characters all lie in Latin-1 (nearly every log line) is kept
 // as one byte per character; any other line as its UTF-16 code units, so
-// every string comes back exactly as it was added. The bytes live in large
-// chunks that are never moved; each line costs one 32-bit entry besides its
-// text. Dropping the oldest line is O(1), and frees its chunk once no line in
-// it is left, unless newer lines are still being added to that chunk.
+// every string comes back exactly as it was added. Each line is preceded by
+// its length. The newest lines stay as they are; every few thousand lines
+// they are packed into one block with zstd, which takes a day's lines of one
+// host, alike but for their numbers, to a few bytes each. Reading an older
+// line unpacks its block once and keeps it for the reads that follow, as a
+// scrolled view makes them. Dropping the oldest line is O(1) and frees its
+// block once no line in it is left.
 //
 // Positions are zero-based from the oldest line still kept; reading outside
 // [0, count()) yields an empty string.
@@ -34,7 +39,7 @@ public:
     void removeFirst();
     void clear();
 
-    qsizetype count() const { return static_cast<qsizetype>(m_starts.size()); }
+    qsizetype count() const { return qsizetype(m_added - m_removed); }
     QString at(qsizetype index) const;
     QStringList toStringList() const;
 
@@ -44,28 +49,38 @@ public:
     bool writeTo(QIODevice& device) const;
 
 private:
-    struct Chunk {
-        std::unique_ptr<char[]> bytes;
-        qsizetype capacity = 0;
-        qsizetype used = 0;
-        // The number its first line had when it was added.
+    // Lines as they are held before and after packing: each one's length
+    // and width, then its bytes; `starts` says where each line begins.
+    struct Lines {
+        std::string bytes;
+        std::vector<std::uint32_t> starts;
+    };
+    struct Block {
+        std::unique_ptr<char[]> packed;
+        std::uint32_t packedBytes = 0;
+        std::uint32_t bytes = 0;
+        // The numbers of its first line and of the line after its last.
         std::int64_t firstLine = 0;
-    };
-    struct Span {
-        const char* data;
-        qsizetype bytes;
-        bool wide;
+        std::int64_t endLine = 0;
     };
 
-    Span span(qsizetype index) const;
-    qsizetype chunkOf(qsizetype index) const;
-    Chunk& chunkWithRoom(qsizetype bytes);
+    void seal();
+    const Block* blockOf(std::int64_t number) const;
+    void unpack(const Block& block, Lines& into) const;
+    // The held bytes of line `number`, from its length on.
+    const char* encoded(std::int64_t number) const;
+    template <typename Visit>
+    void forEachLine(Visit visit) const;
 
-    std::deque<Chunk> m_chunks;
-    // Per line: the offset of its first byte in its chunk, with the top bit
-    // marking UTF-16 text.
-    std::deque<std::uint32_t> m_starts;
-    // Lines removed from the front since the last clear(). A line's number
-    // is this plus its position, so removing a line renumbers no chunk.
+    std::deque<Block> m_blocks;
+    // The newest lines, from number m_openFirst on, not packed yet.
+    Lines m_open;
+    std::int64_t m_openFirst = 0;
+    // Lines are numbered from the last clear(); the kept ones are
+    // [m_removed, m_added), so removing a line renumbers nothing.
+    std::int64_t m_added = 0;
     std::int64_t m_removed = 0;
+    // The one block last unpacked for reading.
+    mutable Lines m_unpacked;
+    mutable const Block* m_unpackedBlock = nullptr;
 };

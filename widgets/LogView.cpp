@@ -5,6 +5,7 @@
 #include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -103,18 +104,35 @@ void LogView::copy() const
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
+// Every view of a font shares one table: the window holds some twenty
+// views in the same font, and measuring 256 characters is most of what
+// creating one costs.
 void LogView::takeFontMetrics()
 {
-    const QFontMetrics rows(font());
-    m_lineHeight = rows.lineSpacing();
-    m_ascent = rows.ascent();
-    const QFontMetricsF metrics(font());
-    for (char16_t c = 0; c < m_latin1Advances.size(); ++c)
-        m_latin1Advances[c] = metrics.horizontalAdvance(QChar(c));
+    struct Table {
+        int lineHeight;
+        int ascent;
+        int singleStep;
+        std::array<qreal, 256> advances;
+    };
+    static QHash<QString, Table> tables;
+    const QString key = font().key();
+    auto found = tables.constFind(key);
+    if (found == tables.constEnd()) {
+        const QFontMetrics rows(font());
+        const QFontMetricsF metrics(font());
+        Table table{rows.lineSpacing(), rows.ascent(), qCeil(metrics.averageCharWidth() * 2), {}};
+        for (char16_t c = 0; c < table.advances.size(); ++c)
+            table.advances[c] = metrics.horizontalAdvance(QChar(c));
+        found = tables.insert(key, table);
+    }
+    m_lineHeight = found->lineHeight;
+    m_ascent = found->ascent;
+    m_latin1Advances = found->advances;
     // Only the widest line is measured again: another line may now be a
     // little wider, but measuring them all could take seconds.
     m_widest = widthOf(m_widestLine);
-    horizontalScrollBar()->setSingleStep(qCeil(metrics.averageCharWidth() * 2));
+    horizontalScrollBar()->setSingleStep(found->singleStep);
 }
 
 int LogView::widthOf(const QString& line) const

@@ -1,7 +1,7 @@
 #include "widgets/zavWebLabel.h"
 
-#include "widgets/DesktopShell.h"
 #include "common/ProductIdentity.h"
+#include "widgets/DesktopShell.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,5 +1,7 @@
 #include "monitor/alerts/HostDownWatch.h"
 
+#include "monitor/files/LocalClock.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -43,7 +45,7 @@ bool readsAsMarkup(const QString& text)
 Moment Moment::now()
 {
     const auto steady = std::chrono::steady_clock::now().time_since_epoch();
-    return {QDateTime::currentDateTime(), std::chrono::duration_cast<std::chrono::milliseconds>(steady).count()};
+    return {LocalClock::current(), std::chrono::duration_cast<std::chrono::milliseconds>(steady).count()};
 }
 
 SentEcho HostDownWatch::send(const Moment& now)

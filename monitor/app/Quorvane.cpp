@@ -1,18 +1,18 @@
 #include "monitor/app/Quorvane.h"
 
-#include "monitor/controls/About.h"
 #include "monitor/app/CommandLine.h"
-#include "monitor/controls/FontSubstitutes.h"
-#include "monitor/files/InstallLayout.h"
 #include "monitor/app/QtArguments.h"
 #include "monitor/app/QuitSignals.h"
 #include "monitor/app/QuorvaneApplication.h"
+#include "monitor/controls/About.h"
+#include "monitor/controls/FontSubstitutes.h"
+#include "monitor/files/InstallLayout.h"
 #include "monitor/window/Unit1.h"
 
 #include "common/ProductIdentity.h"
+#include "ping/WorkerRegistry.h"
 #include "ping/start/OpenFileLimit.h"
 #include "ping/start/Privileges.h"
-#include "ping/WorkerRegistry.h"
 #include "widgets/ABOUT1.h"
 
 #include <QApplication>

@@ -3,7 +3,27 @@
 #include "graph/Vumo.h"
 
 #include <QMouseEvent>
+#include <QPaintEngine>
+#include <QPaintEvent>
 #include <QPainter>
+
+namespace {
+
+// The backing store's own pixels, when it is a 32-bit image of one device
+// pixel per pixel whose opaque pixels are laid out as ours.
+QImage* backingImage(QPainter& painter)
+{
+    QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    if (!device || device->devType() != QInternal::Image)
+        return nullptr;
+    auto* image = static_cast<QImage*>(device);
+    const QImage::Format format = image->format();
+    const bool laidOutAsOurs = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32
+        || format == QImage::Format_ARGB32_Premultiplied;
+    return laidOutAsOurs && image->devicePixelRatio() == 1.0 ? image : nullptr;
+}
+
+} // namespace
 
 GraphImage::GraphImage(QWidget* parent)
     : QWidget(parent)
@@ -18,16 +38,38 @@ void GraphImage::setGraph(TVumo* graph)
     update();
 }
 
-// The picture is rasterised here, when it is first shown, and drawn from
-// the graph's bitmap without a copy of its own: keeping one would make the
-// graph's next rasterisation copy the bitmap first.
-void GraphImage::paintEvent(QPaintEvent*)
+// The picture is rasterised here, when it is shown, and nowhere else: a
+// window that is not exposed gets no paint event and so costs nothing.
+// Where the backing store is a plain 32-bit image and this control is wholly
+// in view, the graph is rasterised straight into the backing store, so its
+// pixels are written once on their way to the screen; otherwise they are
+// drawn from the graph's bitmap, without a copy of our own (keeping one
+// would make the graph's next rasterisation copy the bitmap first).
+void GraphImage::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    if (m_graph)
-        painter.drawImage(0, 0, m_graph->Picture());
-    else
+    if (!m_graph)
         painter.fillRect(rect(), Qt::white);
+    else if (!paintIntoBackingStore(painter, *event))
+        painter.drawImage(0, 0, m_graph->Picture());
+}
+
+bool GraphImage::paintIntoBackingStore(QPainter& painter, const QPaintEvent& event)
+{
+    QImage* store = backingImage(painter);
+    const QTransform toStore = painter.deviceTransform();
+    const QSize graph(m_graph->Width(), m_graph->Height());
+    if (!store || toStore.type() > QTransform::TxTranslate || size() != graph || event.region() != QRegion(rect())
+        || visibleRegion() != QRegion(rect()))
+        return false;
+    const QPoint at = toStore.map(QPoint(0, 0));
+    if (!QRect(QPoint(0, 0), store->size()).contains(QRect(at, graph)))
+        return false;
+    // As the paint engine does: into its pixels, never a detached copy.
+    auto* first = const_cast<uchar*>(store->constBits()) + qsizetype(at.y()) * store->bytesPerLine()
+        + qsizetype(at.x()) * 4;
+    m_graph->PaintOnto(QImage(first, graph.width(), graph.height(), store->bytesPerLine(), QImage::Format_RGB32));
+    return true;
 }
 
 void GraphImage::mouseDoubleClickEvent(QMouseEvent* event)

@@ -1,7 +1,7 @@
 #include "monitor/files/HostListFile.h"
 
-#include "monitor/files/EightBitText.h"
 #include "monitor/controls/HostEntryCheck.h"
+#include "monitor/files/EightBitText.h"
 #include "monitor/files/WholeFileSave.h"
 
 #include <QFile>

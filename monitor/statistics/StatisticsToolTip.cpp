@@ -1,7 +1,7 @@
 #include "monitor/statistics/StatisticsToolTip.h"
 
-#include "monitor/statistics/EchoStatistics.h"
 #include "monitor/files/LogFormat.h"
+#include "monitor/statistics/EchoStatistics.h"
 
 #include <optional>
 

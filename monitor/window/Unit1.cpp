@@ -1,12 +1,12 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/controls/ErrorHandler.h"
-#include "monitor/controls/GraphImage.h"
-#include "monitor/files/HostListHolder.h"
-#include "monitor/window/Slot.h"
 #include "monitor/access/SlotAccessibility.h"
 #include "monitor/access/SlotKeys.h"
+#include "monitor/controls/ErrorHandler.h"
+#include "monitor/controls/GraphImage.h"
 #include "monitor/controls/WindowTimer.h"
+#include "monitor/files/HostListHolder.h"
+#include "monitor/window/Slot.h"
 
 #include "widgets/LogView.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "monitor/window/EchoOutcome.h"
 #include "monitor/files/LogFileOutage.h"
 #include "monitor/files/SettingsStore.h"
+#include "monitor/window/EchoOutcome.h"
 #include "monitor/window/SlotTable.h"
 
 #include <QDateTime>
@@ -16,6 +16,7 @@
 
 class GraphImage;
 class HostDownAlerts;
+class TickPaintGate;
 class HostListHolder;
 class LogView;
 class QAction;
@@ -217,6 +218,7 @@ private:
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
+    TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 

@@ -3,15 +3,16 @@
 #include "monitor/access/ChangeAnnouncer.h"
 #include "monitor/controls/DigitKeyFilter.h"
 #include "monitor/controls/GraphImage.h"
+#include "monitor/controls/ScaleLabel.h"
+#include "monitor/controls/WindowTimer.h"
 #include "monitor/files/HostListHolder.h"
 #include "monitor/window/MakeControl.h"
-#include "monitor/controls/ScaleLabel.h"
 #include "monitor/window/Slot.h"
+#include "monitor/window/TickPaintGate.h"
 #include "monitor/window/WindowMetrics.h"
-#include "monitor/controls/WindowTimer.h"
 
-#include "widgets/LogView.h"
 #include "common/ProductIdentity.h"
+#include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
 #include "widgets/zavWebLabel.h"
 
@@ -101,6 +102,7 @@ void TForm1::buildWindow()
     zavWebLabel1->Loaded();
 
     Timer1 = new WindowTimer(this);
+    m_paintGate = new TickPaintGate(this);
     Timer1->setObjectName("Timer1");
     Timer1->setInterval(2000);
 

@@ -1,12 +1,12 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/controls/About.h"
-#include "monitor/files/BitmapFile.h"
 #include "monitor/alerts/HostDownAlerts.h"
+#include "monitor/controls/About.h"
+#include "monitor/controls/UserDialogs.h"
+#include "monitor/files/BitmapFile.h"
 #include "monitor/files/HostListFile.h"
 #include "monitor/files/HostListHolder.h"
 #include "monitor/window/Slot.h"
-#include "monitor/controls/UserDialogs.h"
 
 #include "common/ProductIdentity.h"
 #include "graph/Vumo.h"

@@ -1,9 +1,9 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/files/SettingsStore.h"
-#include "monitor/window/Slot.h"
 #include "monitor/controls/UserDialogs.h"
+#include "monitor/files/SettingsStore.h"
 #include "monitor/files/WholeFileSave.h"
+#include "monitor/window/Slot.h"
 #include "monitor/window/WindowMetrics.h"
 
 #include "widgets/LogView.h"

@@ -1,8 +1,8 @@
 #include "monitor/window/Unit1.h"
 
+#include "common/ProductIdentity.h"
 #include "widgets/ABOUT1.h"
 #include "widgets/DesktopShell.h"
-#include "common/ProductIdentity.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,11 +1,11 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/window/EchoOutcome.h"
 #include "monitor/alerts/HostDownAlerts.h"
-#include "monitor/files/SettingsStore.h"
-#include "monitor/window/Slot.h"
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/controls/WindowTimer.h"
+#include "monitor/files/SettingsStore.h"
+#include "monitor/window/EchoOutcome.h"
+#include "monitor/window/Slot.h"
 
 #include "ping/PingThrd.h"
 #include "widgets/zavTransLabel.h"

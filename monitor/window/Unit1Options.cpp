@@ -1,7 +1,7 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/files/SettingsStore.h"
 #include "monitor/controls/GraphImage.h"
+#include "monitor/files/SettingsStore.h"
 #include "monitor/window/Slot.h"
 
 #include "graph/Vumo.h"

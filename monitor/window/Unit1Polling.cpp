@@ -1,11 +1,13 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/controls/ErrorHandler.h"
 #include "monitor/alerts/HostDownAlerts.h"
-#include "monitor/files/LogFormat.h"
-#include "monitor/window/Slot.h"
-#include "monitor/files/StrictInteger.h"
+#include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/WindowTimer.h"
+#include "monitor/files/LocalClock.h"
+#include "monitor/files/LogFormat.h"
+#include "monitor/files/StrictInteger.h"
+#include "monitor/window/Slot.h"
+#include "monitor/window/TickPaintGate.h"
 
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
@@ -27,7 +29,7 @@ constexpr std::int32_t EchoTtl = 32;
 
 void TForm1::Button2Click()
 {
-    Edit4->setText(LogFormat::fileStamp(QDateTime::currentDateTime()));
+    Edit4->setText(LogFormat::fileStamp(LocalClock::current()));
     if (Timer1->enabled()) {
         Timer1->setEnabled(false);
         Button2->setText("&Start");
@@ -52,7 +54,7 @@ std::optional<std::int32_t> TForm1::payloadForTick()
         return payload;
     const QString shown = Edit3->text().size() > 40 ? Edit3->text().left(37) + "..." : Edit3->text();
     const QString message = QString("The payload \"%1\" is not a whole number of bytes; no echo was sent").arg(shown);
-    addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+    addCombinedLine(message + ", " + LogFormat::stamp(LocalClock::current()));
     if (!m_payloadErrorShown) {
         m_payloadErrorShown = true;
         ErrorHandler::report(message + ".");
@@ -65,6 +67,10 @@ void TForm1::Timer1Timer()
     const auto payload = payloadForTick();
     if (!payload)
         return;
+    int echoes = 0;
+    for (int n = 1; n <= SlotCount; ++n)
+        echoes += slot(n).host().isEmpty() ? 0 : 1;
+    const std::uint64_t tick = m_paintGate->tickStarted(echoes);
     for (int n = 1; n <= SlotCount; ++n) {
         Slot& s = slot(n);
         if (s.host().isEmpty())
@@ -73,8 +79,9 @@ void TForm1::Timer1Timer()
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
         const SentEcho echo = m_downAlerts->watch().send(Moment::now());
-        worker->OnTerminate = [this, echo](QObject* sender) {
+        worker->OnTerminate = [this, echo, tick](QObject* sender) {
             ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
+            m_paintGate->echoEnded(tick);
         };
         worker->HostText = s.host();
         worker->TimeOut = EchoTimeOut;

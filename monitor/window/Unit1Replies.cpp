@@ -1,16 +1,17 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/window/EchoOutcome.h"
-#include "monitor/controls/ErrorHandler.h"
 #include "monitor/alerts/HostDownAlerts.h"
+#include "monitor/controls/ErrorHandler.h"
+#include "monitor/files/LocalClock.h"
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFormat.h"
+#include "monitor/window/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
 #include "graph/Vumo.h"
 #include "ping/Icmp.h"
-#include "ping/start/PermissionAdvice.h"
 #include "ping/PingThrd.h"
+#include "ping/start/PermissionAdvice.h"
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
 
@@ -200,7 +201,7 @@ void TForm1::writeLogRecord(const QString& record)
         LogFile::append(path, record);
     } catch (const std::exception& e) {
         const QString message = QString::fromUtf8(e.what());
-        addCombinedLine(message + ", " + LogFormat::stamp(QDateTime::currentDateTime()));
+        addCombinedLine(message + ", " + LogFormat::stamp(LocalClock::current()));
         const bool outageBegins = m_logFileOutage.lost();
         if (!m_logFileErrorShown) {
             m_logFileErrorShown = true;

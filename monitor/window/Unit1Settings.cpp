@@ -1,10 +1,10 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/controls/ErrorHandler.h"
 #include "monitor/alerts/HostDownAlerts.h"
+#include "monitor/controls/ErrorHandler.h"
 #include "monitor/files/SettingsStore.h"
-#include "monitor/window/Slot.h"
 #include "monitor/files/StrictInteger.h"
+#include "monitor/window/Slot.h"
 
 #include <QAction>
 #include <QCheckBox>

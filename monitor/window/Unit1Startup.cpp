@@ -2,9 +2,9 @@
 
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/GraphImage.h"
+#include "monitor/controls/WindowTimer.h"
 #include "monitor/window/Slot.h"
 #include "monitor/window/WindowMetrics.h"
-#include "monitor/controls/WindowTimer.h"
 
 #include "graph/Vumo.h"
 

@@ -1,9 +1,9 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/controls/GraphImage.h"
 #include "monitor/alerts/HostDownAlerts.h"
-#include "monitor/window/Slot.h"
+#include "monitor/controls/GraphImage.h"
 #include "monitor/statistics/StatisticsToolTip.h"
+#include "monitor/window/Slot.h"
 
 #include "widgets/zavTransLabel.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ping/socket/EchoReplyParser.h"
 #include "ping/EchoService.h"
+#include "ping/socket/EchoReplyParser.h"
 #include "ping/socket/IcmpFamily.h"
 #include "ping/socket/IcmpHelperProcess.h"
 

@@ -1,5 +1,5 @@
-#include "monitor/controls/FontSubstitutes.h"
 #include "monitor/app/QuorvaneApplication.h"
+#include "monitor/controls/FontSubstitutes.h"
 #include "monitor/window/Unit1.h"
 #include "tests/monitor/FakeDialogs.h"
 

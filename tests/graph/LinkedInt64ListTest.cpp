@@ -137,6 +137,72 @@ INSTANTIATE_TEST_SUITE_P(Positions, LinkedInt64ListDeleteTest,
         PositionCase{"NegativeChangesNothing", -1, {1, 2, 3}}),
     caseName);
 
+// The list keeps its tail: after any edit, an append must land behind the
+// last node that is really there and the newest value must read back. A
+// script is a run of operations: aN adds N, iP inserts 9 at P, dP deletes
+// P, r removes the first, c clears.
+struct TailCase {
+    std::string name;
+    std::string script;
+    Values expected;
+};
+
+void PrintTo(const TailCase& c, std::ostream* out)
+{
+    *out << c.name << " [" << c.script << "]";
+}
+
+void run(TLinkedList& list, const std::string& script)
+{
+    std::size_t at = 0;
+    while (at < script.size()) {
+        const char op = script[at++];
+        std::size_t used = 0;
+        const int number = (op == 'r' || op == 'c') ? 0 : std::stoi(script.substr(at), &used);
+        at += used;
+        while (at < script.size() && script[at] == ' ')
+            ++at;
+        switch (op) {
+        case 'a': list.Add(number); break;
+        case 'i': list.Insert(number, 9); break;
+        case 'd': list.Delete(number); break;
+        case 'r': list.RemoveFirst(); break;
+        case 'c': list.Clear(); break;
+        default: FAIL() << "unknown operation " << op;
+        }
+    }
+}
+
+class LinkedInt64ListTailTest : public testing::TestWithParam<TailCase> {};
+
+TEST_P(LinkedInt64ListTailTest, AppendsBehindTheRealTailAfterEveryEdit)
+{
+    TLinkedList list;
+    run(list, GetParam().script);
+    list.Add(100);
+    EXPECT_EQ(contents(list), GetParam().expected);
+    EXPECT_EQ(list.Items(list.Count() - 1), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Edits, LinkedInt64ListTailTest,
+    testing::Values(
+        TailCase{"EmptyList", "", {100}},
+        TailCase{"DeleteOfTheTail", "a1 a2 a3 d2", {1, 2, 100}},
+        TailCase{"DeleteOfTheOnlyNode", "a1 d0", {100}},
+        TailCase{"RemoveFirstOfTheOnlyNode", "a1 r", {100}},
+        TailCase{"RemoveFirstOfMany", "a1 a2 r", {2, 100}},
+        TailCase{"DeleteInTheMiddle", "a1 a2 a3 d1", {1, 3, 100}},
+        TailCase{"DeleteTailTwice", "a1 a2 a3 d2 d1", {1, 100}},
+        TailCase{"DeleteAtCountIgnored", "a1 a2 d2", {1, 2, 100}},
+        TailCase{"InsertAtHeadOfEmpty", "i0", {9, 100}},
+        TailCase{"InsertAtHeadOfMany", "a1 a2 i0", {9, 1, 2, 100}},
+        TailCase{"InsertAtCount", "a1 a2 i2", {1, 2, 9, 100}},
+        TailCase{"InsertBeforeTheTail", "a1 a2 i1", {1, 9, 2, 100}},
+        TailCase{"InsertPastCountIgnored", "a1 i5", {1, 100}},
+        TailCase{"Clear", "a1 a2 c", {100}},
+        TailCase{"SlidingWindow", "a1 a2 a3 r a4 r r a5", {4, 5, 100}}),
+    [](const testing::TestParamInfo<TailCase>& info) { return info.param.name; });
+
 TEST(LinkedInt64ListTest, InsertAtHeadOfEmptyListAndDeleteOfLastNodeRoundTrip)
 {
     TLinkedList list;

@@ -1,9 +1,9 @@
 #include "EchoRun.h"
 #include "TestNet.h"
 
-#include "ping/socket/EchoExchange.h"
 #include "ping/PingThrd.h"
 #include "ping/WorkerRegistry.h"
+#include "ping/socket/EchoExchange.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -26,6 +26,8 @@ inline constexpr const char *EchoName = "echo.test";
 inline constexpr const char *Delayed = "198.18.2.10";
 inline constexpr const char *DelayedName = "slow.test";
 inline constexpr std::chrono::milliseconds DelayedBy{37};
+// Two more hosts like it, so that a run can mix slow hosts with fast ones.
+inline constexpr const char *DelayedToo[] = {"198.18.2.25", "198.18.2.26"};
 
 inline constexpr const char *Delayed200 = "198.18.2.21";
 inline constexpr const char *Delayed200Name = "slow200.test";

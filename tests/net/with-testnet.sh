@@ -17,7 +17,7 @@
 # answers it with "network unreachable", and 2001:db8:ff::/48 with "no route"
 # (nftables rules, so without a rate limit). It sends 198.18.200.0/24 and
 # 2001:db8:200::/48 to the loop namespace, which sends them back.
-# quorvane-test-responder plays the hosts 198.18.2.10-24 and some of
+# quorvane-test-responder plays the hosts 198.18.2.10-26 and some of
 # 2001:db8:2::10-21; tests/net/TestNet.h names every address and what it does,
 # and must agree with this script. Inside the client the names *.test resolve through its own
 # hosts file (the *6.test names to IPv6 only), and any other name fails at
@@ -265,7 +265,7 @@ EOF
     ip -n "$RESPONDER" -batch - <<EOF
 link set to-router up
 address add 198.18.2.2/24 dev to-router
-$(for host in {10..24}; do echo "address add 198.18.2.$host/32 dev to-router"; done)
+$(for host in {10..26}; do echo "address add 198.18.2.$host/32 dev to-router"; done)
 route add default via 198.18.2.1
 address add 2001:db8:2::2/64 dev to-router nodad
 $(for host in 10 11 12 13 20 21; do echo "address add 2001:db8:2::$host/128 dev to-router nodad"; done)

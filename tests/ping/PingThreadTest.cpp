@@ -11,6 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
 namespace {
 
 // What the callback saw, copied while the worker waited for it.
@@ -149,3 +155,86 @@ TEST(PingThread, CallbackThatRaisesStillLetsTheWorkerGo)
 }
 
 }
+
+namespace {
+
+// Outcomes ready together go over in one call of the event loop. Each must
+// still reach its callback once, in the order the echoes ended, every
+// worker must be let go, and a callback that runs an event loop of its own
+// (a message box) must not hold the others back.
+struct HandOverCase {
+    const char* name;
+    int workers;
+    // The callback (1-based) that raises, or runs a nested loop; 0: none.
+    int raising;
+    int nesting;
+};
+
+void PrintTo(const HandOverCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class PingThreadHandOverTest : public testing::TestWithParam<HandOverCase> {};
+
+TEST_P(PingThreadHandOverTest, EveryOutcomeGoesOverOnceInOrder)
+{
+    const HandOverCase& c = GetParam();
+    FakeEchoService service;
+    std::vector<int> called;
+    int destroyed = 0;
+    bool lastSeenWhileNested = false;
+    bool nested = false;
+    QEventLoop loop;
+    for (int n = 1; n <= c.workers; ++n) {
+        auto* worker = new TPingThread;
+        worker->HostText = QStringLiteral("10.0.0.%1").arg(n);
+        QObject::connect(worker, &QObject::destroyed, [&] {
+            if (++destroyed == c.workers)
+                loop.quit();
+        });
+        worker->OnTerminate = [&, n](QObject*) {
+            called.push_back(n);
+            if (n == c.workers && nested)
+                lastSeenWhileNested = true;
+            if (n == c.raising)
+                throw std::runtime_error("handler failed");
+            if (n == c.nesting) {
+                nested = true;
+                QEventLoop inner;
+                QTimer::singleShot(2000, &inner, &QEventLoop::quit);
+                QTimer poll;
+                QObject::connect(&poll, &QTimer::timeout, [&] {
+                    if (int(called.size()) == c.workers)
+                        inner.quit();
+                });
+                poll.start(5);
+                inner.exec();
+                nested = false;
+            }
+        };
+        RegisterWorker(worker);
+        worker->Resume();
+    }
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+    loop.exec();
+
+    std::vector<int> expected(size_t(c.workers));
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(called, expected);
+    EXPECT_EQ(destroyed, c.workers);
+    if (c.nesting > 0 && c.nesting < c.workers) {
+        EXPECT_TRUE(lastSeenWhileNested) << "the others waited for the nested loop to end";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Batches, PingThreadHandOverTest,
+    testing::Values(
+        HandOverCase{"One", 1, 0, 0},
+        HandOverCase{"TenTogether", 10, 0, 0},
+        HandOverCase{"ARaisingCallbackInTheMiddle", 10, 4, 0},
+        HandOverCase{"ANestedLoopInTheMiddle", 10, 0, 3},
+        HandOverCase{"ANestedLoopInTheLast", 10, 0, 10}),
+    [](const testing::TestParamInfo<HandOverCase>& info) { return std::string(info.param.name); });
+
+} // namespace

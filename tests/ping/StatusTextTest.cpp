@@ -1,5 +1,5 @@
-#include "ping/socket/EchoReplyParser.h"
 #include "ping/Icmp.h"
+#include "ping/socket/EchoReplyParser.h"
 
 #include <gtest/gtest.h>
 

@@ -99,6 +99,8 @@ ReplyPlanner::ReplyPlanner()
     : hosts_{
           {HostAddress::parse(testnet::Echo), Behaviour::Immediate},
           {HostAddress::parse(testnet::Delayed), Behaviour::Delayed},
+          {HostAddress::parse(testnet::DelayedToo[0]), Behaviour::Delayed},
+          {HostAddress::parse(testnet::DelayedToo[1]), Behaviour::Delayed},
           {HostAddress::parse(testnet::Delayed200), Behaviour::Delayed200},
           {HostAddress::parse(testnet::PastTimeOut), Behaviour::PastTimeOut},
           {HostAddress::parse(testnet::Silent), Behaviour::Silent},

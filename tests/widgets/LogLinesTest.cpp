@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <ostream>
+#include <string>
 
 namespace {
 
@@ -200,3 +202,68 @@ TEST(LogLinesTest, ReportsADeviceThatTakesNothing)
 }
 
 } // namespace
+
+// Older lines are packed into blocks a few thousand lines long; what comes
+// back, read line by line in any order or saved, must be what went in, at
+// every block edge and after lines were dropped from the front.
+struct PackedCase {
+    const char* name;
+    int lines;
+    int removed;
+    // Every how many lines a line of another kind (see mixedLine) comes.
+    int mixEvery;
+    // Trimmed to this many lines after each append, as the combined log
+    // is; 0 for no trimming.
+    int keep = 0;
+};
+
+void PrintTo(const PackedCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class LogLinesPackedTest : public testing::TestWithParam<PackedCase> {};
+
+TEST_P(LogLinesPackedTest, ReadsAndSavesExactlyWhatWentIn)
+{
+    const PackedCase& c = GetParam();
+    Mirrored log;
+    for (int n = 0; n < c.lines; ++n) {
+        log.append(c.mixEvery > 0 && n % c.mixEvery == 0 ? mixedLine(n / c.mixEvery) : replyLine(n));
+        while (c.keep > 0 && log.lines.count() > c.keep)
+            log.removeFirst();
+    }
+    for (int n = 0; n < c.removed; ++n)
+        log.removeFirst();
+    ASSERT_EQ(log.lines.count(), qsizetype(log.expected.size()));
+
+    // Backwards, then striding forwards: every read may need another block.
+    for (qsizetype i = log.lines.count() - 1; i >= 0; --i)
+        ASSERT_EQ(log.lines.at(i), log.expected[size_t(i)]) << "line " << i;
+    for (qsizetype i = 0; i < log.lines.count(); i += 4093)
+        ASSERT_EQ(log.lines.at(i), log.expected[size_t(i)]) << "line " << i;
+
+    QByteArray wanted;
+    for (const QString& line : log.expected)
+        wanted += line.toUtf8() + "\r\n";
+    QBuffer saved;
+    saved.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(log.lines.writeTo(saved));
+    EXPECT_TRUE(saved.data() == wanted) << "saved " << saved.data().size() << " bytes, wanted " << wanted.size();
+    EXPECT_EQ(log.lines.toStringList(), log.expectedList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, LogLinesPackedTest,
+    testing::Values(
+        PackedCase{"OneShortOfABlock", 4095, 0, 0},
+        PackedCase{"ExactlyOneBlock", 4096, 0, 0},
+        PackedCase{"OneIntoTheSecondBlock", 4097, 0, 0},
+        PackedCase{"ManyBlocks", 5 * 4096 + 17, 0, 0},
+        PackedCase{"FirstBlockPartlyRemoved", 3 * 4096, 100, 0},
+        PackedCase{"FirstBlockWhollyRemoved", 3 * 4096, 4096, 0},
+        PackedCase{"AllButTheOpenLinesRemoved", 3 * 4096 + 5, 3 * 4096 + 2, 0},
+        PackedCase{"WideAndEmptyLinesAcrossBlocks", 3 * 4096 + 9, 7, 7},
+        PackedCase{"LongLinesCloseBlocksEarly", 300, 3, 2},
+        PackedCase{"TrimmedWhileAppending", 3 * 4096 + 11, 0, 0, 1000},
+        PackedCase{"TrimmedToLessThanABlockAndEmptied", 2 * 4096 + 3, 1000, 0, 1000}),
+    [](const testing::TestParamInfo<PackedCase>& info) { return std::string(info.param.name); });

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QtMath>
 
 #include <gtest/gtest.h>
 
@@ -299,6 +300,30 @@ TEST_F(LogViewTest, ScrollsSidewaysAsFarAsTheWidestLineSeen)
     view.clear();
     settle();
     EXPECT_EQ(sideways->maximum(), 0);
+}
+
+// Views share one table of character widths per font: a view whose font
+// changes, back and forth, must measure with the font it has now, as a
+// fresh view in that font does.
+TEST_F(LogViewTest, MeasuresWithTheFontItHasNowWhenFontsChangeBackAndForth)
+{
+    const QString wide(200, QLatin1Char('W'));
+    const int pixelSizes[] = {9, 23, 9, 15, 23};
+    for (const int pixels : pixelSizes) {
+        QFont font = view.font();
+        font.setPixelSize(pixels);
+        view.setFont(font);
+        LogView fresh;
+        fresh.setFont(font);
+        view.clear();
+        view.addLine(wide);
+        settle();
+        const QFontMetricsF metrics(font);
+        const int reach = view.horizontalScrollBar()->maximum() + view.viewport()->width();
+        EXPECT_NEAR(reach, textMargin + metrics.horizontalAdvance(wide), 2 * textMargin) << pixels << " px";
+        EXPECT_EQ(view.horizontalScrollBar()->singleStep(), qCeil(metrics.averageCharWidth() * 2)) << pixels << " px";
+        EXPECT_EQ(fresh.horizontalScrollBar()->singleStep(), view.horizontalScrollBar()->singleStep()) << pixels << " px";
+    }
 }
 
 } // namespace
