@@ -182,26 +182,6 @@ void TRasterCanvas::segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std:
     }
 }
 
-void TRasterCanvas::Draw(const TRasterCanvas& source)
-{
-    if (source.FImage.size() == FImage.size()) {
-        // Pixels of our own that nobody else holds are overwritten where
-        // they are; sharing them would cost a fresh buffer at the next
-        // drawing. Pixels handed out meanwhile are shared until then.
-        if (FImage.isDetached() && FImage.bytesPerLine() == source.FImage.bytesPerLine())
-            std::memcpy(FImage.bits(), source.FImage.constBits(), static_cast<std::size_t>(FImage.sizeInBytes()));
-        else
-            FImage = source.FImage;
-        return;
-    }
-    const int rows = std::min(FHeight, source.FHeight);
-    const int bytes = std::min(FWidth, source.FWidth) * static_cast<int>(sizeof(QRgb));
-    if (rows <= 0 || bytes <= 0)
-        return;
-    for (int y = 0; y < rows; ++y)
-        std::memcpy(FImage.scanLine(y), source.FImage.constScanLine(y), bytes);
-}
-
 void TRasterCanvas::FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row)
 {
     first = std::max(first, 0);

@@ -62,8 +62,6 @@ public:
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
     void Line(QPoint from, QPoint to);
     void Polyline(std::span<const QPoint> points);
-    // Copies source onto this bitmap at (0, 0), pixel for pixel.
-    void Draw(const TRasterCanvas& source);
     // Copies row `row` of source into each of rows first .. last, as far as
     // both bitmaps are wide.
     void FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row);

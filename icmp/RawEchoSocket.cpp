@@ -1,5 +1,7 @@
 #include "icmp/RawEchoSocket.h"
 
+#include "icmp/KernelStamp.h"
+
 #include <linux/filter.h>
 #include <linux/icmp.h>
 #include <netinet/icmp6.h>
@@ -77,17 +79,6 @@ std::uint16_t checksum(std::span<const std::uint8_t> data)
     return static_cast<std::uint16_t>(~sum);
 }
 
-std::int64_t kernelStamp(msghdr& msg)
-{
-    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS && c->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
-            timespec t;
-            std::memcpy(&t, CMSG_DATA(c), sizeof t);
-            return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-        }
-    }
-    return 0;
-}
 
 }
 

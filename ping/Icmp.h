@@ -43,7 +43,8 @@ public:
     // destroying it gives the echo up.
     void StartEcho(std::function<void(std::int32_t count)> finished);
     // Resolves the host if needed, then the same, waiting for the outcome
-    // in a local event loop.
+    // in a local event loop. The programs never wait: this is the client's
+    // published call, kept whole though only StartEcho is used.
     std::int32_t SendEcho();
     QString StatusText() const;
     static QString StatusText(std::uint32_t status);

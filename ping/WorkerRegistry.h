@@ -29,6 +29,8 @@ private:
 };
 
 inline void RegisterWorker(TPingThread* worker) { WorkerRegistry::registerWorker(worker); }
+// The registry's published calls; the program releases workers only all at
+// once, at quit, so ReleaseWorker has no caller of its own.
 inline void ReleaseWorker(int index) { WorkerRegistry::releaseWorker(index); }
 inline void ReleaseAllWorkers() { WorkerRegistry::releaseAllWorkers(); }
 

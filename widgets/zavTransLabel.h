@@ -25,6 +25,8 @@ public:
     void SetTransparency(int value);
     QString Caption() const { return m_caption; }
     void SetCaption(const QString& value);
+    // The label's published properties are kept whole; the window sets
+    // neither Mist, Layout nor WordWrap.
     bool Mist() const { return m_mist; }
     void SetMist(bool value);
     TTextLayout Layout() const { return m_layout; }

@@ -1,5 +1,7 @@
 #include "ping/socket/IcmpSocket.h"
 
+#include "icmp/KernelStamp.h"
+
 #include <linux/errqueue.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -8,24 +10,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-namespace {
-
-// The kernel's receive time of each packet: the round trip then ends when
-// the answer arrived, not when a busy machine got round to reading it.
-std::int64_t kernelStamp(msghdr& msg)
-{
-    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-        if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS && c->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
-            timespec t;
-            std::memcpy(&t, CMSG_DATA(c), sizeof t);
-            return static_cast<std::int64_t>(t.tv_sec) * 1000000000 + t.tv_nsec;
-        }
-    }
-    return 0;
-}
-
-}
 
 ssize_t IcmpSocket::read(Message& m, int flags)
 {

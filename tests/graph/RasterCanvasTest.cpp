@@ -168,30 +168,6 @@ TEST(RasterCanvasTest, PolylineOfFewerThanTwoPointsDrawsNothing)
     EXPECT_EQ(art(canvas.Image()), "\n....\n....");
 }
 
-TEST(RasterCanvasTest, CopyTakesEveryPixelAndLaterDrawingDoesNotLeakBack)
-{
-    TRasterCanvas source(4, 2);
-    source.SetPenColor(TColor{0x0000FF});
-    source.Line({0, 0}, {4, 0});
-    TRasterCanvas target(4, 2);
-    target.Draw(source);
-    target.SetPenColor(TColor{0xFF0000});
-    target.Line({0, 1}, {4, 1});
-    EXPECT_EQ(art(target.Image()), "\n####\noooo");
-    EXPECT_EQ(art(source.Image()), "\n####\n....");
-}
-
-TEST(RasterCanvasTest, CopyBetweenSizesTakesTheOverlapAtTheOrigin)
-{
-    TRasterCanvas source(3, 3);
-    source.SetBrushColor(TColor{0x0000FF});
-    source.SetPenColor(TColor{0x0000FF});
-    source.Rectangle(0, 0, 3, 3);
-    TRasterCanvas target(4, 2);
-    target.Draw(source);
-    EXPECT_EQ(art(target.Image()), "\n###.\n###.");
-}
-
 TEST(RasterCanvasTest, ImageTakenBeforeDrawingKeepsItsPixels)
 {
     TRasterCanvas canvas(4, 1);

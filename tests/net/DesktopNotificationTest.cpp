@@ -31,18 +31,6 @@ private:
     }
 };
 
-bool within(int ms, const std::function<bool()>& done)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QThread::msleep(100);
-    }
-    return true;
-}
-
 int told(const std::vector<NotificationDesktop::Call>& calls, const QString& what)
 {
     int n = 0;

@@ -27,18 +27,6 @@
 
 namespace {
 
-bool within(int ms, const std::function<bool()>& done)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QThread::msleep(10);
-    }
-    return true;
-}
-
 // A session bus that accepts every connection and reads what it is sent,
 // but never says a word, or none after letting the client in, or that
 // answers its first client (the program's own question) and hangs on the

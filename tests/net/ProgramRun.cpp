@@ -1,8 +1,10 @@
 #include "ProgramRun.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -92,4 +94,16 @@ QStringList ProgramRun::logRecords() const
     if (lines.last().isEmpty())
         lines.removeLast();
     return lines;
+}
+
+bool within(int ms, const std::function<bool()>& done)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QThread::msleep(10);
+    }
+    return true;
 }

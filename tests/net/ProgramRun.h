@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // The real program, copied into a folder of its own (the log file goes
@@ -36,3 +37,6 @@ private:
     QString m_hostFile;
     QProcess m_process;
 };
+
+// Whether done() holds within ms, asked every 10 ms.
+bool within(int ms, const std::function<bool()>& done);

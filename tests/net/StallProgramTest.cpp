@@ -17,18 +17,6 @@ QStringList recordsOf(const QStringList& records, const QString& host)
     return records.filter(QRegularExpression("^" + QRegularExpression::escape(host) + ", "));
 }
 
-bool waitFor(const std::function<bool()>& condition, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QThread::msleep(5);
-    }
-    return true;
-}
-
 // The real program stopped for 10 s while answers arrive: when it runs on,
 // whichever it serves first (the queued answers or the passed deadlines),
 // an answer the kernel received past its echo's time-out is a time-out, and
@@ -41,11 +29,11 @@ TEST(ProgramStall, AnswersAreJudgedByWhenTheyArrived)
     program.start();
     const auto fastRecords = [&] { return recordsOf(program.logRecords(), testnet::Fast).size(); };
     // Five echoes to the late host are in flight.
-    ASSERT_TRUE(waitFor([&] { return fastRecords() >= 6; }, 15000));
+    ASSERT_TRUE(within(15000, [&] { return fastRecords() >= 6; }));
     // Stopped just after a tick: the echo to the 200 ms host is answered
     // while the program stands still.
     const auto ticks = fastRecords();
-    ASSERT_TRUE(waitFor([&] { return fastRecords() > ticks; }, 3000));
+    ASSERT_TRUE(within(3000, [&] { return fastRecords() > ticks; }));
     ::kill(static_cast<pid_t>(program.pid()), SIGSTOP);
     QThread::sleep(10);
     ::kill(static_cast<pid_t>(program.pid()), SIGCONT);
