@@ -1,5 +1,7 @@
 #include "monitor/alerts/SessionBus.h"
 
+#include "monitor/files/UniqueDescriptor.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QFileInfo>
@@ -18,25 +20,6 @@
 namespace {
 
 constexpr int SliceMs = 50;
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 enum class Answer { Yes, No, GivenUp };
 
@@ -156,7 +139,7 @@ Answer answers(const QString& address, const QDeadlineTimer& deadline, const std
     socklen_t length = 0;
     if (!socketAddress(address, where, length))
         return Answer::No;
-    const Descriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    const UniqueDescriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (fd.get() < 0)
         return Answer::No;
     while (connect(fd.get(), reinterpret_cast<const sockaddr*>(&where), length) != 0) {

@@ -1,6 +1,7 @@
 #include "monitor/files/LogFile.h"
 
 #include "monitor/files/EightBitText.h"
+#include "monitor/files/UniqueDescriptor.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,33 +29,6 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return m_fd; }
-    // The result of closing, which can be the first report of a failed write.
-    int release()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result;
-    }
-
-private:
-    int m_fd;
-};
-
 }
 
 QString LogFile::pathFor(const QString& programFolder, const QString& stamp)
@@ -67,7 +41,7 @@ void LogFile::append(const QString& path, const QString& record)
     const QByteArray bytes = EightBitText::encode(record) + "\r\n";
     // The program may run as root: a link planted at the path must lead
     // nowhere, and a FIFO must not block the window (no reader: it fails).
-    Descriptor file(::open(QFile::encodeName(path).constData(),
+    UniqueDescriptor file(::open(QFile::encodeName(path).constData(),
                            O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
     if (file.get() < 0)
         fail(path, systemReason(errno));
