@@ -77,12 +77,25 @@ int Quorvane::run(int argc, char* argv[])
     QDir().mkpath(options.programFolder);
     TForm1 form(options);
     form.describeLogFolder();
-    TAboutBox changeHost(&form);
-    TAboutBox1 about(&form);
-    changeHost.setAcceptHandler([&form](const QString& slot, const QString& host, const QString& description) {
-        form.applyHostChange(slot, host, description);
-    });
-    form.setDialogs(&changeHost, &about);
+    // Made at their first showing, kept by the window for the run.
+    TAboutBox* changeHost = nullptr;
+    TAboutBox1* about = nullptr;
+    form.setDialogs(
+        [&form, &changeHost] {
+            if (!changeHost) {
+                changeHost = new TAboutBox(&form);
+                changeHost->setAcceptHandler([&form](const QString& slot, const QString& host,
+                                                     const QString& description) {
+                    form.applyHostChange(slot, host, description);
+                });
+            }
+            return changeHost;
+        },
+        [&form, &about] {
+            if (!about)
+                about = new TAboutBox1(&form);
+            return about;
+        });
     // Ends every worker before the window that their callbacks reach goes.
     const WorkerShutdown shutdown;
 

@@ -35,10 +35,10 @@ TForm1::TForm1(const Options& options)
 
 TForm1::~TForm1() = default;
 
-void TForm1::setDialogs(TAboutBox* changeHost, TAboutBox1* about)
+void TForm1::setDialogs(ChangeHostDialog changeHost, AboutDialog about)
 {
-    m_changeHostBox = changeHost;
-    m_aboutBox = about;
+    m_changeHostBox = std::move(changeHost);
+    m_aboutBox = std::move(about);
 }
 
 TForm1::Slot& TForm1::slot(int number) const

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -51,7 +52,12 @@ public:
     explicit TForm1(const Options& options);
     ~TForm1() override;
 
-    void setDialogs(TAboutBox* changeHost, TAboutBox1* about);
+    // The change-host dialog and the About dialog, each asked for at its
+    // showing: the program makes each at the first and keeps it for the
+    // run, so that a start pays for neither.
+    using ChangeHostDialog = std::function<TAboutBox*()>;
+    using AboutDialog = std::function<TAboutBox1*()>;
+    void setDialogs(ChangeHostDialog changeHost, AboutDialog about);
 
     // Outer size of the window as the layout commands set it, frame,
     // caption and menu bar included.
@@ -228,8 +234,8 @@ private:
     QString m_openDialogFileName;
     QString m_saveFilter;
     QSize m_outerSize;
-    TAboutBox* m_changeHostBox = nullptr;
-    TAboutBox1* m_aboutBox = nullptr;
+    ChangeHostDialog m_changeHostBox;
+    AboutDialog m_aboutBox;
     bool m_closing = false;
     bool m_placed = false;
     bool m_startupCompleted = false;

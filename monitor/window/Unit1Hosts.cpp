@@ -92,7 +92,7 @@ void TForm1::changeHost(int n)
     if (!m_changeHostBox)
         return;
     const Slot& s = slot(n);
-    m_changeHostBox->edit(QString::number(n), s.host(), s.descriptionLabel->Caption());
+    m_changeHostBox()->edit(QString::number(n), s.host(), s.descriptionLabel->Caption());
 }
 
 void TForm1::applyHostChange(const QString& slotText, const QString& host, const QString& description)

@@ -77,5 +77,5 @@ void TForm1::Producthomepage1Click()
 void TForm1::About2Click()
 {
     if (m_aboutBox)
-        m_aboutBox->exec();
+        m_aboutBox()->exec();
 }

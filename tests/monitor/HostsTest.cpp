@@ -98,7 +98,7 @@ TEST_F(Hosts, AcceptingAnUnchangedHostStillClearsTheSlot)
     dialog->setAcceptHandler([this](const QString& slot, const QString& host, const QString& description) {
         form->applyHostChange(slot, host, description);
     });
-    form->setDialogs(dialog, nullptr);
+    form->setDialogs([dialog] { return dialog; }, {});
     QTimer::singleShot(0, dialog, [dialog] {
         EXPECT_EQ(dialog->findChild<QLineEdit*>("Edit1")->text(), "h3");
         EXPECT_EQ(dialog->findChild<QLineEdit*>("Edit2")->text(), "desc 3");
@@ -121,7 +121,7 @@ TEST_F(Hosts, CancelledDialogChangesNothing)
     reply("h3", 30);
     auto* dialog = new TAboutBox(form.get());
     dialog->setAcceptHandler([this](const QString& s, const QString& h, const QString& d) { form->applyHostChange(s, h, d); });
-    form->setDialogs(dialog, nullptr);
+    form->setDialogs([dialog] { return dialog; }, {});
     QTimer::singleShot(0, dialog, [dialog] {
         dialog->findChild<QLineEdit*>("Edit1")->setText("changed");
         dialog->Button1Click();
