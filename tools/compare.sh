@@ -67,7 +67,7 @@ trap cleanup EXIT
 # A display of our own, so that the window is shown and painted as on a
 # desktop, and nobody else's display is touched.
 display=:$((100 + $$ % 800))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!
 for _ in $(seq 50); do
     [[ -e /tmp/.X11-unix/X${display#:} ]] && break

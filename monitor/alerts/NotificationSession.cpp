@@ -197,7 +197,9 @@ void NotificationSession::withdrawAndEnd()
     if (*pending == 0)
         own->quit();
     else
-        QTimer::singleShot(WithdrawMs + 50, own, [own] { own->quit(); });
+        // Timed on this thread: a timer given to the thread object would be
+        // handed to the GUI thread, which is ending and would never free it.
+        QTimer::singleShot(WithdrawMs + 50, this, [own] { own->quit(); });
 }
 
 void NotificationSession::actionInvoked(uint id, const QString& action)

@@ -146,7 +146,9 @@ def main():
             f.write("%s;%s;%d\r\n" % (host, "desc %d" % n if n % 2 else "", 30))
     proc = subprocess.Popen([program, "hosts.txt"], cwd=workdir)
     try:
-        app = wait_for(application)
+        # A sanitizer build on a busy machine takes its time to start and
+        # register.
+        app = wait_for(application, timeout=60.0)
         if not check(app, "the program shows on the accessibility bus"):
             return
         found = wait_for(lambda: len(graphs(app)) == 10)

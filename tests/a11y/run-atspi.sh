@@ -33,13 +33,15 @@ trap cleanup EXIT
 # another X server on the machine whose socket we cannot see.
 for _ in $(seq 20); do
   display=":$((RANDOM % 900 + 100))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp 2>"$work/xvfb.log" &
+  # -noreset: a server resets when its last client leaves, as the check
+  # below does, and a program connecting meanwhile would find no display.
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
   xserver=$!
   for _ in $(seq 50); do
     kill -0 "$xserver" 2>/dev/null || break
     # Ours only when its lock names our server: a server that already held
     # the number would answer the connection while ours gives up.
-    [ "$(tr -d ' ' <"/tmp/.X${display#:}-lock" 2>/dev/null)" = "$xserver" ] &&
+    [ "$(tr -d ' ' 2>/dev/null <"/tmp/.X${display#:}-lock")" = "$xserver" ] &&
       DISPLAY="$display" xdotool getdisplaygeometry >/dev/null 2>&1 && break 2
     sleep 0.1
   done
