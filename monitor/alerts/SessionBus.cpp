@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QStringList>
 #include <QtEndian>
@@ -181,7 +182,7 @@ SessionBus::Reached SessionBus::reach(int timeoutMs, const std::function<bool()>
 {
     const QString named = namedAddresses();
     if (named.isEmpty())
-        return {{}, "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)"};
+        return {{}, "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)", false};
     const QDeadlineTimer deadline(timeoutMs);
     bool anySocket = false;
     for (const QString& address : named.split(';', Qt::SkipEmptyParts)) {
@@ -202,6 +203,24 @@ SessionBus::Reached SessionBus::reach(int timeoutMs, const std::function<bool()>
     if (!anySocket)
         return {{}, "the session bus address names no Unix socket: " + named};
     if (deadline.hasExpired())
-        return {{}, QString("the session bus did not answer within %1 s").arg(timeoutMs / 1000)};
+        return {{}, QString("the session bus did not answer within %1 s").arg(timeoutMs / 1000.0)};
     return {{}, "the session bus cannot be reached at " + named};
+}
+
+void SessionBus::cut(const QString& address)
+{
+    sockaddr_un where;
+    socklen_t length = 0;
+    if (!socketAddress(address, where, length))
+        return;
+    const QStringList descriptors = QDir("/proc/self/fd").entryList(QDir::Files | QDir::System);
+    for (const QString& name : descriptors) {
+        bool number = false;
+        const int fd = name.toInt(&number);
+        sockaddr_un peer{};
+        socklen_t peerLength = sizeof peer;
+        if (number && getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) == 0 && peerLength == length
+            && std::memcmp(&peer, &where, length) == 0)
+            shutdown(fd, SHUT_RDWR);
+    }
 }

@@ -16,10 +16,17 @@ struct Reached {
     QString address;
     // Why no bus can be used, for the user.
     QString failure;
+    // Whether the environment named a bus at all.
+    bool named = true;
 };
 
 // givenUp is asked every few tens of milliseconds; once it says yes the
 // search ends without an address or a failure.
 Reached reach(int timeoutMs, const std::function<bool()>& givenUp);
+
+// Shuts down every socket of this process connected to the address, under
+// whoever waits on it: the D-Bus library waits without end for a bus that
+// stops answering while it connects.
+void cut(const QString& address);
 
 }

@@ -1,5 +1,6 @@
 #include "monitor/app/Quorvane.h"
 
+#include "monitor/alerts/QtSessionBus.h"
 #include "monitor/app/CommandLine.h"
 #include "monitor/app/QtArguments.h"
 #include "monitor/app/QuitSignals.h"
@@ -57,7 +58,9 @@ int Quorvane::run(int argc, char* argv[])
     chooseOffscreenWithoutDisplay();
     raiseOpenFileLimit();
     QtArguments qtArguments(argv[0], qtOptionsToHonour(command.qtArguments));
+    QtSessionBus::decide();
     QuorvaneApplication app(qtArguments.count, qtArguments.values());
+    QtSessionBus::settle();
     QuorvaneApplication::nameApplication();
     QApplication::setDesktopFileName(ProductIdentity::ApplicationId);
     FontSubstitutes::install();

@@ -38,15 +38,13 @@ QStringList strings(const QString& block)
 
 NotificationDesktop::NotificationDesktop()
 {
-    m_xserver.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-    if (!m_xserver.waitForStarted(5000) || !m_xserver.waitForReadyRead(10000)) {
-        m_failure = "Xvfb did not start (package xvfb)";
+    if (!m_xserver.failure().isEmpty()) {
+        m_failure = m_xserver.failure();
         return;
     }
-    m_display = ":" + QString::fromUtf8(m_xserver.readAllStandardOutput()).trimmed();
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DISPLAY", m_display);
+    environment.insert("DISPLAY", m_xserver.display());
     environment.insert("XDG_CONFIG_HOME", m_folder.path());
     m_service.setProcessEnvironment(environment);
     m_service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -78,7 +76,6 @@ NotificationDesktop::~NotificationDesktop()
 {
     stop(m_monitor);
     stop(m_service);
-    stop(m_xserver);
 }
 
 // dbus-monitor prints a message as a header line and its arguments

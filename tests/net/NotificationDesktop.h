@@ -1,5 +1,7 @@
 #pragma once
 
+#include "XvfbDisplay.h"
+
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -26,15 +28,14 @@ public:
 
     // Empty when the desktop stands; else what went wrong.
     QString failure() const { return m_failure; }
-    QString display() const { return m_display; }
+    QString display() const { return m_xserver.display(); }
 
     std::vector<Call> calls() const;
 
 private:
     QTemporaryDir m_folder;
-    QProcess m_xserver;
+    XvfbDisplay m_xserver;
     QProcess m_service;
     QProcess m_monitor;
-    QString m_display;
     QString m_failure;
 };

@@ -1,10 +1,12 @@
 #include "FakeNotificationService.h"
 #include "ProgramRun.h"
 #include "TestNet.h"
+#include "XvfbDisplay.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
@@ -15,6 +17,7 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <poll.h>
 #include <set>
@@ -30,34 +33,59 @@ namespace {
 // A session bus that accepts every connection and reads what it is sent,
 // but never says a word, or none after letting the client in, or that
 // answers its first client (the program's own question) and hangs on the
-// next (the D-Bus library's).
-enum class Hang { Silent, AfterLettingIn, AfterTheFirstClient };
+// next (the D-Bus library's); one whose queue of connections is full, so
+// that connecting waits; or a real bus, stopped once the program runs.
+enum class Hang { Silent, AfterLettingIn, AfterTheFirstClient, AtConnect, StoppedLater };
 
 class HungBus {
 public:
     explicit HungBus(Hang hang)
         : m_hang(hang)
     {
+        const QByteArray path = QFile::encodeName(m_folder.filePath("bus"));
+        m_address = "unix:path=" + QString::fromUtf8(path);
+        if (hang == Hang::StoppedLater) {
+            m_daemon.start("dbus-daemon", {"--session", "--address=" + m_address, "--nofork", "--nopidfile"});
+            EXPECT_TRUE(within(5000, [&] { return QFile::exists(m_folder.filePath("bus")); })) << "dbus-daemon";
+            return;
+        }
         m_listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_un where{};
         where.sun_family = AF_UNIX;
-        const QByteArray path = QFile::encodeName(m_folder.filePath("bus"));
         std::copy(path.begin(), path.end(), where.sun_path);
         EXPECT_EQ(bind(m_listener, reinterpret_cast<const sockaddr*>(&where), sizeof where), 0);
-        EXPECT_EQ(listen(m_listener, 16), 0);
-        m_address = "unix:path=" + QString::fromUtf8(path);
+        EXPECT_EQ(listen(m_listener, hang == Hang::AtConnect ? 0 : 16), 0);
+        if (hang == Hang::AtConnect) {
+            for (;;) {
+                const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+                m_fds.push_back({fd, 0, 0});
+                if (connect(fd, reinterpret_cast<const sockaddr*>(&where), sizeof where) != 0)
+                    break;
+            }
+            return;
+        }
         m_thread = std::thread([this] { serve(); });
     }
     ~HungBus()
     {
         m_stop = true;
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
         for (const pollfd& p : m_fds) {
             if (p.fd >= 0)
                 close(p.fd);
         }
+        if (m_listener >= 0)
+            close(m_listener);
+        if (m_daemon.state() != QProcess::NotRunning) {
+            ::kill(static_cast<pid_t>(m_daemon.processId()), SIGCONT);
+            m_daemon.kill();
+            m_daemon.waitForFinished(2000);
+        }
     }
     QString address() const { return m_address; }
+    // A real bus stops answering anyone.
+    void hang() { ::kill(static_cast<pid_t>(m_daemon.processId()), SIGSTOP); }
 
 private:
     void serve()
@@ -95,6 +123,7 @@ private:
     }
 
     QTemporaryDir m_folder;
+    QProcess m_daemon;
     Hang m_hang;
     int m_listener = -1;
     QString m_address;
@@ -116,6 +145,9 @@ struct HungCase {
     // asked at 3 s, and given up at 8 s.
     int runMs;
     Hang hang = Hang::Silent;
+    // On an X display Qt's platform theme, tray and accessibility bridge
+    // reach the bus too.
+    bool onDisplay = false;
 
     friend void PrintTo(const HungCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -132,9 +164,21 @@ TEST_P(HungSessionBus, NeverHoldsThePollingNorTheQuit)
     ProgramRun program({testnet::Unrouted, testnet::FastName},
                        {"interval=1", "notify=yes", "notifyafter=1", "writelog=yes"});
     program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    std::optional<XvfbDisplay> screen;
+    if (c.onDisplay) {
+        screen.emplace();
+        ASSERT_TRUE(screen->failure().isEmpty()) << screen->failure().toStdString();
+        program.setEnvironment("QT_QPA_PLATFORM", {});
+        program.setEnvironment("DISPLAY", screen->display());
+    }
     program.keepErrors();
     program.start();
-    QThread::msleep(static_cast<unsigned long>(c.runMs));
+    constexpr int AnsweredForMs = 1500;
+    if (c.hang == Hang::StoppedLater) {
+        QThread::msleep(AnsweredForMs);
+        bus.hang();
+    }
+    QThread::msleep(static_cast<unsigned long>(c.runMs - (c.hang == Hang::StoppedLater ? AnsweredForMs : 0)));
     const int records = recordsOf(program, testnet::FastName);
     EXPECT_GE(records, c.runMs / 1000 - 2);
     QElapsedTimer quitting;
@@ -142,7 +186,7 @@ TEST_P(HungSessionBus, NeverHoldsThePollingNorTheQuit)
     EXPECT_EQ(program.stop(c.signal, 1000), 0);
     std::printf("[ figures  ] %s: %d records of the answering host in %d ms, ended in %lld ms\n", c.name, records,
                 c.runMs, static_cast<long long>(quitting.elapsed()));
-    if (c.runMs >= 8000) {
+    if (c.runMs >= 8000 && c.hang != Hang::StoppedLater) {
         const QString told = program.errors().split('\n').filter("desktop notifications").join('\n');
         EXPECT_EQ(told.toStdString(), "quorvane: desktop notifications are unavailable: the session bus did not "
                                       "answer within 5 s");
@@ -155,7 +199,13 @@ INSTANTIATE_TEST_SUITE_P(DesktopNotifications, HungSessionBus,
                                          HungCase{"SigtermAfterFifteenSeconds", SIGTERM, 16000},
                                          HungCase{"SigtermWhenOnlyLetIn", SIGTERM, 8000, Hang::AfterLettingIn},
                                          HungCase{"SigtermWhenHungAfterAnswering", SIGTERM, 3000,
-                                                  Hang::AfterTheFirstClient}),
+                                                  Hang::AfterTheFirstClient},
+                                         HungCase{"OnDisplayHungAtConnect", SIGTERM, 8000, Hang::AtConnect, true},
+                                         HungCase{"OnDisplayHungAtHello", SIGTERM, 5000, Hang::AfterLettingIn, true},
+                                         HungCase{"OnDisplayHungAfterAnswering", SIGTERM, 5000,
+                                                  Hang::AfterTheFirstClient, true},
+                                         HungCase{"OnDisplayStoppedWhileInUse", SIGTERM, 8000, Hang::StoppedLater,
+                                                  true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct MarkupCase {
