@@ -6,6 +6,7 @@
 #include "monitor/controls/GraphImage.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/HostListHolder.h"
+#include "monitor/tray/TrayIndicator.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/LogView.h"
@@ -111,6 +112,10 @@ void TForm1::connectHandlers()
     handleCommand(Writelog1, [this] { Writelog1Click(); });
     handleCommand(Notify1, [this] { Notify1Click(); });
     handle(action("Notifyafter1"), &QAction::triggered, [this] { Notifyafter1Click(); });
+    handleCommand(Showintray1, [this] { Showintray1Click(); });
+    handle(m_tray, &TrayIndicator::startStopRequested, [this] { Button2Click(); });
+    handle(m_tray, &TrayIndicator::showRequested, [this] { bringToFront(); });
+    handle(m_tray, &TrayIndicator::quitRequested, [this] { Button1Click(); });
     handle(action("Producthomepage1"), &QAction::triggered, [this] { Producthomepage1Click(); });
     handle(action("About2"), &QAction::triggered, [this] { About2Click(); });
 

@@ -17,6 +17,7 @@
 
 class GraphImage;
 class HostDownAlerts;
+class TrayIndicator;
 class TickPaintGate;
 class HostListHolder;
 class LogView;
@@ -92,6 +93,9 @@ public:
     // Desktop notifications of hosts that go down.
     void Notify1Click();
     void Notifyafter1Click();
+
+    // The tray item.
+    void Showintray1Click();
 
     // Logs.
     void Showlog1Click();
@@ -171,6 +175,7 @@ private:
     void applySwitchSetting(const char* name, QCheckBox* box);
     void applyThresholdSetting(int slot);
     void applyNotifySettings();
+    void applyTraySetting();
 
     std::optional<std::int32_t> payloadForTick();
     void storeSetting(const QString& name, const QString& value);
@@ -186,6 +191,9 @@ private:
     void buildNotificationItems(QMenu* options);
     void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
     SlotNumbers slotsShowing(const QString& host) const;
+    void buildTrayItem(QMenu* options);
+    void refreshTray();
+    void bringToFront();
 
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);
@@ -223,6 +231,8 @@ private:
     QAction* Writelog1 = nullptr;        // Options > Write log
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
+    QAction* Showintray1 = nullptr;      // Options > Show in tray
+    TrayIndicator* m_tray = nullptr;
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
     TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 

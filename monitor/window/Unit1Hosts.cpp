@@ -113,6 +113,7 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
 
 void TForm1::nameSlots()
 {
+    refreshTray();
     for (int n = 1; n <= SlotCount; ++n) {
         bool shared = false;
         for (int other = 1; other <= SlotCount; ++other)

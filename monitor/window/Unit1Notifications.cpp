@@ -4,6 +4,7 @@
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/SettingsStore.h"
+#include "monitor/tray/TrayIndicator.h"
 #include "monitor/window/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
@@ -11,17 +12,17 @@
 #include "widgets/zavTransLabel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QMenu>
+
+#include <algorithm>
 
 // After every item the menu had, so that each keeps its place.
 void TForm1::buildNotificationItems(QMenu* options)
 {
     m_downAlerts = new HostDownAlerts(this);
-    connect(m_downAlerts, &HostDownAlerts::activationRequested, this, [this] {
-        showNormal();
-        raise();
-        activateWindow();
-    });
+    connect(m_downAlerts, &HostDownAlerts::activationRequested, this, &TForm1::bringToFront);
     options->addSeparator();
     Notify1 = options->addAction("&Notify when a host goes down");
     Notify1->setObjectName("Notify1");
@@ -50,7 +51,9 @@ void TForm1::Notifyafter1Click()
 
 // Lost is what the statistics count lost: a failure with a text, an error
 // report, or a reply from another address. While polling is stopped
-// nothing is told, and Start counts afresh.
+// nothing is told, and Start counts afresh. A host that goes down while the
+// window is not the active one makes it ask for attention (the task bar's
+// urgency hint), and the tray follows every change.
 void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown)
 {
     if (!Timer1->enabled() || shown.isEmpty())
@@ -63,9 +66,14 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
     }
     const TPingThread& worker = outcome.worker;
     HostDownWatch& watch = m_downAlerts->watch();
+    const bool wasDown = watch.downSince(worker.HostText).has_value();
     switch (outcome.kind) {
     case EchoOutcome::Kind::Reply:
         watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
+        m_tray->replied(worker.HostText, CheckBox6->isChecked() && std::ranges::any_of(shown, [&](int n) {
+                            const auto threshold = slot(n).threshold();
+                            return threshold && worker.RoundTripTime > *threshold;
+                        }));
         break;
     case EchoOutcome::Kind::ForeignReply:
         watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, outcome.now);
@@ -77,4 +85,7 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
         break;
     }
     m_downAlerts->changed();
+    if (!wasDown && watch.downSince(worker.HostText) && !isActiveWindow())
+        QApplication::alert(this);
+    refreshTray();
 }

@@ -6,6 +6,7 @@
 #include "monitor/files/LocalClock.h"
 #include "monitor/files/LogFormat.h"
 #include "monitor/files/StrictInteger.h"
+#include "monitor/tray/TrayIndicator.h"
 #include "monitor/window/Slot.h"
 #include "monitor/window/TickPaintGate.h"
 
@@ -36,10 +37,12 @@ void TForm1::Button2Click()
         m_downAlerts->stopped();
     } else {
         m_downAlerts->watch().restart();
+        m_tray->restart();
         Timer1->setEnabled(true);
         Button2->setText("&Stop");
         Memo1->clear();
     }
+    refreshTray();
 }
 
 // The payload text is read and converted once, before any worker exists,

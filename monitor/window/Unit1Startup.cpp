@@ -52,6 +52,7 @@ void TForm1::FormCreate()
     if (completed && Edit1->text() == "1")
         Timer1->setEnabled(true);
     m_startupCompleted = completed;
+    refreshTray();
 }
 
 void TForm1::startUpSteps()

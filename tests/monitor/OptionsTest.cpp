@@ -145,8 +145,9 @@ TEST_F(Options, WriteLogMenuAndCheckBoxStayInStep)
     EXPECT_EQ(item->toolTip(), item->statusTip());
 }
 
-// Both items come after every earlier one; the count of lost echoes is
-// asked with the stored value offered, and a cancel keeps it.
+// The notification and tray items come after every earlier one; the count
+// of lost echoes is asked with the stored value offered, and a cancel keeps
+// it.
 TEST_F(Options, NotificationItemsComeLastAndAreStored)
 {
     QStringList texts;
@@ -156,7 +157,8 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
                 texts << item->text().remove('&');  // as shown, mnemonics aside
     }
     EXPECT_EQ(texts, QStringList({"Reset all graphs", "Save current host selection", "Write log", "",
-                                  "Notify when a host goes down", "Lost echoes before notifying..."}));
+                                  "Notify when a host goes down", "Lost echoes before notifying...",
+                                  "Show in tray"}));
     EXPECT_EQ(storedSettings()["notify"], "no");
     EXPECT_EQ(storedSettings()["notifyafter"], "3");
 
@@ -174,6 +176,12 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
     control<QAction>("Notifyafter1")->trigger();
     EXPECT_EQ(storedSettings()["notifyafter"], "7");
     EXPECT_EQ(dialogs.offeredIntegers, std::vector<int>({3, 7}));
+
+    auto* tray = control<QAction>("Showintray1");
+    EXPECT_TRUE(tray->isChecked());
+    tray->trigger();
+    EXPECT_FALSE(tray->isChecked());
+    EXPECT_EQ(storedSettings()["showtray"], "no");
 }
 
 class RefusingShell final : public DesktopShell {
