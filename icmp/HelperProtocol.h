@@ -33,12 +33,14 @@ inline constexpr unsigned MaxEchoesPerSecond = 100;
 //    0 kind (AnswerPacket)     1 family (4 or 6)    2 TTL/hop limit (IPv6)
 //    3 traffic class (IPv6)    4 send delay, ns (4 bytes)
 //    8 kernel receive stamp, ns (8 bytes)
-//   16 source (16 bytes)      32 the IPv4 datagram or the ICMPv6 message
+//   16 source (16 bytes)      32 sequence of the echo it concerns (2 bytes)
+//   34 zero (2 bytes)         36 the IPv4 datagram or the ICMPv6 message
 // The send delay is how long after the engine's stamp the helper sent the
 // echo the packet concerns: the hop to the helper (and the helper's start,
-// for its first echoes) is no part of a round trip.
+// for its first echoes) is no part of a round trip. The helper has found the
+// sequence to relay the packet at all; the engine need not search again.
 inline constexpr std::uint8_t AnswerPacket = 2;
-inline constexpr std::size_t PacketHeaderSize = 32;
+inline constexpr std::size_t PacketHeaderSize = 36;
 
 // Helper to engine: a request that was not sent, why (an errno value) and
 // the ICMP header it asked for, so that the engine can tell which echo.

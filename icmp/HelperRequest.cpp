@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -19,17 +18,22 @@ bool allZero(std::span<const std::uint8_t> bytes)
     return std::ranges::all_of(bytes, [](std::uint8_t b) { return b == 0; });
 }
 
-// Only one host may be asked: no broadcast, no group. The kernel refuses
-// a broadcast route without SO_BROADCAST too; this says so before it.
-bool reachesOneHost(const HelperRequest& r, const RequestRules& rules)
+// Only one host may be asked: no group, no broadcast. A subnet's broadcast
+// address is the kernel's to know: it refuses a broadcast route to a raw
+// socket without SO_BROADCAST (EACCES), which the helper never sets.
+bool reachesOneHost(const HelperRequest& r)
 {
-    if (r.v6)
-        return r.destination[0] != 0xFF;
-    if (r.destination[0] >= 224)  // multicast, the reserved class and the limited broadcast
+    if (!r.v6)
+        return r.destination[0] < 224;  // not multicast, the reserved class or the limited broadcast
+    if (r.destination[0] == 0xFF)       // multicast
         return false;
-    std::uint32_t address;
-    std::memcpy(&address, r.destination.data(), sizeof address);
-    return std::ranges::find(rules.broadcasts, address) == rules.broadcasts.end();
+    // An IPv4-mapped (::ffff:a.b.c.d) or IPv4-compatible (::a.b.c.d) address
+    // would reach IPv4 past every IPv4 rule; :: is no host. ::1 is one.
+    const auto first = std::span(r.destination).first(10);
+    const bool ipv4Shaped = allZero(first) && ((r.destination[10] == 0xFF && r.destination[11] == 0xFF)
+                                               || (r.destination[10] == 0 && r.destination[11] == 0));
+    const bool loopback = allZero(std::span(r.destination).first(15)) && r.destination[15] == 1;
+    return !ipv4Shaped || loopback;
 }
 
 }
@@ -68,7 +72,7 @@ HelperRequest readHelperRequest(std::span<const std::uint8_t> m, const RequestRu
         r.refusal = EMSGSIZE;
     else if (r.ttl == 0)
         r.refusal = EINVAL;
-    else if (!reachesOneHost(r, rules))
+    else if (!reachesOneHost(r))
         r.refusal = EACCES;
     return r;
 }

@@ -25,10 +25,9 @@ struct HelperRequest {
     std::array<std::uint8_t, 8> header() const;
 };
 
-// What the helper knows of the machine to check a destination with.
+// What a request is checked against.
 struct RequestRules {
-    std::uint16_t identifier = 0;                    // the helper's own
-    std::span<const std::uint32_t> broadcasts;       // this machine's IPv4 broadcast addresses, network order
+    std::uint16_t identifier = 0;  // the helper's own
 };
 
 HelperRequest readHelperRequest(std::span<const std::uint8_t> message, const RequestRules& rules);

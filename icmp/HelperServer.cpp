@@ -1,17 +1,12 @@
 #include "icmp/HelperServer.h"
 
-#include "icmp/HelperProtocol.h"
 #include "icmp/RelayFilter.h"
 
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netinet/in.h>
 #include <poll.h>
-#include <sys/socket.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <limits>
 
@@ -19,7 +14,7 @@ namespace {
 
 using namespace HelperProtocol;
 
-// A request larger than any we accept is read whole, and refused.
+// A request larger than any we accept is read cut, and refused.
 constexpr std::size_t RequestBufferSize = MaxRequestSize + 1;
 
 // To the parent; a parent that does not read loses the answer, it does not
@@ -51,20 +46,29 @@ void writeRefusal(int parent, std::uint8_t kind, bool v6, int error, std::span<c
 
 }
 
-HelperServer::HelperServer(int parent, std::uint16_t identifier, RawEchoSocket& v4, RawEchoSocket& v6)
+HelperServer::HelperServer(int parent, std::uint16_t identifier, bool v6, RawEchoSocket& socket)
     : m_parent(parent)
     , m_identifier(identifier)
-    , m_v4(v4)
     , m_v6(v6)
-    , m_request(RequestBufferSize)
-    , m_answer(PacketHeaderSize + 65536 + 512)
-    , m_sendDelays(2 * 65536)
+    , m_socket(socket)
+    , m_requestBuffers(new std::uint8_t[RequestBufferSize * Batch])
+    , m_sendDelays(65536)
 {
+    for (std::size_t i = 0; i < Batch; ++i) {
+        m_requestVectors[i] = {m_requestBuffers.get() + i * RequestBufferSize, RequestBufferSize};
+        m_requestMessages[i].msg_hdr.msg_iov = &m_requestVectors[i];
+        m_requestMessages[i].msg_hdr.msg_iovlen = 1;
+    }
+    for (std::size_t i = 0; i < RawEchoSocket::Batch; ++i) {
+        m_answerVectors[i][0] = {m_answerHeaders[i].data(), m_answerHeaders[i].size()};
+        m_answers[i].msg_hdr.msg_iov = m_answerVectors[i].data();
+        m_answers[i].msg_hdr.msg_iovlen = 2;
+    }
 }
 
 void HelperServer::run()
 {
-    std::array<pollfd, 3> watched{{{m_parent, POLLIN, 0}, {m_v4.fd(), POLLIN, 0}, {m_v6.fd(), POLLIN, 0}}};
+    std::array<pollfd, 2> watched{{{m_parent, POLLIN, 0}, {m_socket.fd(), POLLIN, 0}}};
     for (;;) {
         if (poll(watched.data(), watched.size(), -1) < 0) {
             if (errno == EINTR)
@@ -72,63 +76,100 @@ void HelperServer::run()
             return;
         }
         // Replies first: they were stamped already, and a request can wait.
-        if (watched[1].revents)
-            relay(m_v4, false);
-        if (watched[2].revents)
-            relay(m_v6, true);
+        if (watched[1].revents) {
+            while (relay()) {
+            }
+        }
         if (watched[0].revents && !serveRequests())
             return;
     }
+}
+
+// The end of the parent's socket reads as an empty message, and so does an
+// empty request, which is refused like any other bad one: only the hang-up
+// tells them apart.
+bool HelperServer::parentHasGone() const
+{
+    pollfd parent{m_parent, POLLIN | POLLRDHUP, 0};
+    return poll(&parent, 1, 0) > 0 && (parent.revents & (POLLHUP | POLLRDHUP));
 }
 
 // False when the parent has gone.
 bool HelperServer::serveRequests()
 {
     for (;;) {
-        const ssize_t n = recv(m_parent, m_request.data(), m_request.size(), MSG_DONTWAIT | MSG_TRUNC);
-        if (n == 0)
-            return false;
+        const int n = recvmmsg(m_parent, m_requestMessages.data(), Batch, MSG_DONTWAIT, nullptr);
         if (n < 0)
             return errno == EAGAIN || errno == EINTR;
+        if (n == 0 || (m_requestMessages[static_cast<std::size_t>(n) - 1].msg_len == 0 && parentHasGone()))
+            return false;
         const auto now = std::chrono::steady_clock::now();
-        refreshBroadcasts(now);
-        const std::size_t size = std::min(static_cast<std::size_t>(n), m_request.size());
-        const RequestRules rules{m_identifier, m_broadcasts};
-        HelperRequest request = admitHelperRequest({m_request.data(), size}, rules, m_rate, now);
-        if (request.refusal == 0 && static_cast<std::size_t>(n) > m_request.size())
-            request.refusal = EMSGSIZE;
-        RawEchoSocket& socket = request.v6 ? m_v6 : m_v4;
-        if (request.refusal == 0 && socket.fd() < 0)
-            request.refusal = socket.openError();
-        std::int64_t sentNs = 0;
-        if (request.refusal == 0)
-            request.refusal = socket.send(request, sentNs);
-        if (request.refusal == 0)
-            m_sendDelays[request.v6 * 65536u + request.sequence] = sendDelay(request.engineSentNs, sentNs);
-        if (request.refusal != 0)
-            refuse(request, request.refusal);
+        const RequestRules rules{m_identifier};
+        m_sendable.clear();
+        for (int i = 0; i < n; ++i) {
+            const mmsghdr& m = m_requestMessages[static_cast<std::size_t>(i)];
+            const std::span<const std::uint8_t> bytes(m_requestBuffers.get() + static_cast<std::size_t>(i) * RequestBufferSize,
+                                                      m.msg_len);
+            HelperRequest request = admitHelperRequest(bytes, rules, m_rate, now);
+            if (request.refusal == 0 && (m.msg_hdr.msg_flags & MSG_TRUNC))
+                request.refusal = EMSGSIZE;
+            if (request.refusal == 0 && request.v6 != m_v6)
+                request.refusal = EAFNOSUPPORT;  // the other family has a helper of its own
+            if (request.refusal != 0)
+                refuse(request, request.refusal);
+            else
+                m_sendable.push_back(request);
+        }
+        m_errors.resize(m_sendable.size());
+        m_sentNs.resize(m_sendable.size());
+        m_socket.send(m_sendable, m_errors, m_sentNs);
+        for (std::size_t i = 0; i < m_sendable.size(); ++i) {
+            const HelperRequest& request = m_sendable[i];
+            if (m_errors[i] != 0)
+                refuse(request, m_errors[i]);
+            else
+                m_sendDelays[request.sequence] = sendDelay(request.engineSentNs, m_sentNs[i]);
+        }
+        if (static_cast<std::size_t>(n) < Batch)
+            return true;
     }
 }
 
-void HelperServer::relay(RawEchoSocket& socket, bool v6)
+// What one read brought goes back in one call; true when the socket may
+// hold more.
+bool HelperServer::relay()
 {
-    RawEchoSocket::Packet packet;
-    while (socket.receive(packet)) {
-        const auto sequence = concernsOurEchoes(packet.bytes, v6, m_identifier);
+    bool more = false;
+    const std::size_t count = m_socket.receive(m_packets, more);
+    std::size_t relayed = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const RawEchoSocket::Packet& packet = m_packets[i];
+        const auto sequence = concernsOurEchoes(packet.bytes, m_v6, m_identifier);
         if (!sequence)
             continue;
-        std::span<std::uint8_t> m(m_answer.data(), PacketHeaderSize + packet.bytes.size());
-        std::fill_n(m.begin(), PacketHeaderSize, 0);
-        m[0] = AnswerPacket;
-        m[1] = v6 ? 6 : 4;
-        m[2] = packet.hopLimit;
-        m[3] = packet.trafficClass;
-        write32(m, 4, m_sendDelays[v6 * 65536u + *sequence]);
-        write64(m, 8, packet.arrivedNs);
-        std::copy(packet.source.begin(), packet.source.end(), m.begin() + 16);
-        std::copy(packet.bytes.begin(), packet.bytes.end(), m.begin() + PacketHeaderSize);
-        answer(m_parent, m);
+        auto& header = m_answerHeaders[relayed];
+        header.fill(0);
+        header[0] = AnswerPacket;
+        header[1] = m_v6 ? 6 : 4;
+        header[2] = packet.hopLimit;
+        header[3] = packet.trafficClass;
+        write32(header, 4, m_sendDelays[*sequence]);
+        write64(header, 8, packet.arrivedNs);
+        std::copy(packet.source.begin(), packet.source.end(), header.begin() + 16);
+        write16(header, 32, *sequence);
+        m_answerVectors[relayed][1] = {const_cast<std::uint8_t*>(packet.bytes.data()), packet.bytes.size()};
+        ++relayed;
     }
+    for (std::size_t sent = 0; sent < relayed;) {
+        const int n = sendmmsg(m_parent, &m_answers[sent], static_cast<unsigned>(relayed - sent),
+                               MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        sent += static_cast<std::size_t>(n);
+    }
+    return more;
 }
 
 void HelperServer::refuse(const HelperRequest& request, int error)
@@ -137,31 +178,13 @@ void HelperServer::refuse(const HelperRequest& request, int error)
     writeRefusal(m_parent, AnswerRefused, request.v6, error, header);
 }
 
-// A subnet's broadcast address reaches every host on it: the interfaces'
-// addresses are read again at most once a second.
-void HelperServer::refreshBroadcasts(std::chrono::steady_clock::time_point now)
-{
-    if (!m_broadcasts.empty() && now - m_broadcastsRead < std::chrono::seconds(1))
-        return;
-    m_broadcastsRead = now;
-    m_broadcasts.clear();
-    ifaddrs* interfaces = nullptr;
-    if (getifaddrs(&interfaces) != 0)
-        return;
-    for (const ifaddrs* i = interfaces; i; i = i->ifa_next) {
-        if (i->ifa_broadaddr && i->ifa_broadaddr->sa_family == AF_INET && (i->ifa_flags & IFF_BROADCAST))
-            m_broadcasts.push_back(reinterpret_cast<const sockaddr_in*>(i->ifa_broadaddr)->sin_addr.s_addr);
-    }
-    freeifaddrs(interfaces);
-}
-
 void HelperServer::refuseEverything(int parent, int error)
 {
     writeRefusal(parent, AnswerFailed, false, error, {});
     std::vector<std::uint8_t> request(RequestBufferSize);
     ssize_t n;
     while ((n = recv(parent, request.data(), request.size(), MSG_DONTWAIT | MSG_TRUNC)) > 0) {
-        const RequestRules anyIdentifier{HelperProtocol::read16(request, 8), {}};
+        const RequestRules anyIdentifier{HelperProtocol::read16(request, 8)};
         const auto r = readHelperRequest({request.data(), std::min(static_cast<std::size_t>(n), request.size())},
                                          anyIdentifier);
         writeRefusal(parent, AnswerRefused, r.v6, error, r.header());

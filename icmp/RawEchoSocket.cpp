@@ -1,6 +1,7 @@
 #include "icmp/RawEchoSocket.h"
 
-#include "icmp/KernelStamp.h"
+#include "packet/InternetChecksum.h"
+#include "packet/KernelStamp.h"
 
 #include <linux/filter.h>
 #include <linux/icmp.h>
@@ -67,25 +68,11 @@ void filter(int fd, bool v6, std::uint16_t identifier)
     setIntOption(fd, SOL_SOCKET, SO_LOCK_FILTER, 1);
 }
 
-std::uint16_t checksum(std::span<const std::uint8_t> data)
-{
-    std::uint32_t sum = 0;
-    for (std::size_t i = 0; i + 1 < data.size(); i += 2)
-        sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
-    if (data.size() % 2)
-        sum += static_cast<std::uint32_t>(data.back() << 8);
-    while (sum >> 16)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<std::uint16_t>(~sum);
-}
-
-
 }
 
 RawEchoSocket::RawEchoSocket(bool v6, std::uint16_t identifier)
     : m_v6(v6)
-    , m_buffer(ReceiveBufferSize)
-    , m_control(512)
+    , m_buffers(new std::uint8_t[ReceiveBufferSize * Batch])
 {
     m_fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, v6 ? IPPROTO_ICMPV6 : IPPROTO_ICMP);
     if (m_fd < 0) {
@@ -133,92 +120,168 @@ int RawEchoSocket::applyOptions(const HelperRequest& r)
     return 0;
 }
 
-int RawEchoSocket::send(const HelperRequest& r, std::int64_t& sentNs)
+namespace {
+
+std::int64_t wallNs()
 {
-    if (const int error = applyOptions(r); error != 0) {
-        m_applied.reset();
-        return error;
+    timespec wall;
+    clock_gettime(CLOCK_REALTIME, &wall);
+    return static_cast<std::int64_t>(wall.tv_sec) * 1000000000 + wall.tv_nsec;
+}
+
+bool sameOptions(const HelperRequest& a, const HelperRequest& b)
+{
+    return a.ttl == b.ttl && a.tos == b.tos && a.dontFragment == b.dontFragment;
+}
+
+}
+
+void RawEchoSocket::send(std::span<const HelperRequest> requests, std::span<int> errors,
+                         std::span<std::int64_t> sentNs)
+{
+    const std::size_t count = requests.size();
+    if (m_packets.size() < count) {
+        m_packets.resize(count);
+        m_destinations.resize(count);
+        m_sendVectors.resize(count);
+        m_sends.resize(count);
     }
-    const auto header = r.header();
-    m_packet.assign(header.begin(), header.end());
-    m_packet.insert(m_packet.end(), r.payload.begin(), r.payload.end());
-    // The kernel sums ICMPv6, over a pseudo-header we do not know.
-    if (!m_v6) {
-        const std::uint16_t sum = checksum(m_packet);
-        m_packet[2] = static_cast<std::uint8_t>(sum >> 8);
-        m_packet[3] = static_cast<std::uint8_t>(sum);
+    for (std::size_t i = 0; i < count; ++i) {
+        const HelperRequest& r = requests[i];
+        std::vector<std::uint8_t>& packet = m_packets[i];
+        const auto header = r.header();
+        packet.assign(header.begin(), header.end());
+        packet.insert(packet.end(), r.payload.begin(), r.payload.end());
+        // The kernel sums ICMPv6, over a pseudo-header we do not know.
+        if (!m_v6) {
+            const std::uint16_t sum = internetChecksum(packet);
+            packet[2] = static_cast<std::uint8_t>(sum >> 8);
+            packet[3] = static_cast<std::uint8_t>(sum);
+        }
+        sockaddr_storage& to = m_destinations[i];
+        to = {};
+        socklen_t size;
+        if (m_v6) {
+            auto& to6 = reinterpret_cast<sockaddr_in6&>(to);
+            to6.sin6_family = AF_INET6;
+            std::memcpy(&to6.sin6_addr, r.destination.data(), sizeof to6.sin6_addr);
+            to6.sin6_scope_id = r.scope;
+            size = sizeof to6;
+        } else {
+            auto& to4 = reinterpret_cast<sockaddr_in&>(to);
+            to4.sin_family = AF_INET;
+            std::memcpy(&to4.sin_addr, r.destination.data(), sizeof to4.sin_addr);
+            size = sizeof to4;
+        }
+        m_sendVectors[i] = {packet.data(), packet.size()};
+        m_sends[i] = {};
+        m_sends[i].msg_hdr.msg_name = &to;
+        m_sends[i].msg_hdr.msg_namelen = size;
+        m_sends[i].msg_hdr.msg_iov = &m_sendVectors[i];
+        m_sends[i].msg_hdr.msg_iovlen = 1;
     }
-    sockaddr_storage to{};
-    socklen_t size;
-    if (m_v6) {
-        auto& to6 = reinterpret_cast<sockaddr_in6&>(to);
-        to6.sin6_family = AF_INET6;
-        std::memcpy(&to6.sin6_addr, r.destination.data(), sizeof to6.sin6_addr);
-        to6.sin6_scope_id = r.scope;
-        size = sizeof to6;
-    } else {
-        auto& to4 = reinterpret_cast<sockaddr_in&>(to);
-        to4.sin_family = AF_INET;
-        std::memcpy(&to4.sin_addr, r.destination.data(), sizeof to4.sin_addr);
-        size = sizeof to4;
-    }
-    int attempts = 0;
-    for (;;) {
-        timespec wall;
-        clock_gettime(CLOCK_REALTIME, &wall);
-        sentNs = static_cast<std::int64_t>(wall.tv_sec) * 1000000000 + wall.tv_nsec;
-        if (sendto(m_fd, m_packet.data(), m_packet.size(), 0, reinterpret_cast<sockaddr*>(&to), size) >= 0)
-            return 0;
-        if (errno == EINTR)
-            continue;
-        // Another echo's pending report fails one send; a failure of this
-        // echo's own comes back every time.
-        if (++attempts >= AttemptsPastPendingReports || errno == EAGAIN || errno == ENOBUFS)
-            return errno;
+    // TTL, class and "don't fragment" are the socket's: a run of echoes
+    // that share them leaves together.
+    for (std::size_t first = 0; first < count;) {
+        std::size_t end = first + 1;
+        while (end < count && sameOptions(requests[end], requests[first]))
+            ++end;
+        if (const int error = applyOptions(requests[first]); error != 0) {
+            m_applied.reset();
+            std::fill(errors.begin() + static_cast<std::ptrdiff_t>(first), errors.begin() + static_cast<std::ptrdiff_t>(end), error);
+        } else {
+            sendRun(first, end, errors, sentNs);
+        }
+        first = end;
     }
 }
 
-bool RawEchoSocket::receive(Packet& packet)
+void RawEchoSocket::sendRun(std::size_t first, std::size_t end, std::span<int> errors, std::span<std::int64_t> sentNs)
 {
     int attempts = 0;
-    for (;;) {
-        sockaddr_storage from{};
-        iovec iov{m_buffer.data(), m_buffer.size()};
-        msghdr msg{};
-        msg.msg_name = &from;
-        msg.msg_namelen = sizeof from;
-        msg.msg_iov = &iov;
+    while (first < end) {
+        const std::int64_t stamp = wallNs();
+        const int sent = sendmmsg(m_fd, &m_sends[first], static_cast<unsigned>(end - first), 0);
+        if (sent > 0) {
+            for (std::size_t i = first; i < first + static_cast<std::size_t>(sent); ++i) {
+                errors[i] = 0;
+                sentNs[i] = stamp;
+            }
+            first += static_cast<std::size_t>(sent);
+            attempts = 0;
+            continue;
+        }
+        if (errno == EINTR)
+            continue;
+        // Another echo's pending report fails one send; a failure of this
+        // echo's own comes back every time, and ends only this echo.
+        if (++attempts >= AttemptsPastPendingReports || errno == EAGAIN || errno == ENOBUFS) {
+            errors[first++] = errno;
+            attempts = 0;
+        }
+    }
+}
+
+std::size_t RawEchoSocket::receive(std::array<Packet, Batch>& packets, bool& more)
+{
+    more = false;
+    for (std::size_t i = 0; i < Batch; ++i) {
+        m_receiveVectors[i] = {m_buffers.get() + i * ReceiveBufferSize, ReceiveBufferSize};
+        msghdr& msg = m_receives[i].msg_hdr;
+        msg = {};
+        msg.msg_name = &m_sources[i];
+        msg.msg_namelen = sizeof m_sources[i];
+        msg.msg_iov = &m_receiveVectors[i];
         msg.msg_iovlen = 1;
-        msg.msg_control = m_control.data();
-        msg.msg_controllen = m_control.size();
-        const ssize_t n = recvmsg(m_fd, &msg, MSG_DONTWAIT);
+        msg.msg_control = m_controls[i].data();
+        msg.msg_controllen = m_controls[i].size();
+    }
+    int attempts = 0;
+    for (;;) {
+        const int n = recvmmsg(m_fd, m_receives.data(), Batch, MSG_DONTWAIT, nullptr);
         if (n < 0) {
             // EINTR, or a pending report that this read took off the socket:
             // the queue may still hold answers.
             if (errno == EAGAIN || (errno != EINTR && ++attempts >= AttemptsPastPendingReports))
-                return false;
+                return 0;
             continue;
         }
-        if (msg.msg_flags & MSG_TRUNC)
-            continue;
-        packet = Packet{};
-        packet.bytes = {m_buffer.data(), static_cast<std::size_t>(n)};
-        packet.arrivedNs = kernelStamp(msg);
-        if (m_v6) {
-            std::memcpy(packet.source.data(), &reinterpret_cast<const sockaddr_in6&>(from).sin6_addr, 16);
-            for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
-                if (c->cmsg_level != IPPROTO_IPV6 || c->cmsg_len < CMSG_LEN(sizeof(int)))
-                    continue;
-                int value;
-                std::memcpy(&value, CMSG_DATA(c), sizeof value);
-                if (c->cmsg_type == IPV6_HOPLIMIT)
-                    packet.hopLimit = static_cast<std::uint8_t>(value);
-                else if (c->cmsg_type == IPV6_TCLASS)
-                    packet.trafficClass = static_cast<std::uint8_t>(value);
-            }
-        } else {
-            std::memcpy(packet.source.data(), &reinterpret_cast<const sockaddr_in&>(from).sin_addr, 4);
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(n); ++i) {
+            if (readPacket(m_receives[i], i, packets[kept]))
+                ++kept;
         }
+        // A full batch may have left more behind; a short one emptied the
+        // queue. A batch of cut packets only is read past.
+        more = static_cast<std::size_t>(n) == Batch;
+        if (kept > 0 || !more)
+            return kept;
+    }
+}
+
+bool RawEchoSocket::readPacket(const mmsghdr& message, std::size_t slot, Packet& packet) const
+{
+    const msghdr& msg = message.msg_hdr;
+    if (msg.msg_flags & MSG_TRUNC)
+        return false;
+    packet = Packet{};
+    packet.bytes = {m_buffers.get() + slot * ReceiveBufferSize, message.msg_len};
+    packet.arrivedNs = kernelStamp(msg);
+    const sockaddr_storage& from = m_sources[slot];
+    if (!m_v6) {
+        std::memcpy(packet.source.data(), &reinterpret_cast<const sockaddr_in&>(from).sin_addr, 4);
         return true;
     }
+    std::memcpy(packet.source.data(), &reinterpret_cast<const sockaddr_in6&>(from).sin6_addr, 16);
+    for (const cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(const_cast<msghdr*>(&msg), const_cast<cmsghdr*>(c))) {
+        if (c->cmsg_level != IPPROTO_IPV6 || c->cmsg_len < CMSG_LEN(sizeof(int)))
+            continue;
+        int value;
+        std::memcpy(&value, CMSG_DATA(c), sizeof value);
+        if (c->cmsg_type == IPV6_HOPLIMIT)
+            packet.hopLimit = static_cast<std::uint8_t>(value);
+        else if (c->cmsg_type == IPV6_TCLASS)
+            packet.trafficClass = static_cast<std::uint8_t>(value);
+    }
+    return true;
 }

@@ -33,14 +33,16 @@ bool isParentSocket(int fd)
 
 }
 
-int main(int argc, char*[])
+int main(int argc, char* argv[])
 {
     // Nobody may attach to the helper and use its sockets; it ends with the
     // parent that started it, also when that is killed.
     prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
     prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0);
     const int parent = HelperProtocol::ParentSocket;
-    if (argc != 1 || !isParentSocket(parent)) {
+    // One address family per helper, named by its one argument: "4" or "6".
+    const bool v6 = argc == 2 && std::strcmp(argv[1], "6") == 0;
+    if (argc != 2 || (!v6 && std::strcmp(argv[1], "4") != 0) || !isParentSocket(parent)) {
         std::fprintf(stderr, "quorvane-icmp: sends ICMP echoes for %s, which starts it; it is not to be run by hand\n",
                      ProductIdentity::DisplayName);
         return ExitNotServing;
@@ -49,15 +51,14 @@ int main(int argc, char*[])
     syscall(SYS_close_range, parent + 1, ~0u, 0);
 
     const std::uint16_t identifier = HelperProtocol::identifierOf(getpid());
-    RawEchoSocket v4(false, identifier);
-    RawEchoSocket v6(true, identifier);
+    RawEchoSocket socket(v6, identifier);
     const int dropped = dropHelperPrivileges();
-    if (dropped != 0 || (v4.fd() < 0 && v6.fd() < 0)) {
-        const int error = dropped != 0 ? dropped : v4.openError();
+    if (dropped != 0 || socket.fd() < 0) {
+        const int error = dropped != 0 ? dropped : socket.openError();
         std::fprintf(stderr, "quorvane-icmp: cannot serve: %s\n", std::strerror(error));
         HelperServer::refuseEverything(parent, error);
         return ExitNotServing;
     }
-    HelperServer(parent, identifier, v4, v6).run();
+    HelperServer(parent, identifier, v6, socket).run();
     return 0;
 }

@@ -139,7 +139,7 @@ int EchoCommand::run(const Options& options, std::ostream& out, std::ostream& er
         out.flush();
         if (!done->ConstructionError.isEmpty())
             err << "quorvane-echo: "
-                << PermissionAdvice::text(done->ConstructionError, PermissionAdvice::helperPath()).toStdString()
+                << PermissionAdvice::text(done->ConstructionError).toStdString()
                 << '\n';
         // A router's or the host's own error report is a reply record, not an
         // answer: only a true echo reply counts as one here.

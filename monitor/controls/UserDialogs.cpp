@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -32,9 +33,18 @@ public:
                                             nullptr, QFileDialog::DontConfirmOverwrite);
     }
 
+    // The box waits for nobody: polling and the records go on while it is
+    // shown. Without a display nobody could close it, and the message has
+    // gone to standard error already.
     void showError(QWidget* parent, const QString& message) override
     {
-        QMessageBox::critical(parent, ProductIdentity::Title, message);
+        const QString platform = QGuiApplication::platformName();
+        if (platform == "offscreen" || platform == "minimal")
+            return;
+        auto* box = new QMessageBox(QMessageBox::Critical, ProductIdentity::Title, message, QMessageBox::Ok, parent);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setModal(false);
+        box->show();
     }
 
     std::optional<int> askInteger(QWidget* parent, const QString& label, int value, int minimum,

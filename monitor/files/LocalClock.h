@@ -9,8 +9,10 @@
 // file again on every call (QDateTime's local time does, through tzset, on
 // every conversion). The offset from UTC is taken once and held for as long
 // as it is known to stay: up to the zone's next change of offset, found
-// within the hour ahead, and at most an hour, after which the zone itself
-// is read again, so that a changed system zone is seen within the hour.
+// within the hour ahead, and at most an hour, after which it is taken
+// again. The C library reads the zone file once: a system zone changed
+// while the program runs is seen at its next start (changing TZ under a
+// running program's threads is not safe).
 // The times it gives carry their offset, so that formatting them needs no
 // zone either.
 class LocalClock {

@@ -2,10 +2,46 @@
 
 #include "common/ProductIdentity.h"
 
+#include "monitor/controls/ErrorHandler.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <stdexcept>
+
+namespace {
+
+// QSettings reads its file as it is made, and a FIFO in the file's place
+// would hold it (and the start-up) in open() for ever. The folder comes
+// from a store of the organisation alone, so that QSettings::setPath
+// counts as it does for the store itself.
+QString settingsPath()
+{
+    const QSettings folder(QSettings::NativeFormat, QSettings::UserScope, ProductIdentity::Organisation);
+    return QFileInfo(folder.fileName()).path() + "/" + ProductIdentity::Organisation + "/"
+        + ProductIdentity::Application + ".conf";
+}
+
+// Empty when the file is missing or a regular file; else why it is not used.
+// O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
+QString unusableBecause(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat status {};
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    ::close(fd);
+    return regular ? QString() : QString("it is not a regular file");
+}
+
+}
 
 SettingsStore::SettingsStore() = default;
 
@@ -16,6 +52,23 @@ QSettings& SettingsStore::settings()
     if (!m_settings)
         m_settings = std::make_unique<QSettings>(ProductIdentity::Organisation, ProductIdentity::Application);
     return *m_settings;
+}
+
+// Checked once per run: the values then live in memory only, and the user
+// is told once.
+bool SettingsStore::unusable()
+{
+    if (!m_checked) {
+        m_checked = true;
+        const QString path = settingsPath();
+        const QString reason = unusableBecause(path);
+        m_unusable = !reason.isEmpty();
+        if (m_unusable)
+            ErrorHandler::report(QString("The settings file %1 is not used: %2. The defaults are used, and changes "
+                                         "are kept only until the program ends.")
+                                     .arg(path, reason));
+    }
+    return m_unusable;
 }
 
 // QSettings keeps the first error it met for its whole life: the object is
@@ -35,6 +88,10 @@ std::optional<QString> SettingsStore::read(const QString& name)
     const auto held = std::find_if(m_held.begin(), m_held.end(), [&](const auto& h) { return h.first == name; });
     if (held != m_held.end())
         return held->second;
+    if (unusable()) {
+        const auto kept = m_memory.find(name);
+        return kept != m_memory.end() ? std::optional(kept->second) : std::nullopt;
+    }
     if (settings().status() == QSettings::FormatError)
         fail(QString("Cannot read the setting \"%1\"").arg(name));
     const QVariant value = settings().value(name);
@@ -50,13 +107,13 @@ std::optional<QString> SettingsStore::read(const QString& name)
 
 QString SettingsStore::location()
 {
-    return QSettings(ProductIdentity::Organisation, ProductIdentity::Application).fileName();
+    return settingsPath();
 }
 
 bool SettingsStore::exists(const QString& name)
 {
     return std::any_of(m_held.begin(), m_held.end(), [&](const auto& h) { return h.first == name; })
-        || settings().contains(name);
+        || (unusable() ? m_memory.contains(name) : settings().contains(name));
 }
 
 void SettingsStore::write(const QString& name, const QString& value)
@@ -90,6 +147,11 @@ bool SettingsStore::differsFromStored(const QString& name, const QString& value)
 void SettingsStore::writeHeld()
 {
     const auto held = std::exchange(m_held, {});
+    if (unusable()) {
+        for (const auto& [name, value] : held)
+            m_memory[name] = value;
+        return;
+    }
     const auto first = std::find_if(held.begin(), held.end(),
                                     [&](const auto& h) { return differsFromStored(h.first, h.second); });
     if (first == held.end())

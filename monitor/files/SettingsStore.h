@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -14,7 +15,9 @@ class QSettings;
 // One object serves the program and keeps the file open, so reads cost no
 // file access. A write that gives a value the text it already has changes
 // nothing; the others reach the file at once, or, while writes are held,
-// together in one sync when the outermost hold is released.
+// together in one sync when the outermost hold is released. A file that is
+// not a regular file (a FIFO, a device) is not opened: the user is told
+// once, and the values are kept in memory for the run.
 class SettingsStore {
 public:
     SettingsStore();
@@ -43,6 +46,7 @@ public:
 
 private:
     QSettings& settings();
+    bool unusable();
     bool differsFromStored(const QString& name, const QString& value);
     void writeHeld();
     [[noreturn]] void fail(const QString& what);
@@ -54,4 +58,8 @@ private:
     // After a failed write the stored texts are unknown: every value is
     // written again, whatever the store seems to hold.
     bool m_failed = false;
+    // A settings file that is not a regular file is never opened.
+    bool m_checked = false;
+    bool m_unusable = false;
+    std::map<QString, QString> m_memory;
 };

@@ -14,6 +14,12 @@ void EchoStatistics::addLoss(const QDateTime& when)
     m_lastLoss = when;
 }
 
+void EchoStatistics::addNotSent(const QDateTime& when)
+{
+    ++m_notSent;
+    m_lastNotSent = when;
+}
+
 void EchoStatistics::clear()
 {
     *this = EchoStatistics();

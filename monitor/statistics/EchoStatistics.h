@@ -17,6 +17,8 @@ public:
 
     void addReply(std::int32_t roundTripTime, const QDateTime& when);
     void addLoss(const QDateTime& when);
+    // An echo that could not be sent: no outcome of the host's, counted apart.
+    void addNotSent(const QDateTime& when);
     void clear();
 
     int echoes() const { return static_cast<int>(m_outcomes.size()); }
@@ -33,6 +35,8 @@ public:
     // Since the last clear, also when it has left the window; null if none.
     const QDateTime& lastReply() const { return m_lastReply; }
     const QDateTime& lastLoss() const { return m_lastLoss; }
+    int notSent() const { return m_notSent; }
+    const QDateTime& lastNotSent() const { return m_lastNotSent; }
 
 private:
     struct Outcome {
@@ -64,4 +68,6 @@ private:
     int m_steps = 0;
     QDateTime m_lastReply;
     QDateTime m_lastLoss;
+    int m_notSent = 0;
+    QDateTime m_lastNotSent;
 };

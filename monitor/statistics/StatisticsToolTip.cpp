@@ -50,5 +50,11 @@ QString StatisticsToolTip::text(const QString& host, const QString& description,
         + row("Min / avg / max:", times)
         + row("Jitter:", decimal(statistics.jitter(), " ms"))
         + row("Last reply:", moment(statistics.lastReply()))
-        + row("Last loss:", moment(statistics.lastLoss())) + "</table>";
+        + row("Last loss:", moment(statistics.lastLoss()))
+        + (statistics.notSent() == 0
+               ? QString()
+               : row("Echoes not sent:", QString("%1, the last at %2")
+                                      .arg(statistics.notSent())
+                                      .arg(moment(statistics.lastNotSent()))))
+        + "</table>";
 }

@@ -18,6 +18,7 @@ struct EchoOutcome {
         Reply,         // an echo reply from the pinged address
         ForeignReply,  // an echo reply from another address
         Failure,       // no reply, with a text that says why
+        NotSent,       // no echo left: the echo client could not be had; no loss of the host's
         Untold,        // no reply and no text: nothing to show on a slot
     };
 

@@ -183,6 +183,7 @@ private:
     void sampleProcedure(Slot& slot, const EchoOutcome& outcome);
     void foreignReplyProcedure(Slot& slot, const EchoOutcome& outcome);
     void failureProcedure(Slot& slot, const EchoOutcome& outcome);
+    void notSentProcedure(Slot& slot, const EchoOutcome& outcome);
     void zeroSample(Slot& slot, bool zeroAfterPublishing);
     void setGridAfterSample(Slot& slot, int smallStep);
     void writeLogRecord(const QString& record);

@@ -81,6 +81,7 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
     case EchoOutcome::Kind::Failure:
         watch.lost(worker.HostText, description, echo, outcome.errorText, outcome.now);
         break;
+    case EchoOutcome::Kind::NotSent:
     case EchoOutcome::Kind::Untold:
         break;
     }

@@ -57,7 +57,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
 
     if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
-        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError, PermissionAdvice::helperPath()));
+        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError));
     }
     const SlotNumbers shown = slotsShowing(worker->HostText);
     watchEcho(outcome, echo, shown);
@@ -77,9 +77,12 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
         }
     } else {
         for (const int n : shown) {
-            if (outcome.kind != EchoOutcome::Kind::Failure)
+            if (outcome.kind == EchoOutcome::Kind::Failure)
+                failureProcedure(slot(n), outcome);
+            else if (outcome.kind == EchoOutcome::Kind::NotSent)
+                notSentProcedure(slot(n), outcome);
+            else
                 continue;
-            failureProcedure(slot(n), outcome);
             refreshStatisticsToolTip(n);
         }
         if (CheckBox4->isChecked())
@@ -180,6 +183,17 @@ void TForm1::failureProcedure(Slot& s, const EchoOutcome& outcome)
     s.statistics.addLoss(outcome.now.wall);
     s.lastFailure = outcome.errorText;
     zeroSample(s, false);
+    const QString& host = outcome.worker.HostText;
+    const QString& error = outcome.errorText;
+    addCombinedLine(LogFormat::failureLine(host, error, outcome.now.wall, s.row.prefixesCombinedFailureLine));
+    s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now.wall, true));
+}
+
+// Nothing reached the host: its graph and loss stay as they were, and the
+// logs say why no echo went.
+void TForm1::notSentProcedure(Slot& s, const EchoOutcome& outcome)
+{
+    s.statistics.addNotSent(outcome.now.wall);
     const QString& host = outcome.worker.HostText;
     const QString& error = outcome.errorText;
     addCombinedLine(LogFormat::failureLine(host, error, outcome.now.wall, s.row.prefixesCombinedFailureLine));

@@ -1,6 +1,7 @@
 #include "ping/socket/EchoExchange.h"
 
 #include "ping/FinishedEcho.h"
+#include "packet/InternetChecksum.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -115,7 +116,7 @@ std::vector<std::uint8_t> echoRequest(const IcmpFamily& family, std::uint16_t id
     std::ranges::copy(payload, packet.begin() + EchoReplyParser::IcmpHeaderSize);
     if (family.kernelSums)
         return packet;
-    const std::uint16_t sum = EchoReplyParser::checksum(packet);
+    const std::uint16_t sum = internetChecksum(packet);
     packet[2] = static_cast<std::uint8_t>(sum >> 8);
     packet[3] = static_cast<std::uint8_t>(sum);
     return packet;

@@ -1,169 +1,41 @@
 #include "ping/socket/EchoReplyParser.h"
 
 #include "ping/EchoService.h"
+#include "packet/EchoHeader.h"
+#include "packet/InternetChecksum.h"
+#include "packet/Ipv4Header.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
-constexpr std::uint8_t IcmpEchoReplyType = 0;
 constexpr std::uint8_t IcmpDestUnreachable = 3;
 constexpr std::uint8_t IcmpSourceQuench = 4;
-constexpr std::uint8_t IcmpEchoRequestType = 8;
 constexpr std::uint8_t IcmpTimeExceeded = 11;
 constexpr std::uint8_t IcmpParameterProblem = 12;
-constexpr std::uint8_t IpProtoIcmp = 1;
 constexpr std::uint8_t Icmp6DestUnreachable = 1;
 constexpr std::uint8_t Icmp6PacketTooBig = 2;
 constexpr std::uint8_t Icmp6TimeExceeded = 3;
 constexpr std::uint8_t Icmp6ParameterProblem = 4;
-constexpr std::uint8_t Icmp6EchoRequestType = 128;
-constexpr std::uint8_t Icmp6EchoReplyType = 129;
-constexpr std::uint8_t NextHeaderIcmp6 = 58;
-constexpr std::size_t Ip6HeaderSize = 40;
-constexpr std::size_t MinIpHeader = 20;
-
-std::uint16_t read16(std::span<const std::uint8_t> d, std::size_t at)
-{
-    return static_cast<std::uint16_t>(d[at] << 8 | d[at + 1]);
-}
-
-std::uint32_t readAddress(std::span<const std::uint8_t> d, std::size_t at)
-{
-    std::uint32_t address;
-    std::memcpy(&address, d.data() + at, 4);
-    return address;
-}
-
-struct IpHeader {
-    std::size_t headerLength = 0;
-    std::size_t totalLength = 0;
-    std::uint8_t tos = 0;
-    std::uint8_t flags = 0;
-    std::uint8_t ttl = 0;
-    std::uint8_t protocol = 0;
-    std::uint32_t source = 0;
-    std::uint32_t destination = 0;
-};
-
-// Quoted headers inside ICMP errors may come with a total length that the
-// quoting router rewrote, so only the header length is trusted there.
-std::optional<IpHeader> readIpHeader(std::span<const std::uint8_t> d, bool checkTotalLength)
-{
-    if (d.size() < MinIpHeader || (d[0] >> 4) != 4)
-        return std::nullopt;
-    IpHeader h;
-    h.headerLength = static_cast<std::size_t>(d[0] & 0x0F) * 4;
-    if (h.headerLength < MinIpHeader || h.headerLength > d.size())
-        return std::nullopt;
-    h.totalLength = read16(d, 2);
-    if (checkTotalLength && (h.totalLength < h.headerLength || h.totalLength > d.size()))
-        return std::nullopt;
-    h.tos = d[1];
-    h.flags = static_cast<std::uint8_t>(d[6] >> 5);
-    h.ttl = d[8];
-    h.protocol = d[9];
-    h.source = readAddress(d, 12);
-    h.destination = readAddress(d, 16);
-    return h;
-}
 
 bool isOurRequest(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
 {
-    const std::uint8_t requestType = expected.v6 ? Icmp6EchoRequestType : IcmpEchoRequestType;
-    return icmp.size() >= EchoReplyParser::IcmpHeaderSize && icmp[0] == requestType
-        && icmp[1] == 0
-        && (!expected.checkIdentifier || read16(icmp, 4) == expected.identifier)
-        && read16(icmp, 6) == expected.sequence;
-}
-
-bool isErrorType(std::uint8_t type)
-{
-    return type == IcmpDestUnreachable || type == IcmpSourceQuench || type == IcmpTimeExceeded
-        || type == IcmpParameterProblem;
-}
-
-std::optional<std::uint16_t> requestSequence(std::span<const std::uint8_t> icmp)
-{
-    if (icmp.size() < EchoReplyParser::IcmpHeaderSize
-        || (icmp[0] != IcmpEchoRequestType && icmp[0] != Icmp6EchoRequestType))
-        return std::nullopt;
-    return read16(icmp, 6);
-}
-
-bool isError6Type(std::uint8_t type)
-{
-    return type >= Icmp6DestUnreachable && type <= Icmp6ParameterProblem;
-}
-
-// The request that an ICMPv6 report quotes: the IPv6 header of our packet,
-// any extension headers, then our echo request.
-struct Quoted6 {
-    Ipv6Address destination{};
-    std::span<const std::uint8_t> request;
-};
-
-constexpr std::uint8_t NextHeaderHopByHop = 0;
-constexpr std::uint8_t NextHeaderRouting = 43;
-constexpr std::uint8_t NextHeaderFragment = 44;
-constexpr std::uint8_t NextHeaderDestinationOptions = 60;
-constexpr std::size_t ExtensionUnit = 8;
-
-// A large echo leaves in fragments, and a router may have added headers of
-// its own: walk them to the ICMPv6 header. Only the first fragment (offset
-// 0) carries one; a later fragment cannot be told apart from anyone's.
-std::optional<std::span<const std::uint8_t>> upperLayer6(std::uint8_t next, std::span<const std::uint8_t> rest)
-{
-    while (next != NextHeaderIcmp6) {
-        if (rest.size() < ExtensionUnit)
-            return std::nullopt;
-        std::size_t length = ExtensionUnit;
-        if (next == NextHeaderFragment) {
-            if ((read16(rest, 2) & 0xFFF8) != 0)
-                return std::nullopt;
-        } else if (next == NextHeaderHopByHop || next == NextHeaderRouting || next == NextHeaderDestinationOptions) {
-            length = (static_cast<std::size_t>(rest[1]) + 1) * ExtensionUnit;
-        } else {
-            return std::nullopt;
-        }
-        if (length > rest.size())
-            return std::nullopt;
-        next = rest[0];
-        rest = rest.subspan(length);
-    }
-    return rest;
-}
-
-std::optional<Quoted6> quotedRequest6(std::span<const std::uint8_t> report)
-{
-    if (report.size() < EchoReplyParser::IcmpHeaderSize + Ip6HeaderSize)
-        return std::nullopt;
-    const auto ip = report.subspan(EchoReplyParser::IcmpHeaderSize);
-    if ((ip[0] >> 4) != 6)
-        return std::nullopt;
-    const auto request = upperLayer6(ip[6], ip.subspan(Ip6HeaderSize));
-    if (!request)
-        return std::nullopt;
-    Quoted6 quoted;
-    std::memcpy(quoted.destination.data(), ip.data() + 24, quoted.destination.size());
-    quoted.request = *request;
-    return quoted;
+    const auto h = readEchoHeader(icmp);
+    return h && h->type == EchoHeader::requestType(expected.v6) && h->code == 0
+        && (!expected.checkIdentifier || h->identifier == expected.identifier) && h->sequence == expected.sequence;
 }
 
 std::optional<EchoAnswer> echoReply(std::span<const std::uint8_t> icmp, const EchoExpectation& expected)
 {
-    const std::uint8_t replyType = expected.v6 ? Icmp6EchoReplyType : IcmpEchoReplyType;
-    if (icmp.size() < EchoReplyParser::IcmpHeaderSize || icmp[0] != replyType || icmp[1] != 0)
+    const auto h = readEchoHeader(icmp);
+    if (!h || h->type != EchoHeader::replyType(expected.v6) || h->code != 0)
         return std::nullopt;
-    if (expected.checkIdentifier && read16(icmp, 4) != expected.identifier)
-        return std::nullopt;
-    if (read16(icmp, 6) != expected.sequence)
+    if ((expected.checkIdentifier && h->identifier != expected.identifier) || h->sequence != expected.sequence)
         return std::nullopt;
     // A reply that does not carry our data back unchanged answers someone
     // else's request (or none), however well its numbers match.
-    const auto data = icmp.subspan(EchoReplyParser::IcmpHeaderSize);
+    const auto data = icmp.subspan(EchoHeader::Size);
     if (!std::ranges::equal(data, expected.payload))
         return std::nullopt;
     EchoAnswer answer;
@@ -171,19 +43,6 @@ std::optional<EchoAnswer> echoReply(std::span<const std::uint8_t> icmp, const Ec
     return answer;
 }
 
-}
-
-std::uint16_t EchoReplyParser::checksum(std::span<const std::uint8_t> data)
-{
-    std::uint32_t sum = 0;
-    std::size_t i = 0;
-    for (; i + 1 < data.size(); i += 2)
-        sum += static_cast<std::uint32_t>(data[i] << 8 | data[i + 1]);
-    if (i < data.size())
-        sum += static_cast<std::uint32_t>(data[i] << 8);
-    while (sum >> 16)
-        sum = (sum & 0xFFFF) + (sum >> 16);
-    return static_cast<std::uint16_t>(~sum);
 }
 
 std::uint32_t EchoReplyParser::statusForIcmpError(std::uint8_t type, std::uint8_t code)
@@ -241,38 +100,26 @@ std::uint32_t EchoReplyParser::statusForIcmp6Error(std::uint8_t type, std::uint8
 
 std::optional<std::uint16_t> EchoReplyParser::sequenceOf(const ReceivedPacket& packet)
 {
+    // The helper has read the packet already.
+    if (packet.sequence)
+        return packet.sequence;
+    std::optional<EchoHeader> echo;
     switch (packet.origin) {
+    case ReceivedPacket::Origin::RawPacket:
     case ReceivedPacket::Origin::Icmp6Message:
-        if (packet.bytes.size() >= IcmpHeaderSize && packet.bytes[0] == Icmp6EchoReplyType)
-            return read16(packet.bytes, 6);
-        if (packet.bytes.empty() || !isError6Type(packet.bytes[0]))
-            return std::nullopt;
-        if (const auto quoted = quotedRequest6(packet.bytes))
-            return requestSequence(quoted->request);
-        return std::nullopt;
+        echo = concernedEcho(packet.bytes, packet.v6);
+        break;
     case ReceivedPacket::Origin::DatagramReply:
-        if (packet.bytes.size() < IcmpHeaderSize)
-            return std::nullopt;
-        return read16(packet.bytes, 6);
+        echo = readEchoHeader(packet.bytes);
+        break;
     case ReceivedPacket::Origin::QueuedError:
     case ReceivedPacket::Origin::LocalRefusal:
-        return requestSequence(packet.bytes);
-    case ReceivedPacket::Origin::RawPacket:
+        echo = readEchoHeader(packet.bytes);
+        if (echo && echo->type != EchoHeader::requestType(packet.v6))
+            echo.reset();
         break;
     }
-    const auto ip = readIpHeader(packet.bytes, true);
-    if (!ip || ip->protocol != IpProtoIcmp)
-        return std::nullopt;
-    const auto icmp = packet.bytes.subspan(ip->headerLength, ip->totalLength - ip->headerLength);
-    if (icmp.size() < IcmpHeaderSize)
-        return std::nullopt;
-    if (icmp[0] == IcmpEchoReplyType)
-        return read16(icmp, 6);
-    const auto quoted = icmp.subspan(IcmpHeaderSize);
-    const auto quotedIp = readIpHeader(quoted, false);
-    if (!isErrorType(icmp[0]) || !quotedIp)
-        return std::nullopt;
-    return requestSequence(quoted.subspan(quotedIp->headerLength));
+    return echo ? std::optional(echo->sequence) : std::nullopt;
 }
 
 std::optional<EchoAnswer> EchoReplyParser::parse(const ReceivedPacket& packet, const EchoExpectation& expected)
@@ -310,15 +157,15 @@ std::optional<EchoAnswer> EchoReplyParser::parse(const ReceivedPacket& packet, c
 std::optional<EchoAnswer> EchoReplyParser::parseIcmp6Message(const ReceivedPacket& packet,
                                                              const EchoExpectation& expected)
 {
-    if (!expected.v6 || packet.bytes.size() < IcmpHeaderSize)
-        return std::nullopt;
     const auto message = packet.bytes;
+    if (!expected.v6 || message.size() < IcmpHeaderSize)
+        return std::nullopt;
     std::optional<EchoAnswer> answer;
-    if (message[0] == Icmp6EchoReplyType) {
+    if (message[0] == EchoHeader::replyType(true)) {
         answer = echoReply(message, expected);
-    } else if (isError6Type(message[0])) {
-        const auto quoted = quotedRequest6(message);
-        if (!quoted || quoted->destination != expected.target6 || !isOurRequest(quoted->request, expected))
+    } else if (EchoHeader::isReport(message[0], true)) {
+        const auto quoted = quotedEcho(message, true);
+        if (!quoted || quoted->destination6 != expected.target6 || !isOurRequest(quoted->request, expected))
             return std::nullopt;
         answer = EchoAnswer{};
         answer->status = statusForIcmp6Error(message[0], message[1]);
@@ -334,39 +181,27 @@ std::optional<EchoAnswer> EchoReplyParser::parseIcmp6Message(const ReceivedPacke
 std::optional<EchoAnswer> EchoReplyParser::parseRawPacket(std::span<const std::uint8_t> packet,
                                                           const EchoExpectation& expected)
 {
-    const auto ip = readIpHeader(packet, true);
-    if (!ip || ip->protocol != IpProtoIcmp)
-        return std::nullopt;
-    const auto icmp = packet.subspan(ip->headerLength, ip->totalLength - ip->headerLength);
+    const auto ip = readIpv4Header(packet, false);
+    const auto icmp = icmpOfIpv4(packet, false);
     // The kernel hands raw sockets what arrived, before any checksum test.
-    if (icmp.size() < IcmpHeaderSize || checksum(icmp) != 0)
+    if (!ip || !icmp || icmp->size() < IcmpHeaderSize || internetChecksum(*icmp) != 0)
         return std::nullopt;
-
-    if (icmp[0] == IcmpEchoReplyType) {
-        auto answer = echoReply(icmp, expected);
-        if (answer) {
-            answer->source = ip->source;
-            answer->ttl = ip->ttl;
-            answer->tos = ip->tos;
-            answer->flags = ip->flags;
-        }
-        return answer;
+    std::optional<EchoAnswer> answer;
+    if ((*icmp)[0] == EchoHeader::replyType(false)) {
+        answer = echoReply(*icmp, expected);
+    } else if (EchoHeader::isReport((*icmp)[0], false)) {
+        const auto quoted = quotedEcho(*icmp, false);
+        if (!quoted || quoted->destination != expected.target || !isOurRequest(quoted->request, expected))
+            return std::nullopt;
+        answer = EchoAnswer{};
+        answer->status = statusForIcmpError((*icmp)[0], (*icmp)[1]);
     }
-    if (!isErrorType(icmp[0]))
-        return std::nullopt;
-
-    const auto quoted = icmp.subspan(IcmpHeaderSize);
-    const auto quotedIp = readIpHeader(quoted, false);
-    if (!quotedIp || quotedIp->protocol != IpProtoIcmp || quotedIp->destination != expected.target)
-        return std::nullopt;
-    if (!isOurRequest(quoted.subspan(quotedIp->headerLength), expected))
-        return std::nullopt;
-    EchoAnswer answer;
-    answer.source = ip->source;
-    answer.status = statusForIcmpError(icmp[0], icmp[1]);
-    answer.ttl = ip->ttl;
-    answer.tos = ip->tos;
-    answer.flags = ip->flags;
+    if (answer) {
+        answer->source = ip->source;
+        answer->ttl = ip->ttl;
+        answer->tos = ip->tos;
+        answer->flags = ip->flags;
+    }
     return answer;
 }
 
@@ -389,7 +224,7 @@ std::optional<EchoAnswer> EchoReplyParser::parseQueuedError(std::uint8_t type, s
                                                             std::span<const std::uint8_t> quotedRequest,
                                                             const EchoExpectation& expected)
 {
-    if (!(expected.v6 ? isError6Type(type) : isErrorType(type)) || !isOurRequest(quotedRequest, expected))
+    if (!EchoHeader::isReport(type, expected.v6) || !isOurRequest(quotedRequest, expected))
         return std::nullopt;
     EchoAnswer answer;
     answer.source = reporter;

@@ -56,6 +56,7 @@ struct ReceivedPacket {
     std::uint8_t icmpCode = 0;
     int localErrno = 0;             // of a local refusal
     std::int64_t arrivedNs = 0;     // the kernel's receive time (CLOCK_REALTIME), 0 when it gave none
+    std::optional<std::uint16_t> sequence;  // of the echo it concerns, where the helper found it already
 };
 
 class EchoReplyParser {
@@ -95,5 +96,4 @@ public:
     static std::uint32_t statusForIcmpError(std::uint8_t type, std::uint8_t code);
     static std::uint32_t statusForIcmp6Error(std::uint8_t type, std::uint8_t code);
     static std::uint32_t statusForSendErrno(int error);
-    static std::uint16_t checksum(std::span<const std::uint8_t> data);
 };

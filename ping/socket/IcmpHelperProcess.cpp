@@ -13,6 +13,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <mutex>
@@ -22,14 +23,29 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Every start is counted, failed or not: a helper that dies at once is not
-// started again and again.
-constexpr std::chrono::milliseconds DefaultRestartInterval = std::chrono::minutes(1);
+// A helper that dies is started again at once; one that keeps dying waits
+// 1 s, 2 s, 4 s ... up to this long after its last start. A helper that
+// lived this long has its wait forgotten.
+constexpr std::chrono::milliseconds DefaultLongestWait = std::chrono::minutes(1);
+constexpr std::chrono::milliseconds FirstWait = std::chrono::seconds(1);
+
+struct Starts {
+    std::optional<Clock::time_point> last;
+    std::chrono::milliseconds wait{0};
+    IcmpHelperProcess::Shortfall shortfall = IcmpHelperProcess::Shortfall::None;
+};
 
 std::mutex stateMutex;
 std::string programOverride;
-std::chrono::milliseconds restartInterval = DefaultRestartInterval;
-std::array<std::optional<Clock::time_point>, 2> lastStart;
+std::chrono::milliseconds longestWait = DefaultLongestWait;
+std::array<Starts, 2> starts;
+
+std::chrono::milliseconds nextWait(const Starts& s, Clock::time_point now)
+{
+    if (!s.last || now - *s.last >= longestWait)
+        return std::chrono::milliseconds(0);
+    return std::min(std::max(std::min(FirstWait, longestWait), 2 * s.wait), longestWait);
+}
 
 std::string programFolder()
 {
@@ -60,7 +76,7 @@ bool helperWouldBePrivileged(const std::string& path)
     return effective && rawPermitted;
 }
 
-pid_t spawnHelper(const std::string& path, int childEnd)
+pid_t spawnHelper(const std::string& path, int childEnd, std::size_t family)
 {
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
@@ -76,7 +92,9 @@ pid_t spawnHelper(const std::string& path, int childEnd)
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     char name[] = "quorvane-icmp";
-    char* arguments[] = {name, nullptr};
+    char v4[] = "4";
+    char v6[] = "6";
+    char* arguments[] = {name, family == 0 ? v4 : v6, nullptr};
     char* environment[] = {nullptr};
     pid_t pid = -1;
     const int error = posix_spawn(&pid, path.c_str(), &files, &attributes, arguments, environment);
@@ -93,12 +111,22 @@ std::unique_ptr<IcmpHelperProcess> IcmpHelperProcess::start(std::size_t family)
     {
         const std::lock_guard lock(stateMutex);
         const auto now = Clock::now();
-        auto& last = lastStart[family];
-        if (last && now - *last < restartInterval)
+        Starts& s = starts[family];
+        if (s.last && now - *s.last < s.wait) {
+            s.shortfall = Shortfall::Waiting;
             return nullptr;
-        if (!helperWouldBePrivileged(path))
+        }
+        if (access(path.c_str(), F_OK) != 0) {
+            s.shortfall = Shortfall::Missing;
             return nullptr;
-        last = now;
+        }
+        if (!helperWouldBePrivileged(path)) {
+            s.shortfall = Shortfall::Unprivileged;
+            return nullptr;
+        }
+        s.wait = nextWait(s, now);
+        s.last = now;
+        s.shortfall = Shortfall::NotStarted;
     }
     int ends[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ends) != 0)
@@ -109,12 +137,16 @@ std::unique_ptr<IcmpHelperProcess> IcmpHelperProcess::start(std::size_t family)
         close(ends[1]);
         ends[1] = moved;
     }
-    const pid_t pid = ends[1] >= 0 ? spawnHelper(path, ends[1]) : -1;
+    const pid_t pid = ends[1] >= 0 ? spawnHelper(path, ends[1], family) : -1;
     if (ends[1] >= 0)
         close(ends[1]);
     if (pid < 0) {
         close(ends[0]);
         return nullptr;
+    }
+    {
+        const std::lock_guard lock(stateMutex);
+        starts[family].shortfall = Shortfall::None;
     }
     return std::unique_ptr<IcmpHelperProcess>(new IcmpHelperProcess(ends[0], pid));
 }
@@ -159,18 +191,23 @@ void IcmpHelperProcess::lose()
     }
 }
 
-std::string IcmpHelperProcess::programPath()
+std::vector<std::string> IcmpHelperProcess::placesLookedAt()
 {
     {
         const std::lock_guard lock(stateMutex);
         if (!programOverride.empty())
-            return programOverride;
+            return {programOverride};
     }
     const std::string folder = programFolder();
-    const std::string beside = folder + "/quorvane-icmp";
-    if (access(beside.c_str(), X_OK) == 0)
-        return beside;
-    return folder.substr(0, folder.rfind('/')) + "/lib/quorvane/quorvane-icmp";
+    return {folder + "/quorvane-icmp", folder.substr(0, folder.rfind('/')) + "/lib/quorvane/quorvane-icmp"};
+}
+
+std::string IcmpHelperProcess::programPath()
+{
+    const auto places = placesLookedAt();
+    const auto found = std::find_if(places.begin(), places.end(),
+                                    [](const std::string& path) { return access(path.c_str(), X_OK) == 0; });
+    return found != places.end() ? *found : places.back();
 }
 
 void IcmpHelperProcess::setProgram(const std::string& path)
@@ -179,8 +216,16 @@ void IcmpHelperProcess::setProgram(const std::string& path)
     programOverride = path;
 }
 
-void IcmpHelperProcess::setRestartInterval(std::chrono::milliseconds interval)
+void IcmpHelperProcess::setLongestWait(std::chrono::milliseconds wait)
 {
     const std::lock_guard lock(stateMutex);
-    restartInterval = interval;
+    longestWait = wait;
+    for (Starts& s : starts)
+        s.wait = std::min(s.wait, wait);
+}
+
+IcmpHelperProcess::Shortfall IcmpHelperProcess::shortfall(std::size_t family)
+{
+    const std::lock_guard lock(stateMutex);
+    return starts[family].shortfall;
 }

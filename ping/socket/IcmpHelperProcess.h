@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 // quorvane-icmp started as the ICMP socket of one address family, where the
 // kernel's ping sockets are closed to us: the raw sockets are the helper's,
@@ -14,10 +15,19 @@
 // helper talks over one end of a socket pair and ends when it closes.
 class IcmpHelperProcess {
 public:
-    // Null when no helper can be had now: the program is missing, it would
-    // not get the raw-socket privilege, or the family's helper was started
-    // less than a restart interval ago. Nothing waits for the helper.
+    // Why the family's last start gave no helper.
+    enum class Shortfall {
+        None,          // it started
+        Missing,       // no program where it is looked for
+        Unprivileged,  // it would not get the raw-socket privilege
+        Waiting,       // it keeps dying: its next start waits
+        NotStarted,    // no socket pair, no process
+    };
+
+    // Null when no helper can be had now (shortfall() says why). Nothing
+    // waits for the helper.
     static std::unique_ptr<IcmpHelperProcess> start(std::size_t family);
+    static Shortfall shortfall(std::size_t family);
     ~IcmpHelperProcess();
     IcmpHelperProcess(const IcmpHelperProcess&) = delete;
     IcmpHelperProcess& operator=(const IcmpHelperProcess&) = delete;
@@ -42,9 +52,12 @@ public:
     // Where the helper is looked for: beside the program (a build), else in
     // ../lib/quorvane (an installation); the latter when neither exists.
     static std::string programPath();
-    // Tests name another copy of the helper and a shorter wait.
+    // Every path programPath() tries, in its order.
+    static std::vector<std::string> placesLookedAt();
+    // Tests name another copy of the helper and a shorter longest wait
+    // between the starts of a helper that keeps dying.
     static void setProgram(const std::string& path);
-    static void setRestartInterval(std::chrono::milliseconds interval);
+    static void setLongestWait(std::chrono::milliseconds wait);
 
 private:
     IcmpHelperProcess(int fd, pid_t pid);

@@ -11,8 +11,6 @@
 
 namespace {
 
-// Room for any IP datagram; a larger one is not an answer we asked for.
-constexpr std::size_t ReceiveBufferSize = 65536 + 512;
 // Enough queue for every answer of a burst of echoes while a neighbour
 // floods the machine with pings; the kernel caps it for the unprivileged.
 constexpr int SocketQueueBytes = 4 * 1024 * 1024;
@@ -82,8 +80,15 @@ IcmpSocket::IcmpSocket(std::unique_ptr<IcmpHelperProcess> helper, const IcmpFami
     , m_kind(Kind::Helper)
     , m_family(family)
     , m_helper(std::move(helper))
-    , m_buffer(ReceiveBufferSize)
+    , m_fromHelper(std::make_unique<HelperMessages>())
 {
+    HelperMessages& from = *m_fromHelper;
+    from.buffers.reset(new std::uint8_t[ReceiveBufferSize * HelperBatch]);
+    for (std::size_t i = 0; i < HelperBatch; ++i) {
+        from.vectors[i] = {from.buffers.get() + i * ReceiveBufferSize, ReceiveBufferSize};
+        from.headers[i].msg_hdr.msg_iov = &from.vectors[i];
+        from.headers[i].msg_hdr.msg_iovlen = 1;
+    }
 }
 
 // The helper owns its socket.

@@ -7,6 +7,7 @@
 
 #include <sys/socket.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -57,6 +58,9 @@ public:
     bool receive(ReceivedPacket& packet);
     bool receiveError(ReceivedPacket& packet);
 
+    // Room for any IP datagram; a larger one is not an answer we asked for.
+    static constexpr std::size_t ReceiveBufferSize = 65536 + 512;
+
 private:
     // A router's report leaves its error pending on the socket, and the next
     // send or read fails with it once; this many attempts get past those
@@ -81,12 +85,25 @@ private:
     std::uint32_t sendToHelper(const IcmpDestination& destination, std::span<const std::uint8_t> message,
                                const IpOptionInformation& options, SendTime& sent);
     bool receiveFromHelper(ReceivedPacket& packet);
+    bool readFromHelper(std::span<const std::uint8_t> message, ReceivedPacket& packet);
 
     int m_fd;
     Kind m_kind;
     const IcmpFamily& m_family;
     std::unique_ptr<IcmpHelperProcess> m_helper;
     std::vector<std::uint8_t> m_request;  // to the helper
+    // The helper's messages, read as many at a time as have come, each
+    // with room for the largest, untouched until the kernel writes into it.
+    static constexpr std::size_t HelperBatch = 16;
+    struct HelperMessages {
+        std::unique_ptr<std::uint8_t[]> buffers;
+        std::array<iovec, HelperBatch> vectors{};
+        std::array<mmsghdr, HelperBatch> headers{};
+        std::size_t count = 0;
+        std::size_t next = 0;
+        bool queueEmpty = false;  // the last read was short: nothing is left
+    };
+    std::unique_ptr<HelperMessages> m_fromHelper;
     std::vector<std::uint8_t> m_buffer;
     std::vector<char> m_control;
 

@@ -69,49 +69,75 @@ std::uint32_t IcmpSocket::sendToHelper(const IcmpDestination& destination, std::
     }
 }
 
+// One read takes every message the helper has sent by then; the next
+// packets come from it without a system call, and after a short read the
+// queue is known to be empty.
 bool IcmpSocket::receiveFromHelper(ReceivedPacket& packet)
 {
+    HelperMessages& from = *m_fromHelper;
     while (!m_helper->gone()) {
-        const ssize_t n = recv(m_fd, m_buffer.data(), m_buffer.size(), MSG_DONTWAIT | MSG_TRUNC);
+        if (from.next < from.count) {
+            const mmsghdr& m = from.headers[from.next];
+            const std::span<const std::uint8_t> message(from.buffers.get() + from.next * ReceiveBufferSize, m.msg_len);
+            ++from.next;
+            if (!(m.msg_hdr.msg_flags & MSG_TRUNC) && readFromHelper(message, packet))
+                return true;
+            continue;
+        }
+        if (from.queueEmpty) {
+            from.queueEmpty = false;
+            return false;
+        }
+        from.count = from.next = 0;
+        const int n = recvmmsg(m_fd, from.headers.data(), HelperBatch, MSG_DONTWAIT, nullptr);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno == EAGAIN)
             return false;
-        if (n <= 0) {
+        // The helper's end reads as an empty message: it never sends one.
+        if (n <= 0 || from.headers[static_cast<std::size_t>(n) - 1].msg_len == 0) {
             m_helper->lose();
             return false;
         }
-        if (n < 2 || static_cast<std::size_t>(n) > m_buffer.size())
-            continue;
-        const std::span<const std::uint8_t> m(m_buffer.data(), static_cast<std::size_t>(n));
-        const bool ourFamily = m[1] == (m_family.v6 ? 6 : 4);
-        packet = ReceivedPacket{};
-        packet.v6 = m_family.v6;
-        if (m[0] == AnswerPacket && m.size() >= PacketHeaderSize && ourFamily) {
-            // An IPv4 datagram carries its own source, TTL and class; an
-            // ICMPv6 message came with them.
-            packet.origin = m_family.v6 ? ReceivedPacket::Origin::Icmp6Message : ReceivedPacket::Origin::RawPacket;
-            packet.ttl = m[2];
-            packet.tos = m[3];
-            // As if the echo had left when this process stamped it: the
-            // round trip is the network's, not the hop's to the helper.
-            packet.arrivedNs = read64(m, 8);
-            if (packet.arrivedNs != 0)
-                packet.arrivedNs -= read32(m, 4);
-            if (m_family.v6)
-                std::copy_n(m.begin() + 16, packet.source6.size(), packet.source6.begin());
-            packet.bytes = m.subspan(PacketHeaderSize);
-            return true;
-        }
-        if (m[0] == AnswerRefused && m.size() >= RefusalSize && ourFamily) {
-            // Never sent: the echo ends with what the send would have said.
-            packet.origin = ReceivedPacket::Origin::LocalRefusal;
-            packet.localErrno = static_cast<int>(read32(m, 4));
-            packet.bytes = m.subspan(8, 8);
-            return true;
-        }
-        if (m[0] == AnswerFailed)
-            m_helper->failed();
+        from.count = static_cast<std::size_t>(n);
+        from.queueEmpty = from.count < HelperBatch;
     }
+    return false;
+}
+
+bool IcmpSocket::readFromHelper(std::span<const std::uint8_t> m, ReceivedPacket& packet)
+{
+    if (m.size() < 2)
+        return false;
+    const bool ourFamily = m[1] == (m_family.v6 ? 6 : 4);
+    packet = ReceivedPacket{};
+    packet.v6 = m_family.v6;
+    if (m[0] == AnswerPacket && m.size() >= PacketHeaderSize && ourFamily) {
+        // An IPv4 datagram carries its own source, TTL and class; an
+        // ICMPv6 message came with them.
+        packet.origin = m_family.v6 ? ReceivedPacket::Origin::Icmp6Message : ReceivedPacket::Origin::RawPacket;
+        packet.ttl = m[2];
+        packet.tos = m[3];
+        // As if the echo had left when this process stamped it: the
+        // round trip is the network's, not the hop's to the helper.
+        packet.arrivedNs = read64(m, 8);
+        if (packet.arrivedNs != 0)
+            packet.arrivedNs -= read32(m, 4);
+        if (m_family.v6)
+            std::copy_n(m.begin() + 16, packet.source6.size(), packet.source6.begin());
+        packet.sequence = read16(m, 32);
+        packet.bytes = m.subspan(PacketHeaderSize);
+        return true;
+    }
+    if (m[0] == AnswerRefused && m.size() >= RefusalSize && ourFamily) {
+        // Never sent: the echo ends with what the send would have said.
+        packet.origin = ReceivedPacket::Origin::LocalRefusal;
+        packet.localErrno = static_cast<int>(read32(m, 4));
+        packet.bytes = m.subspan(8, 8);
+        packet.sequence = read16(m, 14);
+        return true;
+    }
+    if (m[0] == AnswerFailed)
+        m_helper->failed();
     return false;
 }

@@ -1,6 +1,6 @@
 #include "ping/socket/IcmpSocket.h"
 
-#include "icmp/KernelStamp.h"
+#include "packet/KernelStamp.h"
 
 #include <linux/errqueue.h>
 #include <netinet/in.h>

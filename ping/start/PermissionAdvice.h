@@ -2,15 +2,13 @@
 
 #include <QString>
 
-// What a user who may not send ICMP echoes can do about it, told alike by
-// the monitor's message box and quorvane-echo.
+// What a user whose echoes cannot be sent can do about it, told alike by
+// the monitor and quorvane-echo: allow the kernel's ping sockets, give an
+// existing helper the capability, install a missing one, or wait for one
+// that is being started again.
 namespace PermissionAdvice {
 
-// reason: why the echo socket could not be opened; helper: the path of the
-// ICMP helper, which is to be given the capability.
-QString text(const QString& reason, const QString& helper);
-
-// The path of this installation's ICMP helper.
-QString helperPath();
+// reason: the echo client's construction failure.
+QString text(const QString& reason);
 
 }

@@ -8,16 +8,14 @@
 #include <span>
 
 // Feeds arbitrary bytes to the helper's request reader, as any caller of
-// the helper may. The identifier and broadcast address it checks against
-// come from the input's first bytes, so that the fuzzer can reach requests
-// that are accepted.
+// the helper may. The identifier it checks against comes from the input's
+// first bytes, so that the fuzzer can reach requests that are accepted.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 6)
         return 0;
     const std::span<const std::uint8_t> input(data, size);
-    const std::uint32_t broadcasts[]{HelperProtocol::read32(input, 2)};
-    const RequestRules rules{HelperProtocol::read16(input, 0), broadcasts};
+    const RequestRules rules{HelperProtocol::read16(input, 0)};
     static EchoRate rate;
     static auto now = std::chrono::steady_clock::now();
     now += std::chrono::milliseconds(data[size - 1]);

@@ -332,6 +332,7 @@ TEST_F(ReplyProcessing, UnwritableLogFileIsToldOnceAndEveryRecordIsTriedAgain)
 
 TEST_F(ReplyProcessing, MissingPermissionIsToldOnceWithTheFix)
 {
+    setChecked("CheckBox4", true);
     for (int i = 0; i < 3; ++i) {
         TPingThread worker;
         worker.HostText = name(1);
@@ -342,6 +343,9 @@ TEST_F(ReplyProcessing, MissingPermissionIsToldOnceWithTheFix)
     EXPECT_TRUE(dialogs.errors[0].contains("Unable to get ping handle"));
     EXPECT_TRUE(dialogs.errors[0].contains("ping_group_range"));
     EXPECT_TRUE(dialogs.errors[0].contains("setcap cap_net_raw+ep"));
+    // Every echo that could not be sent is recorded with its reason.
+    EXPECT_EQ(pollLog(1).filter("Unable to get ping handle").size(), 3);
+    EXPECT_EQ(logFile().filter(name(1) + ", Unable to get ping handle, , ").size(), 3);
 }
 
 }

@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
 
+#include "ping/PingThrd.h"
+
 #include <QApplication>
 #include <QHelpEvent>
 #include <QTextDocument>
@@ -13,7 +15,7 @@ namespace {
 
 // What happens to the slot before the mouse rests on its graph.
 enum class Step { Reply10, Reply16, Reply4, ForeignReply, ErrorReport, TimeOut, Unreachable, Reset, ResetAll,
-                  NewDescription, EmptyHost, Start };
+                  NewDescription, EmptyHost, Start, NotSent };
 
 struct ToolTipCase {
     const char* name;
@@ -66,6 +68,13 @@ TEST_P(StatisticsToolTipShown, CountsWhatTheGraphShowsAndFollowsIt)
         case Step::NewDescription: form->applyHostChange(QString::number(c.slot), name, "<i>new</i> & old"); break;
         case Step::EmptyHost: form->applyHostChange(QString::number(c.slot), "", "gone"); break;
         case Step::Start: form->Button2Click(); break;
+        case Step::NotSent: {
+            TPingThread worker;
+            worker.HostText = name;
+            worker.ConstructionError = "Unable to get ping handle";
+            form->PingThreadDone(&worker);
+            break;
+        }
         }
     }
     const QString shown = restMouse(c.slot);
@@ -108,6 +117,10 @@ INSTANTIATE_TEST_SUITE_P(
         ToolTipCase{"AnsweringAgainIsNoLongerDown", 1,
                     {Step::Start, Step::TimeOut, Step::TimeOut, Step::TimeOut, Step::Reply4},
                     "h1 slot 1 Echoes (last 100): 4"},
+        // An echo that could not be sent says nothing of the host.
+        ToolTipCase{"EchoesNotSentAreNoLossAndNeverDown", 1,
+                    {Step::Start, Step::Reply10, Step::NotSent, Step::NotSent, Step::NotSent},
+                    "h1 slot 1 Echoes (last 100): 1 Replies: 1 Loss: 0.0 %"},
         ToolTipCase{"NotPolledIsNeverDown", 1,
                     {Step::TimeOut, Step::TimeOut, Step::TimeOut},
                     "h1 slot 1 Echoes (last 100): 3"},

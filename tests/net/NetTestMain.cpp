@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
     if (!Unprivileged::setUpIfAsked(argc, argv))
         return 1;
     // Every test starts its helper afresh; the helper tests set their own wait.
-    IcmpHelperProcess::setRestartInterval(std::chrono::milliseconds(0));
+    IcmpHelperProcess::setLongestWait(std::chrono::milliseconds(0));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     FontSubstitutes::install();

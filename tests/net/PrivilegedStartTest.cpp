@@ -1,4 +1,5 @@
 #include "EchoRun.h"
+#include "ProgramRun.h"
 #include "TestNet.h"
 
 #include <QDir>
@@ -76,30 +77,20 @@ bool unprivileged(qint64 pid)
         && !holdsSocketOf(pid, "raw") && !holdsSocketOf(pid, "raw6");
 }
 
-// The program's ICMP helper, 0 while it has none.
-qint64 helperOf(qint64 pid)
-{
-    const QStringList children = readAll(QString("/proc/%1/task/%1/children").arg(pid)).split(' ', Qt::SkipEmptyParts);
-    for (const QString& child : children) {
-        if (readAll(QString("/proc/%1/comm").arg(child)).trimmed() == "quorvane-icmp")
-            return child.toLongLong();
-    }
-    return 0;
-}
-
 bool running(qint64 pid)
 {
     const QString stat = readAll(QString("/proc/%1/stat").arg(pid));
     return !stat.isEmpty() && stat.section(") ", 1).left(1) != "Z";
 }
 
-// The helper holds the raw sockets and nothing else of its privilege.
+// The helper holds the raw socket of its family and nothing else of its
+// privilege.
 bool servingHelper(qint64 pid)
 {
     const QString status = readAll(QString("/proc/%1/status").arg(pid));
     return capabilities(status, "CapEff") == 0 && capabilities(status, "CapPrm") == 0
         && status.contains(QRegularExpression("NoNewPrivs:\\s*1")) && holdsSocketOf(pid, "raw")
-        && holdsSocketOf(pid, "raw6");
+        && !holdsSocketOf(pid, "raw6");
 }
 
 // Copies the program and its helper into a folder of nobody's reach.
@@ -138,19 +129,6 @@ QProcessEnvironment nobodysEnvironment(const QString& folder, const QString& plu
     environment.insert("HOME", folder);
     environment.remove("DISPLAY");
     return environment;
-}
-
-template <typename Check>
-bool within(int ms, Check check)
-{
-    QElapsedTimer waited;
-    waited.start();
-    while (waited.elapsed() < ms) {
-        if (check())
-            return true;
-        QThread::msleep(5);
-    }
-    return check();
 }
 
 class PrivilegedStart : public testing::TestWithParam<PrivilegedCase> {

@@ -80,6 +80,23 @@ int ProgramRun::stop(int signal, int waitMs)
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -2;
 }
 
+QString ProgramRun::path(const QString& name) const
+{
+    return QDir(m_folder.path()).filePath(name);
+}
+
+qint64 helperOf(qint64 pid)
+{
+    QFile file(QString("/proc/%1/task/%1/children").arg(pid));
+    const QString children = file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    for (const QString& child : children.split(' ', Qt::SkipEmptyParts)) {
+        QFile comm(QString("/proc/%1/comm").arg(child));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == "quorvane-icmp")
+            return child.toLongLong();
+    }
+    return 0;
+}
+
 QString ProgramRun::logFilePath() const
 {
     return QDir(m_folder.path()).filePath("hosts.txt.log");

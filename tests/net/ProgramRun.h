@@ -28,6 +28,8 @@ public:
     // within waitMs.
     int stop(int signal, int waitMs = 1000);
 
+    // A file of the program's folder.
+    QString path(const QString& name) const;
     QString logFilePath() const;
     QStringList logRecords() const;
     qint64 pid() const { return m_process.processId(); }
@@ -37,6 +39,9 @@ private:
     QString m_hostFile;
     QProcess m_process;
 };
+
+// A program's ICMP helper, 0 while it has none.
+qint64 helperOf(qint64 pid);
 
 // Whether done() holds within ms, asked every 10 ms.
 bool within(int ms, const std::function<bool()>& done);
