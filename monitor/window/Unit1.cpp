@@ -111,6 +111,7 @@ void TForm1::connectHandlers()
     handleCommand(Writelog1, [this] { Writelog1Click(); });
     handleCommand(Notify1, [this] { Notify1Click(); });
     handle(action("Notifyafter1"), &QAction::triggered, [this] { Notifyafter1Click(); });
+    handleCommand(Writemetrics1, [this] { Writemetrics1Click(); });
     handle(action("Producthomepage1"), &QAction::triggered, [this] { Producthomepage1Click(); });
     handle(action("About2"), &QAction::triggered, [this] { About2Click(); });
 

@@ -16,6 +16,7 @@
 #include <optional>
 
 class GraphImage;
+class EchoMetrics;
 class HostDownAlerts;
 class TickPaintGate;
 class HostListHolder;
@@ -92,6 +93,9 @@ public:
     // Desktop notifications of hosts that go down.
     void Notify1Click();
     void Notifyafter1Click();
+
+    // The metrics file for Prometheus.
+    void Writemetrics1Click();
 
     // Logs.
     void Showlog1Click();
@@ -187,6 +191,10 @@ private:
     void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
     SlotNumbers slotsShowing(const QString& host) const;
 
+    void buildMetricsItem(QMenu* options);
+    void applyMetricsSetting();
+    void tickMetrics();
+
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);
 
@@ -223,6 +231,8 @@ private:
     QAction* Writelog1 = nullptr;        // Options > Write log
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
+    QAction* Writemetrics1 = nullptr;    // Options > Write metrics file...
+    EchoMetrics* m_metrics = nullptr;
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
     TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 
