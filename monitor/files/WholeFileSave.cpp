@@ -18,9 +18,11 @@ namespace {
     throw std::runtime_error(QString("%1 \"%2\": %3").arg(failure, path, reason).toStdString());
 }
 
+}
+
 // O_PATH reaches the file without opening it, which never blocks: a FIFO's
 // open would wait for a reader, and a device's could act on the device.
-void refuseIfNotRegular(const QString& path, const QString& failure)
+void WholeFileSave::refuseIfNotRegular(const QString& path, const QString& failure)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC);
     if (fd < 0) {
@@ -37,8 +39,6 @@ void refuseIfNotRegular(const QString& path, const QString& failure)
         fail(failure, path, QString::fromLocal8Bit(std::strerror(error)));
     if (!S_ISREG(status.st_mode))
         fail(failure, path, "it is not a regular file");
-}
-
 }
 
 void WholeFileSave::save(const QString& path, const QString& failure, const std::function<bool(QIODevice&)>& write)

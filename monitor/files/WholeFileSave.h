@@ -16,4 +16,7 @@ public:
     // write puts the contents into the file it is given; false on failure.
     // Throws std::runtime_error "<failure> \"<path>\": <reason>".
     static void save(const QString& path, const QString& failure, const std::function<bool(QIODevice&)>& write);
+    // Throws as save() does when path leads to anything but a regular file;
+    // a missing one passes.
+    static void refuseIfNotRegular(const QString& path, const QString& failure);
 };

@@ -116,6 +116,7 @@ void TForm1::connectHandlers()
     handle(m_tray, &TrayIndicator::startStopRequested, [this] { Button2Click(); });
     handle(m_tray, &TrayIndicator::showRequested, [this] { bringToFront(); });
     handle(m_tray, &TrayIndicator::quitRequested, [this] { Button1Click(); });
+    handleCommand(Writemetrics1, [this] { Writemetrics1Click(); });
     handle(action("Producthomepage1"), &QAction::triggered, [this] { Producthomepage1Click(); });
     handle(action("About2"), &QAction::triggered, [this] { About2Click(); });
 

@@ -16,6 +16,7 @@
 #include <optional>
 
 class GraphImage;
+class EchoMetrics;
 class HostDownAlerts;
 class TrayIndicator;
 class TickPaintGate;
@@ -96,6 +97,8 @@ public:
 
     // The tray item.
     void Showintray1Click();
+    // The metrics file for Prometheus.
+    void Writemetrics1Click();
 
     // Logs.
     void Showlog1Click();
@@ -196,6 +199,10 @@ private:
     void refreshTray();
     void bringToFront();
 
+    void buildMetricsItem(QMenu* options);
+    void applyMetricsSetting();
+    void tickMetrics();
+
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);
 
@@ -234,6 +241,8 @@ private:
     HostDownAlerts* m_downAlerts = nullptr;
     QAction* Showintray1 = nullptr;      // Options > Show in tray
     TrayIndicator* m_tray = nullptr;
+    QAction* Writemetrics1 = nullptr;    // Options > Write metrics file...
+    EchoMetrics* m_metrics = nullptr;
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
     TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 

@@ -53,6 +53,7 @@ void TForm1::buildMenus()
     Writelog1->setCheckable(true);
     buildNotificationItems(options);
     buildTrayItem(options);
+    buildMetricsItem(options);
 
     QMenu* help = menuBar()->addMenu("&?");
     item(help, "Producthomepage1", "&Product homepage");

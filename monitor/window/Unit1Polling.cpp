@@ -7,6 +7,7 @@
 #include "monitor/files/LogFormat.h"
 #include "monitor/files/StrictInteger.h"
 #include "monitor/tray/TrayIndicator.h"
+#include "monitor/metrics/EchoMetrics.h"
 #include "monitor/window/Slot.h"
 #include "monitor/window/TickPaintGate.h"
 
@@ -82,6 +83,7 @@ void TForm1::Timer1Timer()
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
         const SentEcho echo = m_downAlerts->watch().send(Moment::now());
+        m_metrics->sent(s.host(), echo);
         worker->OnTerminate = [this, echo, tick](QObject* sender) {
             ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
             m_paintGate->echoEnded(tick);
@@ -93,6 +95,7 @@ void TForm1::Timer1Timer()
         worker->PayloadSize = *payload;
         worker->Resume();
     }
+    tickMetrics();
 }
 
 void TForm1::TrackBar1Change()

@@ -5,6 +5,7 @@
 #include "monitor/files/LocalClock.h"
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFormat.h"
+#include "monitor/metrics/EchoMetrics.h"
 #include "monitor/window/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
@@ -61,6 +62,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     }
     const SlotNumbers shown = slotsShowing(worker->HostText);
     watchEcho(outcome, echo, shown);
+    m_metrics->ended(outcome, echo);
 
     if (outcome.answered()) {
         while (Memo1->lineCount() > MaxCombinedLines)

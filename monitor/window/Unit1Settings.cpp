@@ -50,6 +50,7 @@ void TForm1::applySettings()
         applyThresholdSetting(n);
     applyNotifySettings();
     applyTraySetting();
+    applyMetricsSetting();
 }
 
 void TForm1::applyIntervalSetting()

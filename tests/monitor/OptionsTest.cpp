@@ -6,11 +6,14 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -158,7 +161,7 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
     }
     EXPECT_EQ(texts, QStringList({"Reset all graphs", "Save current host selection", "Write log", "",
                                   "Notify when a host goes down", "Lost echoes before notifying...",
-                                  "Show in tray"}));
+                                  "Show in tray", "Write metrics file..."}));
     EXPECT_EQ(storedSettings()["notify"], "no");
     EXPECT_EQ(storedSettings()["notifyafter"], "3");
 
@@ -182,6 +185,45 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
     tray->trigger();
     EXPECT_FALSE(tray->isChecked());
     EXPECT_EQ(storedSettings()["showtray"], "no");
+}
+
+// Chosen, the metrics file is written at each tick from the echoes sent
+// since; clicked again, it is removed and the setting cleared. A FIFO is
+// refused before anything waits on it.
+TEST_F(Options, MetricsFileItemKeepsAndEndsTheFile)
+{
+    const QString path = world.filePath("q.prom");
+    const auto fileText = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    };
+    auto* item = control<QAction>("Writemetrics1");
+    EXPECT_EQ(storedSettings()["metricsfile"], "");
+    dialogs.saveAnswers = {path};
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_EQ(dialogs.saveRequests.back().proposedName, "quorvane.prom");
+    EXPECT_EQ(storedSettings()["metricsfile"], path);
+    form->Timer1Timer();
+    reply("h4", 37);
+    form->Timer1Timer();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return fileText().contains("quorvane_echo_rtt_seconds{host=\"h4\",description=\"d\"} 0.037\n"); }, 5000))
+        << fileText().toStdString();
+    EXPECT_TRUE(fileText().contains("quorvane_echo_requests_total{host=\"h4\",description=\"d\"} 2\n"));
+
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_EQ(storedSettings()["metricsfile"], "");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(path); }, 5000));
+
+    const QString fifo = world.filePath("fifo.prom");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    dialogs.saveAnswers = {fifo};
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].endsWith("it is not a regular file")) << dialogs.errors[0].toStdString();
 }
 
 class RefusingShell final : public DesktopShell {

@@ -1,0 +1,84 @@
+#include "monitor/metrics/EchoMetrics.h"
+
+#include "ping/PingThrd.h"
+
+#include <set>
+
+EchoMetrics::EchoMetrics(const HostDownWatch& watch, QObject* parent)
+    : QObject(parent)
+    , m_watch(watch)
+{
+    connect(&m_writer, &MetricsFileWriter::news, this, &EchoMetrics::news);
+}
+
+void EchoMetrics::setPath(const QString& path)
+{
+    if (path == m_writer.path())
+        return;
+    m_writer.setPath(path);
+    m_hosts.clear();
+    m_counting = false;
+}
+
+void EchoMetrics::sent(const QString& host, const SentEcho& echo)
+{
+    if (!on())
+        return;
+    if (!m_counting) {
+        m_counting = true;
+        m_firstSequence = echo.sequence;
+    }
+    ++m_hosts[host].requests;
+}
+
+void EchoMetrics::ended(const EchoOutcome& outcome, const SentEcho& echo)
+{
+    if (!m_counting || echo.sequence < m_firstSequence)
+        return;
+    const auto found = m_hosts.find(outcome.worker.HostText);
+    if (found == m_hosts.end())
+        return;
+    if (outcome.kind == EchoOutcome::Kind::Reply)
+        found->second.reply(outcome.worker.RoundTripTime);
+    else
+        ++found->second.lost;
+}
+
+void EchoMetrics::tick(const std::vector<ShownHost>& shown)
+{
+    if (!on())
+        return;
+    std::set<QString> kept;
+    for (const ShownHost& s : shown)
+        kept.insert(s.host);
+    std::erase_if(m_hosts, [&kept](const auto& entry) { return !kept.contains(entry.first); });
+    m_writer.write(text(shown));
+}
+
+QByteArray EchoMetrics::text(const std::vector<ShownHost>& shown)
+{
+    std::vector<HostMetrics> hosts;
+    hosts.reserve(shown.size());
+    std::map<QString, QString> descriptions;
+    for (const ShownHost& s : shown) {
+        const auto [at, first] = descriptions.try_emplace(s.host, s.description);
+        if (first)
+            hosts.push_back({});
+        if (at->second.isEmpty())
+            at->second = s.description;
+    }
+    auto next = hosts.begin();
+    for (const auto& [host, description] : descriptions) {
+        const auto counted = m_hosts.find(host);
+        HostMetrics& h = counted == m_hosts.end() ? *next : counted->second;
+        // The labels are escaped again only when the description changes.
+        if (h.labels.isEmpty() || h.host != host || h.description != description) {
+            h.host = host;
+            h.description = description;
+            h.labels = HostMetrics::labelsOf(host, description);
+        }
+        h.down = m_watch.downSince(host).has_value();
+        *next++ = h;
+    }
+    return MetricsText::render(std::move(hosts));
+}

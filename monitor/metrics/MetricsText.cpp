@@ -1,0 +1,184 @@
+#include "monitor/metrics/MetricsText.h"
+
+#include <charconv>
+
+namespace {
+
+// Appends in place: the file is made at every tick, and a temporary text
+// per piece would cost more than the rest of an echo's processing.
+class Out {
+public:
+    explicit Out(QByteArray& text)
+        : m_text(text)
+    {
+    }
+    Out& operator<<(const char* piece)
+    {
+        m_text.append(piece);
+        return *this;
+    }
+    Out& operator<<(const QByteArray& piece)
+    {
+        m_text.append(piece);
+        return *this;
+    }
+    Out& operator<<(std::uint64_t number)
+    {
+        char digits[24];
+        const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+        m_text.append(digits, end - digits);
+        return *this;
+    }
+
+private:
+    QByteArray& m_text;
+};
+
+// Milliseconds as seconds, exactly: a double would print 0.037 as
+// 0.036999999999999998.
+void seconds(Out& out, std::uint64_t ms)
+{
+    out << ms / 1000;
+    std::uint64_t fraction = ms % 1000;
+    if (fraction == 0)
+        return;
+    char digits[5] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10), 0};
+    int length = 4;
+    while (digits[length - 1] == '0')
+        digits[--length] = 0;
+    out << digits;
+}
+
+// The buckets' "le" values, written once.
+const std::array<QByteArray, HostMetrics::BucketBoundsMs.size() + 1>& bucketBounds()
+{
+    static const auto bounds = [] {
+        std::array<QByteArray, HostMetrics::BucketBoundsMs.size() + 1> texts;
+        for (std::size_t i = 0; i < HostMetrics::BucketBoundsMs.size(); ++i) {
+            Out out(texts[i]);
+            out << ",le=\"";
+            seconds(out, HostMetrics::BucketBoundsMs[i]);
+            out << "\"} ";
+        }
+        texts.back() = ",le=\"+Inf\"} ";
+        return texts;
+    }();
+    return bounds;
+}
+
+const char* const Histogram = "quorvane_echo_round_trip_seconds";
+
+// A family is written only with samples: its HELP and TYPE alone would tell
+// a reader of a metric that has none.
+template <typename Has, typename Samples>
+void family(Out& out, const std::vector<HostMetrics>& hosts, const char* name, const char* type, const char* help,
+            Has has, Samples samples)
+{
+    bool headed = false;
+    for (const HostMetrics& host : hosts) {
+        if (!has(host))
+            continue;
+        if (!headed) {
+            out << "# HELP " << name << " " << help << "\n# TYPE " << name << " " << type << "\n";
+            headed = true;
+        }
+        samples(host);
+    }
+}
+
+void counter(Out& out, const std::vector<HostMetrics>& hosts, const char* name, const char* help,
+             std::uint64_t HostMetrics::*count)
+{
+    family(out, hosts, name, "counter", help, [](const HostMetrics&) { return true; },
+           [&](const HostMetrics& h) { out << name << "{" << h.labels << "} " << h.*count << "\n"; });
+}
+
+void histogram(Out& out, const HostMetrics& host)
+{
+    std::uint64_t cumulative = 0;
+    for (std::size_t i = 0; i < host.buckets.size(); ++i) {
+        cumulative += host.buckets[i];
+        out << Histogram << "_bucket{" << host.labels << bucketBounds()[i] << cumulative << "\n";
+    }
+    out << Histogram << "_sum{" << host.labels << "} ";
+    seconds(out, host.rttSumMs);
+    out << "\n" << Histogram << "_count{" << host.labels << "} " << cumulative << "\n";
+}
+
+}
+
+QByteArray HostMetrics::labelsOf(const QString& host, const QString& description)
+{
+    QByteArray text = "host=" + MetricsText::labelValue(host);
+    if (!description.isEmpty())
+        text += ",description=" + MetricsText::labelValue(description);
+    return text;
+}
+
+void HostMetrics::reply(std::uint32_t rttMs)
+{
+    ++replies;
+    hasReply = true;
+    lastRttMs = rttMs;
+    rttSumMs += rttMs;
+    std::size_t bucket = 0;
+    while (bucket < BucketBoundsMs.size() && rttMs > BucketBoundsMs[bucket])
+        ++bucket;
+    ++buckets[bucket];
+}
+
+QByteArray MetricsText::labelValue(const QString& text)
+{
+    QString kept = text;
+    if (kept.size() > MaxLabelLength) {
+        // Never half a surrogate pair: that would not be UTF-8.
+        const qsizetype cut = kept.at(MaxLabelLength - 1).isHighSurrogate() ? MaxLabelLength - 1 : MaxLabelLength;
+        kept = kept.left(cut) + QChar(0x2026);
+    }
+    QString value;
+    value.reserve(kept.size() + 2);
+    for (const QChar c : std::as_const(kept)) {
+        if (c == '\\')
+            value += QLatin1String("\\\\");
+        else if (c == '"')
+            value += QLatin1String("\\\"");
+        else if (c == '\n')
+            value += QLatin1String("\\n");
+        else if (c.category() == QChar::Other_Control)
+            value += ' ';
+        else
+            value += c;
+    }
+    // Whole text at once, so that surrogate pairs stay pairs; a lone one
+    // becomes a replacement character.
+    return '"' + value.toUtf8() + '"';
+}
+
+QByteArray MetricsText::render(std::vector<HostMetrics> hosts)
+{
+    for (HostMetrics& host : hosts)
+        if (host.labels.isEmpty())
+            host.labels = HostMetrics::labelsOf(host.host, host.description);
+    QByteArray text;
+    text.reserve(static_cast<qsizetype>(hosts.size()) * 2048);
+    Out out(text);
+    counter(out, hosts, "quorvane_echo_requests_total", "Echoes sent to the host.", &HostMetrics::requests);
+    counter(out, hosts, "quorvane_echo_replies_total", "Echoes the host answered.", &HostMetrics::replies);
+    counter(out, hosts, "quorvane_echo_lost_total",
+            "Echoes that got no reply from the host: time-outs, errors and replies from another address.",
+            &HostMetrics::lost);
+    family(out, hosts, "quorvane_echo_rtt_seconds", "gauge", "Round-trip time of the host's last reply.",
+           [](const HostMetrics& h) { return h.hasReply; },
+           [&out](const HostMetrics& h) {
+               out << "quorvane_echo_rtt_seconds{" << h.labels << "} ";
+               seconds(out, h.lastRttMs);
+               out << "\n";
+           });
+    family(out, hosts, Histogram, "histogram", "Round-trip times of the host's replies.",
+           [](const HostMetrics&) { return true; }, [&out](const HostMetrics& h) { histogram(out, h); });
+    family(out, hosts, "quorvane_host_down", "gauge",
+           "1 while the host counts as down (so many echoes lost in a row), else 0.",
+           [](const HostMetrics&) { return true; },
+           [&out](const HostMetrics& h) { out << "quorvane_host_down{" << h.labels << "} " << (h.down ? "1\n" : "0\n"); });
+    return text;
+}

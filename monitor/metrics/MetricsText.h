@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// What the metrics file tells of one host.
+struct HostMetrics {
+    // Upper bounds of the round-trip histogram's buckets in milliseconds,
+    // from a LAN's 1 ms to the echo time-out of 5 s; +Inf follows them.
+    static constexpr std::array<std::uint32_t, 12> BucketBoundsMs{1, 2, 5, 10, 25, 50, 100, 250, 500, 1000, 2500, 5000};
+
+    QString host;
+    QString description;
+    std::uint64_t requests = 0;
+    std::uint64_t replies = 0;
+    std::uint64_t lost = 0;
+    // The last reply's round trip; absent until the first reply.
+    bool hasReply = false;
+    std::uint32_t lastRttMs = 0;
+    // Replies per bucket, not cumulative; the last counts those beyond 5 s.
+    std::array<std::uint64_t, BucketBoundsMs.size() + 1> buckets{};
+    std::uint64_t rttSumMs = 0;
+    bool down = false;
+    // host and description as the file's labels; made from them when empty.
+    QByteArray labels;
+
+    void reply(std::uint32_t rttMs);
+    static QByteArray labelsOf(const QString& host, const QString& description);
+};
+
+// Prometheus' text exposition format (version 0.0.4) for node_exporter's
+// textfile collector.
+class MetricsText {
+public:
+    // Longer label values are cut here: a description of megabytes would
+    // otherwise be written, read and stored once per host at every tick.
+    static constexpr qsizetype MaxLabelLength = 1000;
+
+    static QByteArray render(std::vector<HostMetrics> hosts);
+    // A label value between its quotes: backslash, double quote and line
+    // feed escaped as the format demands; any other control character,
+    // which a reader might take for the line's end or drop, a space.
+    static QByteArray labelValue(const QString& text);
+};
