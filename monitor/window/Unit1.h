@@ -16,6 +16,8 @@
 #include <optional>
 
 class GraphImage;
+class HistoryRecorder;
+class HistoryView;
 class HostDownAlerts;
 class TickPaintGate;
 class HostListHolder;
@@ -92,6 +94,10 @@ public:
     // Desktop notifications of hosts that go down.
     void Notify1Click();
     void Notifyafter1Click();
+
+    // The history database and its view.
+    void Keephistory1Click();
+    void showHistory(int slot);
 
     // Logs.
     void Showlog1Click();
@@ -183,6 +189,12 @@ private:
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
 
+    void buildHistoryItems(QMenu* options);
+    // Show history... in the slot's graph menu, after the items it had.
+    QAction* addHistoryItem(int slot);
+    void applyHistorySettings();
+    void recordHistory(const EchoOutcome& outcome, const SentEcho& echo);
+
     void buildNotificationItems(QMenu* options);
     void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
     SlotNumbers slotsShowing(const QString& host) const;
@@ -223,6 +235,9 @@ private:
     QAction* Writelog1 = nullptr;        // Options > Write log
     QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
     HostDownAlerts* m_downAlerts = nullptr;
+    QAction* Keephistory1 = nullptr;     // Options > Keep history
+    HistoryRecorder* m_history = nullptr;
+    HistoryView* m_historyView = nullptr;  // made at its first showing
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
     TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 

@@ -52,6 +52,7 @@ void TForm1::buildMenus()
     Writelog1 = item(options, "Writelog1", "&Write log");
     Writelog1->setCheckable(true);
     buildNotificationItems(options);
+    buildHistoryItems(options);
 
     QMenu* help = menuBar()->addMenu("&?");
     item(help, "Producthomepage1", "&Product homepage");

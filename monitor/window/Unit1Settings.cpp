@@ -49,6 +49,7 @@ void TForm1::applySettings()
     for (int n = 1; n <= SlotCount; ++n)
         applyThresholdSetting(n);
     applyNotifySettings();
+    applyHistorySettings();
 }
 
 void TForm1::applyIntervalSetting()
