@@ -1,5 +1,6 @@
 #include "monitor/alerts/DesktopNotifier.h"
 #include "monitor/app/Quorvane.h"
+#include "monitor/history/HistoryRecorder.h"
 
 #include "ping/start/Privileges.h"
 
@@ -12,8 +13,9 @@ int main(int argc, char* argv[])
         return 1;
     const int status = Quorvane::run(argc, argv);
     // The D-Bus library's clean-up at exit would wait for a bus that hung
-    // under a notifier's thread; everything of ours is closed by now.
-    if (DesktopNotifier::threadLeftBehind()) {
+    // under a notifier's thread, and a history thread may still be on a
+    // hung disk; everything else of ours is closed by now.
+    if (DesktopNotifier::threadLeftBehind() || HistoryRecorder::threadLeftBehind()) {
         std::fflush(nullptr);
         _exit(status);
     }

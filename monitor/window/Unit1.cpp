@@ -136,6 +136,9 @@ void TForm1::connectHandlers()
                       [this, n] { runHandler([this, n] { showPollLog(n); }); },
                       [this, n] { runHandler([this, n] { hidePollLog(n); }); }});
     }
+    handleCommand(Keephistory1, [this] { Keephistory1Click(); });
+    for (int n = 1; n <= SlotCount; ++n)
+        handle(addHistoryItem(n), &QAction::triggered, [this, n] { showHistory(n); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

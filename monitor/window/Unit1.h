@@ -17,6 +17,8 @@
 
 class GraphImage;
 class EchoMetrics;
+class HistoryRecorder;
+class HistoryView;
 class HostDownAlerts;
 class TrayIndicator;
 class TickPaintGate;
@@ -99,6 +101,9 @@ public:
     void Showintray1Click();
     // The metrics file for Prometheus.
     void Writemetrics1Click();
+    // The history database and its view.
+    void Keephistory1Click();
+    void showHistory(int slot);
 
     // Logs.
     void Showlog1Click();
@@ -192,6 +197,12 @@ private:
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
 
+    void buildHistoryItems(QMenu* options);
+    // Show history... in the slot's graph menu, after the items it had.
+    QAction* addHistoryItem(int slot);
+    void applyHistorySettings();
+    void recordHistory(const EchoOutcome& outcome, const SentEcho& echo);
+
     void buildNotificationItems(QMenu* options);
     void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
     SlotNumbers slotsShowing(const QString& host) const;
@@ -243,6 +254,9 @@ private:
     TrayIndicator* m_tray = nullptr;
     QAction* Writemetrics1 = nullptr;    // Options > Write metrics file...
     EchoMetrics* m_metrics = nullptr;
+    QAction* Keephistory1 = nullptr;     // Options > Keep history
+    HistoryRecorder* m_history = nullptr;
+    HistoryView* m_historyView = nullptr;  // made at its first showing
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
     TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
 

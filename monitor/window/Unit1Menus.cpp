@@ -54,6 +54,7 @@ void TForm1::buildMenus()
     buildNotificationItems(options);
     buildTrayItem(options);
     buildMetricsItem(options);
+    buildHistoryItems(options);
 
     QMenu* help = menuBar()->addMenu("&?");
     item(help, "Producthomepage1", "&Product homepage");

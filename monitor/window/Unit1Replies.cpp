@@ -63,6 +63,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     const SlotNumbers shown = slotsShowing(worker->HostText);
     watchEcho(outcome, echo, shown);
     m_metrics->ended(outcome, echo);
+    recordHistory(outcome, echo);
 
     if (outcome.answered()) {
         while (Memo1->lineCount() > MaxCombinedLines)

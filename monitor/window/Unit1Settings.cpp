@@ -51,6 +51,7 @@ void TForm1::applySettings()
     applyNotifySettings();
     applyTraySetting();
     applyMetricsSetting();
+    applyHistorySettings();
 }
 
 void TForm1::applyIntervalSetting()

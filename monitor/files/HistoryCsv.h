@@ -1,0 +1,20 @@
+#pragma once
+
+#include "monitor/history/HistoryEcho.h"
+#include "monitor/history/HistoryQuery.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The history's CSV export: a header row, then one row per echo or per
+// minute summary, times as UTC ISO-8601 with milliseconds, lines ended by
+// CR LF, fields quoted where they hold a comma, quote or line break. A
+// field a spreadsheet would take for a formula is preceded by a quote mark.
+namespace HistoryCsv {
+
+QByteArray echoHeader();
+QByteArray echoRow(const QString& host, const HistoryEcho& echo);
+QByteArray minuteHeader();
+QByteArray minuteRow(const QString& host, const HistoryQuery::MinuteRow& row);
+
+}

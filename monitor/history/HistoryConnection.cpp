@@ -1,0 +1,93 @@
+#include "monitor/history/HistoryConnection.h"
+
+#include <QAtomicInteger>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QAtomicInteger<int> connections;
+
+// SQLite's primary result codes that mean the file is no database of ours.
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteNotADatabase = 26;
+
+bool damages(const QSqlError& error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok && (code == SqliteCorrupt || code == SqliteNotADatabase);
+}
+
+}
+
+HistoryFailure::HistoryFailure(const QString& message, bool damaged)
+    : std::runtime_error(message.toStdString())
+    , m_damaged(damaged)
+{
+}
+
+HistoryConnection::HistoryConnection(const QString& path, Mode mode)
+    : m_path(path)
+    , m_name(QString("quorvane-history-%1").arg(connections.fetchAndAddRelaxed(1)))
+    , m_database(QSqlDatabase::addDatabase("QSQLITE", m_name))
+{
+    m_database.setDatabaseName(path);
+    // A lock held by another copy of the program is waited for a little, on
+    // this thread only; past that the batch stays for the next try.
+    m_database.setConnectOptions(mode == Mode::Read ? "QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_READONLY"
+                                                    : "QSQLITE_BUSY_TIMEOUT=2000");
+    if (!m_database.open())
+        fail("cannot open", m_database.lastError());
+}
+
+HistoryConnection::~HistoryConnection()
+{
+    m_database.close();
+    m_database = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+void HistoryConnection::run(const QString& statement)
+{
+    QSqlQuery query(m_database);
+    if (!query.exec(statement))
+        fail("cannot run \"" + statement.left(40) + "\"", query.lastError());
+}
+
+QSqlQuery HistoryConnection::prepare(const QString& statement)
+{
+    QSqlQuery query(m_database);
+    if (!query.prepare(statement))
+        fail("cannot prepare \"" + statement.left(40) + "\"", query.lastError());
+    return query;
+}
+
+void HistoryConnection::run(QSqlQuery& query)
+{
+    if (!query.exec())
+        fail("cannot run \"" + query.lastQuery().left(40) + "\"", query.lastError());
+}
+
+void HistoryConnection::begin()
+{
+    if (!m_database.transaction())
+        fail("cannot begin a transaction", m_database.lastError());
+}
+
+void HistoryConnection::commit()
+{
+    if (!m_database.commit())
+        fail("cannot commit", m_database.lastError());
+}
+
+void HistoryConnection::rollback()
+{
+    m_database.rollback();
+}
+
+void HistoryConnection::fail(const QString& what, const QSqlError& error) const
+{
+    const QString reason = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    throw HistoryFailure(QString("The history \"%1\" %2: %3").arg(m_path, what, reason), damages(error));
+}

@@ -1,0 +1,110 @@
+#include "monitor/history/HistoryRecorder.h"
+
+#include "monitor/controls/ErrorHandler.h"
+#include "monitor/controls/UserDialogs.h"
+#include "monitor/history/HistoryWriter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QThread>
+
+#include <atomic>
+
+namespace {
+std::atomic<bool> leftBehind{false};
+}
+
+HistoryRecorder::HistoryRecorder(QString folder, QObject* parent, HistoryStore::Clock clock)
+    : QObject(parent)
+    , m_path(QDir(folder).filePath(HistoryStore::FileName))
+    , m_clock(std::move(clock))
+{
+    m_batchTimer.setSingleShot(true);
+    m_batchTimer.setInterval(BatchMs);
+    connect(&m_batchTimer, &QTimer::timeout, this, &HistoryRecorder::flush);
+}
+
+// A disk that hangs holds the thread, not the quit: past QuitWaitMs the
+// thread is left to the end of the process.
+HistoryRecorder::~HistoryRecorder()
+{
+    if (!m_thread)
+        return;
+    flush();
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer] { writer->finish(); }, Qt::QueuedConnection);
+    if (m_thread->wait(QDeadlineTimer(QuitWaitMs)))
+        delete m_thread;
+    else
+        leftBehind = true;
+}
+
+bool HistoryRecorder::threadLeftBehind()
+{
+    return leftBehind;
+}
+
+void HistoryRecorder::noteThreadLeftBehind()
+{
+    leftBehind = true;
+}
+
+void HistoryRecorder::setKeeping(bool on)
+{
+    m_keeping = on;
+    if (!on)
+        flush();
+}
+
+void HistoryRecorder::setLimits(const HistoryLimits& limits)
+{
+    m_limits = limits;
+    if (m_writer)
+        QMetaObject::invokeMethod(m_writer, [writer = m_writer, limits] { writer->setLimits(limits); },
+                                  Qt::QueuedConnection);
+}
+
+void HistoryRecorder::record(HistoryEcho echo)
+{
+    if (!m_keeping)
+        return;
+    if (m_batch.empty())
+        m_batchTimer.start();
+    m_batch.push_back(std::move(echo));
+}
+
+void HistoryRecorder::flush()
+{
+    m_batchTimer.stop();
+    if (m_batch.empty())
+        return;
+    start();
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, batch = std::move(m_batch)]() mutable {
+        writer->take(std::move(batch));
+    }, Qt::QueuedConnection);
+    m_batch = HistoryBatch();
+}
+
+void HistoryRecorder::start()
+{
+    if (m_thread)
+        return;
+    m_thread = new QThread;
+    m_thread->setObjectName("history");
+    m_writer = new HistoryWriter(m_path, m_clock);
+    m_writer->setLimits(m_limits);
+    m_writer->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
+    connect(m_writer, &HistoryWriter::troubled, this, [this](const QString& message) { tell(message, true); });
+    connect(m_writer, &HistoryWriter::recovered, this, [this](const QString& message) { tell(message, false); });
+    m_thread->start(QThread::LowPriority);
+}
+
+// A box needs someone to read it: offscreen, standard error is all there is.
+void HistoryRecorder::tell(const QString& message, bool withBox)
+{
+    ErrorHandler::tell(message);
+    const QString platform = QGuiApplication::platformName();
+    if (withBox && platform != "offscreen" && platform != "minimal")
+        UserDialogs::active().showError(QApplication::activeWindow(), message);
+    emit told(message);
+}

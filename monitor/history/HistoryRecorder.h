@@ -1,0 +1,57 @@
+#pragma once
+
+#include "monitor/history/HistoryStore.h"
+
+#include <QObject>
+#include <QTimer>
+
+class HistoryWriter;
+class QThread;
+
+// The window's side of the history: it gathers the echoes of a second and
+// posts them to the history's thread (HistoryWriter), and never waits on
+// it, but for at most QuitWaitMs at quit, to write the last batch. The
+// thread is started by the first echo kept, so a run without history has
+// none. Trouble is told on standard error and, with a display, in a box.
+class HistoryRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int BatchMs = 1000;
+    static constexpr int QuitWaitMs = 1000;
+
+    explicit HistoryRecorder(QString folder, QObject* parent = nullptr, HistoryStore::Clock clock = {});
+    ~HistoryRecorder() override;
+
+    QString path() const { return m_path; }
+    void setKeeping(bool on);
+    bool keeping() const { return m_keeping; }
+    void setLimits(const HistoryLimits& limits);
+    const HistoryLimits& limits() const { return m_limits; }
+
+    void record(HistoryEcho echo);
+    // Posts what was gathered now rather than at the end of its second.
+    void flush();
+
+    // Whether a history thread (this one's or a reader's) was still on the
+    // disk at quit.
+    static bool threadLeftBehind();
+    static void noteThreadLeftBehind();
+
+signals:
+    // What was told, for whoever wants to know besides the user.
+    void told(const QString& message);
+
+private:
+    void start();
+    void tell(const QString& message, bool withBox);
+
+    QString m_path;
+    HistoryStore::Clock m_clock;
+    HistoryLimits m_limits;
+    bool m_keeping = true;
+    HistoryBatch m_batch;
+    QTimer m_batchTimer;
+    QThread* m_thread = nullptr;
+    HistoryWriter* m_writer = nullptr;
+};

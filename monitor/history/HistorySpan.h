@@ -1,0 +1,31 @@
+#pragma once
+
+#include "monitor/history/HistorySummary.h"
+
+#include <QMetaType>
+#include <QString>
+
+#include <vector>
+
+// A stretch of one host's history asked for: [fromMs, toMs) in buckets of
+// bucketMs, all UTC ms.
+struct HistorySpanRequest {
+    int serial = 0;  // tells an answer from one asked for since
+    QString host;
+    qint64 fromMs = 0;
+    qint64 toMs = 0;
+    qint64 bucketMs = 60'000;
+};
+
+// The answer: one summary per bucket, and the whole span's. perEcho says
+// whether every echo of the span is still kept one by one (else older
+// parts are minute summaries), which decides what an export holds.
+struct HistorySpan {
+    HistorySpanRequest request;
+    std::vector<HistorySummary> buckets;
+    HistorySummary total;
+    bool perEcho = false;
+    QString error;
+};
+
+Q_DECLARE_METATYPE(HistorySpan)

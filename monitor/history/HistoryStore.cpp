@@ -1,0 +1,283 @@
+#include "monitor/history/HistoryStore.h"
+
+#include "monitor/history/HistoryConnection.h"
+#include "monitor/history/HistorySchema.h"
+#include "monitor/history/HistorySummary.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <limits>
+#include <map>
+
+using namespace HistorySchema;
+
+struct HistoryStore::Statements {
+    QSqlQuery insertEcho;
+    QSqlQuery insertHost;
+    QSqlQuery selectHost;
+    QSqlQuery insertNote;
+    QSqlQuery selectNote;
+};
+
+HistoryStore::HistoryStore(QString path, Clock clock)
+    : m_path(std::move(path))
+    , m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentMSecsSinceEpoch))
+{
+}
+
+HistoryStore::~HistoryStore()
+{
+    close();
+}
+
+void HistoryStore::open()
+{
+    close();
+    try {
+        openFile();
+    } catch (const HistoryFailure& failure) {
+        if (!failure.damaged())
+            throw;
+        close();
+        moveAside();
+        openFile();
+    }
+}
+
+void HistoryStore::close()
+{
+    m_statements.reset();
+    m_connection.reset();
+    forgetIds();
+}
+
+// The quick check reads every page once: the file is opened once a run,
+// on the history's own thread, and a damaged page found now is cheaper than
+// one found by a write.
+void HistoryStore::openFile()
+{
+    m_connection = std::make_unique<HistoryConnection>(m_path, HistoryConnection::Mode::Write);
+    HistoryConnection& c = *m_connection;
+    QSqlQuery check = c.prepare("PRAGMA quick_check");
+    c.run(check);
+    if (!check.next() || check.value(0).toString() != "ok")
+        throw HistoryFailure(QString("The history \"%1\" is damaged").arg(m_path), true);
+    check.finish();
+    QSqlQuery journal = c.prepare("PRAGMA journal_mode=WAL");
+    c.run(journal);
+    if (!journal.next() || journal.value(0).toString().compare("wal", Qt::CaseInsensitive) != 0)
+        throw HistoryFailure(QString("The history \"%1\" cannot keep a write-ahead log").arg(m_path), false);
+    journal.finish();
+    c.run("PRAGMA synchronous=NORMAL");
+    c.begin();
+    for (const QString& statement : creation())
+        c.run(statement);
+    c.commit();
+    m_statements = std::make_unique<Statements>(Statements{
+        c.prepare("INSERT OR IGNORE INTO raw(key, host, rtt_ms, outcome, note) VALUES(?, ?, ?, ?, ?)"),
+        c.prepare("INSERT OR IGNORE INTO hosts(name) VALUES(?)"),
+        c.prepare("SELECT id FROM hosts WHERE name = ?"),
+        c.prepare("INSERT OR IGNORE INTO notes(text) VALUES(?)"),
+        c.prepare("SELECT id FROM notes WHERE text = ?"),
+    });
+    m_summarisedTo = readState("summarised_to", NotYet);
+    m_prunedAtMinute = 0;
+}
+
+// Beside the file, under a name that says what it was and when it was put
+// there; its write-ahead log goes with it, since it belongs to that file.
+void HistoryStore::moveAside()
+{
+    const QString stamp = QDateTime::currentDateTimeUtc().toString("yyyyMMdd'T'HHmmss'Z'");
+    const QString aside = m_path + ".damaged-" + stamp;
+    QFile::remove(m_path + "-shm");
+    if (QFile::exists(m_path + "-wal"))
+        QFile::rename(m_path + "-wal", aside + "-wal");
+    if (!QFile::rename(m_path, aside))
+        throw HistoryFailure(QString("The history \"%1\" is damaged and cannot be moved aside").arg(m_path), false);
+    m_movedAside = aside;
+}
+
+void HistoryStore::forgetIds()
+{
+    m_hostIds.clear();
+    m_noteIds.clear();
+}
+
+int HistoryStore::idOf(QHash<QString, int>& cache, QSqlQuery& insert, QSqlQuery& select, const QString& value)
+{
+    if (const auto found = cache.constFind(value); found != cache.cend())
+        return *found;
+    insert.bindValue(0, value);
+    m_connection->run(insert);
+    select.bindValue(0, value);
+    m_connection->run(select);
+    if (!select.next())
+        throw HistoryFailure(QString("The history \"%1\" lost a name it had just written").arg(m_path), true);
+    const int id = select.value(0).toInt();
+    select.finish();
+    cache.insert(value, id);
+    return id;
+}
+
+// A batch is all or nothing: a failed one is rolled back whole and tried
+// again later, and the names learnt within it are forgotten with it.
+void HistoryStore::write(const HistoryBatch& batch)
+{
+    if (!m_connection)
+        open();
+    try {
+        m_connection->begin();
+        for (const HistoryEcho& echo : batch)
+            insertEcho(echo);
+        m_connection->commit();
+    } catch (const HistoryFailure&) {
+        m_connection->rollback();
+        forgetIds();
+        throw;
+    }
+}
+
+// Two echoes sent in one millisecond (one host in two slots, or a clock
+// that stepped back) take the next free keys of that millisecond.
+void HistoryStore::insertEcho(const HistoryEcho& echo)
+{
+    Statements& s = *m_statements;
+    const int host = idOf(m_hostIds, s.insertHost, s.selectHost, echo.host);
+    const QVariant note = echo.text.isEmpty() ? QVariant() : QVariant(idOf(m_noteIds, s.insertNote, s.selectNote, echo.text));
+    const qint64 first = firstKeyAt(echo.atMs);
+    s.insertEcho.bindValue(1, host);
+    s.insertEcho.bindValue(2, echo.rttMs == HistoryEcho::NoTime ? QVariant() : QVariant(echo.rttMs));
+    s.insertEcho.bindValue(3, static_cast<int>(echo.outcome));
+    s.insertEcho.bindValue(4, note);
+    for (qint64 offset = host % KeysPerMs, tries = 0; tries < KeysPerMs; ++tries, offset = (offset + 1) % KeysPerMs) {
+        s.insertEcho.bindValue(0, first + offset);
+        m_connection->run(s.insertEcho);
+        if (s.insertEcho.numRowsAffected() > 0)
+            break;
+    }
+    if (const qint64 minute = minuteOf(echo.atMs); m_summarisedTo != NotYet && minute < m_summarisedTo)
+        m_lateMinutes.insert(minute);
+}
+
+void HistoryStore::maintain()
+{
+    if (!m_connection)
+        open();
+    const qint64 now = m_clock();
+    const qint64 closed = minuteOf(now - SettleMs);
+    const qint64 rawCut = minuteOf(now - m_limits.rawMs);
+    const qint64 summarisedBefore = m_summarisedTo;
+    try {
+        m_connection->begin();
+        if (m_summarisedTo == NotYet)
+            m_summarisedTo = std::min(closed, oldestMinute());
+        for (const qint64 minute : std::as_const(m_lateMinutes))
+            if (minute >= rawCut)
+                summarise(minute, minute + 1);
+        if (m_summarisedTo < closed) {
+            summarise(m_summarisedTo, closed);
+            m_summarisedTo = closed;
+            writeState("summarised_to", closed);
+        }
+        if (minuteOf(now) != m_prunedAtMinute) {
+            prune(now);
+            m_prunedAtMinute = minuteOf(now);
+        }
+        m_connection->commit();
+        m_lateMinutes.clear();
+    } catch (const HistoryFailure&) {
+        m_connection->rollback();
+        m_summarisedTo = summarisedBefore;
+        throw;
+    }
+}
+
+// The rows come in time order, so a minute is done when the next begins.
+void HistoryStore::summarise(qint64 fromMinute, qint64 toMinute)
+{
+    HistoryConnection& c = *m_connection;
+    QSqlQuery rows = c.prepare("SELECT key, host, rtt_ms, outcome FROM raw WHERE key >= ? AND key < ?");
+    rows.setForwardOnly(true);
+    rows.bindValue(0, firstKeyAt(fromMinute * MinuteMs));
+    rows.bindValue(1, firstKeyAt(toMinute * MinuteMs));
+    c.run(rows);
+    QSqlQuery put = c.prepare("INSERT OR REPLACE INTO minutes(host, minute, echoes, lost, min_ms, median_ms, max_ms)"
+                              " VALUES(?, ?, ?, ?, ?, ?, ?)");
+    std::map<int, SummaryBuilder> hosts;
+    qint64 minute = fromMinute;
+    const auto flush = [&] {
+        for (auto& [host, builder] : hosts) {
+            if (builder.empty())
+                continue;
+            const HistorySummary s = builder.take();
+            const auto optional = [](const std::optional<int>& v) { return v ? QVariant(*v) : QVariant(); };
+            put.bindValue(0, host);
+            put.bindValue(1, minute);
+            put.bindValue(2, s.echoes);
+            put.bindValue(3, s.lost);
+            put.bindValue(4, optional(s.minMs));
+            put.bindValue(5, optional(s.medianMs));
+            put.bindValue(6, optional(s.maxMs));
+            c.run(put);
+        }
+    };
+    while (rows.next()) {
+        const qint64 rowMinute = minuteOf(atMsOfKey(rows.value(0).toLongLong()));
+        if (rowMinute != minute) {
+            flush();
+            minute = rowMinute;
+        }
+        const auto outcome = static_cast<HistoryEcho::Outcome>(rows.value(3).toInt());
+        const QVariant rtt = rows.value(2);
+        hosts[rows.value(1).toInt()].addEcho(rtt.isNull() ? std::nullopt : std::optional<int>(rtt.toInt()),
+                                            outcome != HistoryEcho::Outcome::Reply);
+    }
+    flush();
+}
+
+// Raw echoes go only once their minute is summarised.
+void HistoryStore::prune(qint64 nowMs)
+{
+    HistoryConnection& c = *m_connection;
+    const qint64 rawCut = std::min(minuteOf(nowMs - m_limits.rawMs), m_summarisedTo);
+    QSqlQuery raw = c.prepare("DELETE FROM raw WHERE key < ?");
+    raw.bindValue(0, firstKeyAt(rawCut * MinuteMs));
+    c.run(raw);
+    QSqlQuery hosts = c.prepare("SELECT id FROM hosts");
+    c.run(hosts);
+    QSqlQuery minutes = c.prepare("DELETE FROM minutes WHERE host = ? AND minute < ?");
+    const qint64 summaryCut = minuteOf(nowMs - m_limits.summaryMs);
+    while (hosts.next()) {
+        minutes.bindValue(0, hosts.value(0));
+        minutes.bindValue(1, summaryCut);
+        c.run(minutes);
+    }
+}
+
+qint64 HistoryStore::oldestMinute()
+{
+    QSqlQuery first = m_connection->prepare("SELECT min(key) FROM raw");
+    m_connection->run(first);
+    return first.next() && !first.value(0).isNull() ? minuteOf(atMsOfKey(first.value(0).toLongLong()))
+                                                    : std::numeric_limits<qint64>::max();
+}
+
+qint64 HistoryStore::readState(const char* name, qint64 fallback)
+{
+    QSqlQuery query = m_connection->prepare("SELECT value FROM state WHERE name = ?");
+    query.bindValue(0, QString::fromLatin1(name));
+    m_connection->run(query);
+    return query.next() ? query.value(0).toLongLong() : fallback;
+}
+
+void HistoryStore::writeState(const char* name, qint64 value)
+{
+    QSqlQuery query = m_connection->prepare("INSERT OR REPLACE INTO state(name, value) VALUES(?, ?)");
+    query.bindValue(0, QString::fromLatin1(name));
+    query.bindValue(1, value);
+    m_connection->run(query);
+}
