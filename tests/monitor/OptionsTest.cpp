@@ -161,7 +161,7 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
     }
     EXPECT_EQ(texts, QStringList({"Reset all graphs", "Save current host selection", "Write log", "",
                                   "Notify when a host goes down", "Lost echoes before notifying...",
-                                  "Show in tray", "Write metrics file..."}));
+                                  "Show in tray", "Write metrics file...", "Keep history"}));
     EXPECT_EQ(storedSettings()["notify"], "no");
     EXPECT_EQ(storedSettings()["notifyafter"], "3");
 
