@@ -4,7 +4,7 @@ JOBS    := $(shell nproc 2>/dev/null || echo 2)
 
 PREFIX  ?= /usr/local
 
-.PHONY: all deps configure build run test test-sanitize soak bench compare fuzz install uninstall package clean
+.PHONY: all deps configure build run test test-sanitize soak bench bench-instructions compare fuzz install uninstall package clean
 
 # The sanitizer build: every report ends the program that made it with a
 # failure (UBSan through -fno-sanitize-recover, ASan and LSan by default), so
@@ -50,10 +50,17 @@ soak: build
 bench: build
 	@$(BUILD)/quorvane-bench $(BENCH_ARGS)
 
-# The monitor beside fping (and noping, where installed) on the test
-# network: CPU per echo, wake-ups, threads, and start-up to first paint
-# against a minimal Qt window. QV_COMPARE_SECONDS, QV_COMPARE_ROUNDS and
-# QV_COMPARE_STARTS set its length (see tools/compare.sh).
+# callgrind's instructions per echo of the monitor against a Qt floor, ten
+# hosts and one, on loopback in a network namespace of its own
+# (QV_INSTR_SECONDS sets its length; see tools/instructions.sh).
+bench-instructions: build
+	@bash tools/instructions.sh $(BUILD)
+
+# The monitor beside fping (and noping, where installed) on loopback in a
+# network namespace of its own: CPU per echo, wake-ups, threads, start-up to
+# first paint against a minimal Qt window, then bench-instructions.
+# QV_COMPARE_SECONDS, QV_COMPARE_ROUNDS and QV_COMPARE_STARTS set its length
+# (see tools/compare.sh).
 compare: build
 	@bash tools/compare.sh $(BUILD)
 

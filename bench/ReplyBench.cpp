@@ -80,6 +80,21 @@ void BM_ReplyProcessingLongLog(benchmark::State& state)
 }
 BENCHMARK(BM_ReplyProcessingLongLog)->Unit(benchmark::kMicrosecond);
 
+// One reply's way to the screen: processed, then the pass of the event loop
+// that paints its graph on a shown window.
+void BM_ReplyToScreen(benchmark::State& state)
+{
+    ReplyWindow window;
+    window.form().show();
+    QCoreApplication::processEvents();
+    std::uint32_t rtt = 0;
+    for (auto _ : state) {
+        window.reply(rtt++ % 90);
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_ReplyToScreen)->Unit(benchmark::kMicrosecond);
+
 // One tick of ten hosts on a shown window: a reply for every slot, then the
 // pass of the event loop that puts them on the screen.
 void BM_TickShown(benchmark::State& state)

@@ -3,19 +3,21 @@
 #
 # Runs the monitor, its window shown on an Xvfb display, beside
 # `fping -l -p 1000` on the same hosts (and noping, where it is installed),
-# one program at a time, alternating, for two host sets: the mixed set users
-# have (seven hosts answered at once by a kernel, three by the test
-# responder after 37 ms) and one fast host. Every program sends 56 bytes of
-# payload; the monitor writes its log file. For each it prints the CPU time
-# per answered echo, the wake-ups per second and the threads while polling;
-# then the time from start to first paint on the same display of the
-# monitor against a minimal Qt Widgets window, the two started in turn.
-# Needs root (the test network) and the build's quorvane,
-# quorvane-test-responder and compare/ programs.
+# one program at a time, taking turns at starting first, for two host sets:
+# ten loopback addresses and one. Every program sends 56 bytes of payload
+# (noping its own default, which is the same); the monitor writes its log
+# file. For each it prints the CPU time per answered echo, the wake-ups per
+# second and the threads while polling; then the time from start to first
+# paint on the same display of the monitor against a minimal Qt Widgets
+# window, the two started in turn; then instructions per echo against a Qt
+# floor (tools/instructions.sh), the one measure that no load of the machine
+# bends. Needs root (a network namespace of its own, where the ping sockets
+# stay closed as the kernel's default has them, so that the monitor runs
+# its ICMP helper) and what `make build` builds.
 #
 #   QV_COMPARE_SECONDS  measured seconds per run (30)
-#   QV_COMPARE_ROUNDS   runs of each program per host set, alternating (1)
-#   QV_COMPARE_STARTS   start-up pairs, taken in turn (11)
+#   QV_COMPARE_ROUNDS   runs of each program per host set (1)
+#   QV_COMPARE_STARTS   start-up pairs (11)
 #
 # CPU time is the run time in nanoseconds the scheduler kept for every
 # thread (/proc/PID/task/TID/schedstat), read every 0.2 s, so that a thread
@@ -40,19 +42,17 @@ if [[ ${QV_COMPARE_INSIDE:-} != 1 ]]; then
         apt-get install -y fping >/dev/null || { echo "compare: fping is missing and cannot be installed" >&2; exit 1; }
     fi
     command -v Xvfb >/dev/null || { echo "compare: Xvfb is missing (make deps)" >&2; exit 1; }
-    QV_COMPARE_INSIDE=1 exec tests/net/with-testnet.sh --responder "$build/tests/quorvane-test-responder" \
-        -- bash "$0" "$build"
+    [[ $EUID -eq 0 ]] || { echo "compare: needs root for a network namespace of its own" >&2; exit 1; }
+    QV_COMPARE_INSIDE=1 unshare --net bash "$0" "$build"
+    exec bash tools/instructions.sh "$build"
 fi
 
-# Seven more addresses of the kernel-answered host behind the router, and
-# the responder's three hosts that answer after 37 ms (tests/net/TestNet.h).
-fast=()
-for i in $(seq 20 26); do
-    ip -n "$QV_NETNS_FAST" address add "198.18.1.$i/32" dev to-router
-    fast+=("198.18.1.$i")
+ip link set lo up
+mixed=()
+for i in $(seq 1 10); do
+    mixed+=("127.0.0.$i")
 done
-mixed=("${fast[@]}" 198.18.2.10 198.18.2.25 198.18.2.26)
-single=("${fast[0]}")
+single=("${mixed[0]}")
 
 work=$(mktemp -d)
 pid=
@@ -175,7 +175,8 @@ run_fping() {
 run_noping() {
     local set=$1 wrapper
     shift
-    TERM=xterm script -qfc "exec noping -i 1 -s $PAYLOAD $*" /dev/null >/dev/null 2>&1 &
+    # noping takes no payload size; its default payload is 56 bytes.
+    TERM=xterm script -qfc "exec noping -i 1 $*" /dev/null >/dev/null 2>&1 &
     wrapper=$!
     sleep 0.5
     pid=$(pgrep -P "$wrapper" noping)
@@ -186,14 +187,19 @@ run_noping() {
 
 programs=(run_monitor run_fping)
 command -v noping >/dev/null && programs+=(run_noping)
+# The first program started costs more: each run of the programs begins one
+# further along their list.
+turn=0
 for ((round = 1; round <= ROUNDS; round++)); do
-    for program in "${programs[@]}"; do
-        echo "round $round: ${program#run_}, 7 fast + 3 at 37 ms, ${SECONDS_PER_RUN} s" >&2
-        $program "7+3" "${mixed[@]}"
-    done
-    for program in "${programs[@]}"; do
-        echo "round $round: ${program#run_}, 1 host, ${SECONDS_PER_RUN} s" >&2
-        $program "1" "${single[@]}"
+    for set in 10 1; do
+        hosts=("${mixed[@]}")
+        [[ $set == 10 ]] || hosts=("${single[@]}")
+        for ((i = 0; i < ${#programs[@]}; i++)); do
+            program=${programs[(turn + i) % ${#programs[@]}]}
+            echo "round $round: ${program#run_}, $set host(s), ${SECONDS_PER_RUN} s" >&2
+            $program "$set" "${hosts[@]}"
+        done
+        turn=$((turn + 1))
     done
 done
 
@@ -215,8 +221,13 @@ printf '%s\n' "${mixed[@]}" >"$work/monitor/hosts.txt"
 monitor_us=()
 minimal_us=()
 for ((i = 0; i < STARTS; i++)); do
-    monitor_us+=("$(first_paint_us ./quorvane hosts.txt)")
-    minimal_us+=("$(first_paint_us "$build/compare/quorvane-minimal-window")")
+    if ((i % 2 == 0)); then
+        monitor_us+=("$(first_paint_us ./quorvane hosts.txt)")
+        minimal_us+=("$(first_paint_us "$build/compare/quorvane-minimal-window")")
+    else
+        minimal_us+=("$(first_paint_us "$build/compare/quorvane-minimal-window")")
+        monitor_us+=("$(first_paint_us ./quorvane hosts.txt)")
+    fi
 done
 median() {
     printf '%s\n' "$@" | sort -n | sed -n "$((($# + 1) / 2))p"
@@ -224,7 +235,7 @@ median() {
 
 echo
 printf '%-6s %-20s %14s %12s %9s %8s %10s\n' hosts program "CPU per echo" "wake-ups/s" threads echoes "CPU ms"
-for set in "7+3" "1"; do
+for set in "10" "1"; do
     for program in "quorvane (window)" "fping -l -p 1000" "noping -i 1"; do
         name="$set|$program"
         [[ -n ${totals[$name]:-} ]] || continue

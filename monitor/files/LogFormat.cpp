@@ -2,23 +2,54 @@
 
 namespace {
 
+constexpr QStringView StampFormat = u"yyyy.MM.dd HH:mm:ss";
+
 QString reply(const QString& host, std::uint16_t dataSize, std::uint32_t roundTripTime)
 {
-    // One pass over all three, so that a host text holding "%2" stays as it is.
-    return QString("%1, %2 bytes, %3ms")
-        .arg(host, QString::number(dataSize), QString::number(static_cast<std::int32_t>(roundTripTime)));
+    // Put together rather than through arg(), so that a host text holding
+    // "%2" stays as it is, and nothing is parsed on every echo.
+    QString text;
+    text.reserve(host.size() + 48);
+    text += host;
+    text += QLatin1String(", ");
+    text += QString::number(dataSize);
+    text += QLatin1String(" bytes, ");
+    text += QString::number(static_cast<std::int32_t>(roundTripTime));
+    text += QLatin1String("ms");
+    return text;
 }
 
 }
 
+// Every echo of a second is stamped with that second: the text is made once
+// and handed out again while the day and the second stay.
 QString LogFormat::stamp(const QDateTime& when)
 {
-    return when.toString("yyyy.MM.dd HH:mm:ss");
+    thread_local struct {
+        qint64 day = 0;
+        int second = -1;
+        QString text;
+    } last;
+    const QDate date = when.date();
+    const QTime time = when.time();
+    if (!date.isValid() || !time.isValid())
+        return when.toString(StampFormat);
+    const qint64 day = date.toJulianDay();
+    const int second = time.msecsSinceStartOfDay() / 1000;
+    if (day != last.day || second != last.second) {
+        last.text = when.toString(StampFormat);
+        last.day = day;
+        last.second = second;
+    }
+    return last.text;
 }
 
 QString LogFormat::stampWithMilliseconds(const QDateTime& when)
 {
-    return stamp(when) + '.' + QString::number(when.time().msec());
+    QString text = stamp(when);
+    text += QLatin1Char('.');
+    text += QString::number(when.time().msec());
+    return text;
 }
 
 QString LogFormat::fileStamp(const QDateTime& when)
@@ -29,7 +60,10 @@ QString LogFormat::fileStamp(const QDateTime& when)
 QString LogFormat::replyLine(const QString& host, std::uint16_t dataSize, std::uint32_t roundTripTime,
                              const QDateTime& when)
 {
-    return reply(host, dataSize, roundTripTime) + ", " + stampWithMilliseconds(when);
+    QString text = reply(host, dataSize, roundTripTime);
+    text += QLatin1String(", ");
+    text += stampWithMilliseconds(when);
+    return text;
 }
 
 QString LogFormat::foreignReplyLine(const QString& host, const QString& errorText, const QDateTime& when)
@@ -46,7 +80,10 @@ QString LogFormat::failureLine(const QString& host, const QString& errorText, co
 QString LogFormat::replyRecord(const QString& host, std::uint16_t dataSize, std::uint32_t roundTripTime,
                                const QDateTime& when)
 {
-    return reply(host, dataSize, roundTripTime) + ", " + stamp(when);
+    QString text = reply(host, dataSize, roundTripTime);
+    text += QLatin1String(", ");
+    text += stamp(when);
+    return text;
 }
 
 QString LogFormat::failureRecord(const QString& host, const QString& errorText, const QDateTime& when)

@@ -12,7 +12,6 @@
 #include <QPushButton>
 
 #include <algorithm>
-#include <numeric>
 
 QString TForm1::Slot::host() const
 {
@@ -83,38 +82,37 @@ void TForm1::Slot::clearReadings()
     publish();
     topScale->setText("1");
     recentValues->clear();
+    m_recent.clear();
+    m_recentSum = 0;
     statistics.clear();
     graph->SetTopLeftText(QString());
     pollLog->clear();
 }
 
-std::optional<std::int64_t> TForm1::Slot::threshold() const
+void TForm1::Slot::followThreshold()
 {
-    return StrictInteger::tryParse(thresholdEdit->text());
-}
-
-std::vector<std::int64_t> TForm1::Slot::recentTimes() const
-{
-    std::vector<std::int64_t> times;
-    const int count = recentValues->lineCount();
-    times.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i)
-        times.push_back(recentValues->line(i).toLongLong());
-    return times;
+    const auto parse = [this](const QString& text) { m_threshold = StrictInteger::tryParse(text); };
+    parse(thresholdEdit->text());
+    QObject::connect(thresholdEdit, &QLineEdit::textChanged, thresholdEdit, parse);
 }
 
 void TForm1::Slot::addRecentTime(std::int64_t milliseconds)
 {
     recentValues->addLine(QString::number(milliseconds));
+    if (m_recent.full()) {
+        m_recentSum -= m_recent.front();
+        m_recent.pop_front();
+    }
+    m_recent.push_back(milliseconds);
+    m_recentSum += milliseconds;
     while (recentValues->lineCount() > MaxRecentTimes)
         recentValues->deleteFirstLine();
 }
 
 std::optional<std::int64_t> TForm1::Slot::average() const
 {
-    const std::vector<std::int64_t> times = recentTimes();
-    const std::int64_t sum = std::accumulate(times.begin(), times.end(), std::int64_t{0});
-    const auto count = static_cast<int>(times.size());
+    const std::int64_t sum = m_recentSum;
+    const auto count = static_cast<int>(m_recent.size());
     if (count < row.samplesForAverage || sum < 0 || (sum == 0 && !row.averagesAllZeros))
         return std::nullopt;
     return static_cast<std::int64_t>(static_cast<double>(sum) / count + 0.5);

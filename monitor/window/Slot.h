@@ -3,10 +3,10 @@
 #include "monitor/window/Unit1.h"
 
 #include "monitor/statistics/EchoStatistics.h"
+#include "monitor/statistics/FixedRing.h"
 
 #include "graph/Vumo.h"
 
-#include <vector>
 
 class ChangeAnnouncer;
 class QAction;
@@ -18,7 +18,9 @@ class QPushButton;
 // One host slot: its controls, found by their names in the slot table, its
 // graph, and the statistics of the outcomes the graph shows. The window keeps
 // no model apart from its controls: the operations below read and write the
-// slot's state where the controls hold it.
+// slot's state where the controls hold it. Two numbers are kept beside the
+// texts they are shown as, in step with them, so that no reply parses text
+// back: the recent times (with their sum) and the threshold.
 struct TForm1::Slot {
     explicit Slot(const SlotRow& tableRow) : row(tableRow) {}
 
@@ -68,16 +70,25 @@ struct TForm1::Slot {
     void clearReadings();
 
     // The threshold edit's number; an empty or non-numeric text gives no
-    // threshold signal.
-    std::optional<std::int64_t> threshold() const;
+    // threshold signal. Parsed whenever the edit's text changes, from the
+    // moment followThreshold is called.
+    std::optional<std::int64_t> threshold() const { return m_threshold; }
+    void followThreshold();
 
     // The round-trip times of the last replies from the pinged address,
-    // oldest first, at most MaxRecentTimes.
-    std::vector<std::int64_t> recentTimes() const;
+    // oldest first, at most MaxRecentTimes: the lines of the recent-values
+    // list, and their sum.
     void addRecentTime(std::int64_t milliseconds);
     static constexpr int MaxRecentTimes = 100;
+    std::int64_t recentSum() const { return m_recentSum; }
 
     // The running average of the recent times, rounded half up, by the slot's
     // row: from its fewest times on, and of all zeros only where it allows.
     std::optional<std::int64_t> average() const;
+
+private:
+    // The recent-values list's lines as numbers, oldest first.
+    FixedRing<std::int64_t, MaxRecentTimes> m_recent;
+    std::int64_t m_recentSum = 0;
+    std::optional<std::int64_t> m_threshold;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/files/LogFile.h"
 #include "monitor/files/LogFileOutage.h"
 #include "monitor/files/SettingsStore.h"
 #include "monitor/window/EchoOutcome.h"
@@ -275,6 +276,7 @@ private:
     bool m_startupCompleted = false;
     bool m_payloadErrorShown = false;
     bool m_logFileErrorShown = false;
+    LogFile m_logFile;
     LogFileOutage m_logFileOutage;
     bool m_permissionErrorShown = false;
 

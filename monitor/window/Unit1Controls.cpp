@@ -236,6 +236,7 @@ void TForm1::buildSlot(int index, QWidget* client)
     thresholdLabel->resize(std::max(80, thresholdLabel->sizeHint().width()), 14);
     panel->resize(std::max(84, thresholdLabel->geometry().right() + 2 + panel->frameWidth()), 45);
     slot->thresholdEdit = makeControl<QLineEdit>(panel, row.thresholdEdit, {4, 20, 50, 21});
+    slot->followThreshold();
     slot->thresholdEdit->setText("50");
     thresholdLabel->setBuddy(slot->thresholdEdit);
     slot->closeButton = makeControl<QPushButton>(panel, row.closeButton, {61, 21, 16, 18});

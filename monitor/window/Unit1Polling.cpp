@@ -17,6 +17,7 @@
 #include "widgets/zavTransLabel.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,6 +69,12 @@ std::optional<std::int32_t> TForm1::payloadForTick()
 
 void TForm1::Timer1Timer()
 {
+    // Once per tick rather than per record: the log file is kept open while
+    // its name leads to it, and not at all while no records are written.
+    if (CheckBox4->isChecked())
+        m_logFile.recheck();
+    else
+        m_logFile.close();
     const auto payload = payloadForTick();
     if (!payload)
         return;

@@ -20,8 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include <numeric>
-
 namespace {
 
 constexpr int MaxCombinedLines = 1000;
@@ -31,13 +29,6 @@ constexpr TColor White = TColor::FromRgb(255, 255, 255);
 constexpr TColor Yellow = TColor::FromRgb(255, 255, 0);
 constexpr TColor Orange = TColor::FromRgb(247, 133, 49);
 constexpr TColor Red = TColor::FromRgb(255, 0, 0);
-}
-
-// Until a slot has an average, the orange signal compares the sum of its
-// recent times: with a single time, that time itself.
-std::int64_t sumOf(const std::vector<std::int64_t>& times)
-{
-    return std::accumulate(times.begin(), times.end(), std::int64_t{0});
 }
 
 }
@@ -143,7 +134,9 @@ void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
         return;
     if (!signalling)
         g.SetBackColor(Signal::White);
-    else if (thr && (average ? *average : sumOf(s.recentTimes())) >= *thr)
+    // Until a slot has an average, the orange signal compares the sum of
+    // its recent times: with a single time, that time itself.
+    else if (thr && (average ? *average : s.recentSum()) >= *thr)
         g.SetBackColor(Signal::Orange);
     else if (!s.row.keepsSampleColourBelowAverage)
         g.SetBackColor(Signal::White);
@@ -215,7 +208,7 @@ void TForm1::writeLogRecord(const QString& record)
 {
     const QString path = LogFile::pathFor(m_programFolder, Edit4->text());
     try {
-        LogFile::append(path, record);
+        m_logFile.write(path, record);
     } catch (const std::exception& e) {
         const QString message = QString::fromUtf8(e.what());
         addCombinedLine(message + ", " + LogFormat::stamp(LocalClock::current()));

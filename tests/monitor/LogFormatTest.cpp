@@ -1,10 +1,14 @@
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFormat.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
 
 namespace {
 
@@ -99,6 +103,69 @@ TEST(LogFile, RefusesASymbolicLinkAndLeavesItsTargetAlone)
             EXPECT_EQ(contents(target), "precious\n") << c.name;
         }
     }
+}
+
+// The window keeps its log file open from one record to the next and asks
+// once per tick whether the name still leads to it.
+TEST(LogFile, FollowsItsNameFromOneTickToTheNext)
+{
+    enum class Then { SameFile, NewFileAtTheName, Refused };
+    const struct {
+        const char* name;
+        std::function<void(const QString& folder, const QString& path)> change;
+        Then then;
+    } cases[] = {
+        {"Unchanged", [](const QString&, const QString&) {}, Then::SameFile},
+        {"Rotated", [](const QString&, const QString& path) { ASSERT_TRUE(QFile::rename(path, path + ".1")); },
+         Then::NewFileAtTheName},
+        {"Removed", [](const QString&, const QString& path) { ASSERT_TRUE(QFile::remove(path)); },
+         Then::NewFileAtTheName},
+        {"ReplacedByALink",
+         [](const QString& folder, const QString& path) {
+             ASSERT_TRUE(QFile::rename(path, folder + "/target"));
+             ASSERT_TRUE(QFile::link(folder + "/target", path));
+         },
+         Then::Refused},
+        {"FolderMoved",
+         [](const QString& folder, const QString&) { ASSERT_TRUE(QDir().rename(folder, folder + ".moved")); },
+         Then::Refused},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir root;
+        const QString folder = root.filePath("logs");
+        ASSERT_TRUE(QDir().mkpath(folder));
+        const QString path = folder + "/run.log";
+        LogFile file;
+        file.write(path, "first");
+        c.change(folder, path);
+        file.recheck();
+        try {
+            file.write(path, "second");
+            EXPECT_NE(c.then, Then::Refused) << c.name << ": written through the changed name";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(c.then, Then::Refused) << c.name << ": " << e.what();
+        }
+        switch (c.then) {
+        case Then::SameFile:
+            EXPECT_EQ(contents(path), "first\r\nsecond\r\n") << c.name;
+            break;
+        case Then::NewFileAtTheName:
+            EXPECT_EQ(contents(path), "second\r\n") << c.name;
+            break;
+        case Then::Refused:
+            EXPECT_EQ(contents(folder + "/target") + contents(folder + ".moved/run.log"), "first\r\n") << c.name;
+            break;
+        }
+    }
+}
+
+// A stamp is made once per second: another day at the same time of day is
+// another stamp.
+TEST(LogFormat, StampsOfTheSameSecondOnAnotherDayDiffer)
+{
+    EXPECT_EQ(LogFormat::stamp(at(0)), "2026.12.06 23:01:25");
+    EXPECT_EQ(LogFormat::stamp(at(0).addDays(1)), "2026.12.07 23:01:25");
+    EXPECT_EQ(LogFormat::stamp(at(999)), "2026.12.06 23:01:25");
 }
 
 }
