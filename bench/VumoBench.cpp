@@ -128,6 +128,15 @@ QImage backingStore()
     return store;
 }
 
+// As the slot's image paints it into the window's backing store.
+void paintShown(TVumo& graph, QImage& store)
+{
+    if (graph.LastChange().isEmpty())
+        return;
+    uchar* first = store.bits() + 100 * store.bytesPerLine() + 60 * 4;
+    graph.PaintOnto(QImage(first, width, height, store.bytesPerLine(), QImage::Format_RGB32), graph.LastChange());
+}
+
 void BM_VumoToStoreByCopy(benchmark::State& state)
 {
     const Samples samples;
@@ -149,11 +158,52 @@ void BM_VumoToStoreDirectly(benchmark::State& state)
     for (auto _ : state) {
         graph->Redraw();
         uchar* first = store.bits() + 100 * store.bytesPerLine() + 60 * 4;
-        graph->PaintOnto(QImage(first, width, height, store.bytesPerLine(), QImage::Format_RGB32));
+        graph->PaintOnto(QImage(first, width, height, store.bytesPerLine(), QImage::Format_RGB32),
+            QRect(0, 0, width, height));
         benchmark::DoNotOptimize(store.constBits());
     }
 }
 BENCHMARK(BM_VumoToStoreDirectly);
+
+// 1,000 replies into one graph, each as the reply processing feeds it (the
+// last value, the grid step, the average and the background) and as the
+// shown graph puts it into the window's backing store. Loopback answers in
+// 0 ms, so its picture stops changing once the series are full; a host
+// further away moves its lines on every reply.
+enum class Replies { Loopback, Varying };
+
+void BM_VumoThousandReplies(benchmark::State& state)
+{
+    const auto kind = static_cast<Replies>(state.range(0));
+    const Samples samples;
+    QImage store = backingStore();
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto graph = windowGraph(Samples{});
+        graph->Graphs()[0]->Clear();
+        graph->Graphs()[1]->Clear();
+        state.ResumeTiming();
+        std::int64_t sum = 0;
+        for (int i = 0; i < 1000; ++i) {
+            const std::int64_t rtt = kind == Replies::Loopback ? 0 : samples.roundTrips[i % capacity];
+            sum += rtt;
+            const std::int64_t average = (sum + (i + 1) / 2) / (i + 1);
+            graph->AddValue(0, rtt);
+            const std::int64_t maximum = graph->Graphs()[0]->MaxValue();
+            graph->SetGridY(maximum <= 20 ? 20 : static_cast<std::int32_t>(maximum / 10));
+            graph->SetBackColor(clWhite);
+            graph->SetTopRightText(QString::number(rtt));
+            graph->SetTopLeftText(QString::number(average));
+            graph->AddValue(1, average);
+            graph->SetBackColor(average >= 50 ? TColor::FromRgb(247, 133, 49) : clWhite);
+            graph->Redraw();
+            paintShown(*graph, store);
+        }
+        benchmark::DoNotOptimize(store.constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_VumoThousandReplies)->ArgName("varying")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 QPolygon plotted(const std::vector<std::int64_t>& values, double scale)
 {

@@ -25,6 +25,8 @@ public:
     std::int64_t RemoveFirst();
     std::int64_t Items(std::int32_t position) const;
     std::int32_t Count();
+    // The count Insert and Delete keep, without Count's walk.
+    std::int32_t Length() const { return FCount; }
     void Clear();
 
     // For a single pass over all values, oldest first, without the

@@ -35,6 +35,8 @@ TRasterCanvas::TRasterCanvas(std::int32_t width, std::int32_t height)
     , FWidth(FImage.width())
     , FHeight(FImage.height())
     , FStride(FImage.bytesPerLine() / static_cast<std::int64_t>(sizeof(QRgb)))
+    , FClipRight(FWidth - 1)
+    , FClipBottom(FHeight - 1)
 {
     FImage.fill(clWhite.ToQRgb());
 }
@@ -79,6 +81,15 @@ void TRasterCanvas::fillBlock(QRgb* bits, std::int64_t left, std::int64_t right,
         std::memcpy(bits + y * FStride + left, first, bytes);
 }
 
+void TRasterCanvas::SetClip(const QRect& clip)
+{
+    const QRect inside = clip.intersected(QRect(0, 0, FWidth, FHeight));
+    FClipLeft = inside.left();
+    FClipTop = inside.top();
+    FClipRight = inside.isEmpty() ? inside.left() - 1 : inside.right();
+    FClipBottom = inside.isEmpty() ? inside.top() - 1 : inside.bottom();
+}
+
 void TRasterCanvas::Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2)
 {
     const std::int64_t left = std::min(x1, x2), right = std::int64_t{std::max(x1, x2)} - 1;
@@ -117,7 +128,7 @@ void TRasterCanvas::Polyline(std::span<const QPoint> points)
 // the nearest pixel, halves going toward the end point. The line is walked
 // run by run, a run being the pixels of equal minor coordinate; each run,
 // widened, is a block of pixels filled row by row. Only the part whose major
-// coordinate falls inside the bitmap is walked, so a line to a point
+// coordinate falls inside the clip rectangle is walked, so a line to a point
 // billions of pixels away costs no more than one across the bitmap.
 void TRasterCanvas::segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std::int32_t width)
 {
@@ -132,12 +143,14 @@ void TRasterCanvas::segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std:
     const std::int64_t minorStep = (xMajor ? dy : dx) >= 0 ? 1 : -1;
     const std::int64_t major0 = xMajor ? from.x() : from.y();
     const std::int64_t minor0 = xMajor ? from.y() : from.x();
-    const std::int64_t majorSize = xMajor ? FWidth : FHeight;
-    const std::int64_t minorSize = xMajor ? FHeight : FWidth;
+    const std::int64_t majorLow = xMajor ? FClipLeft : FClipTop;
+    const std::int64_t majorHigh = xMajor ? FClipRight : FClipBottom;
+    const std::int64_t minorLow = xMajor ? FClipTop : FClipLeft;
+    const std::int64_t minorHigh = xMajor ? FClipBottom : FClipRight;
 
-    // Steps i whose major coordinate lies in 0 .. majorSize-1.
-    std::int64_t i = std::max<std::int64_t>(majorStep > 0 ? -major0 : major0 - (majorSize - 1), 0);
-    const std::int64_t last = std::min(majorStep > 0 ? majorSize - 1 - major0 : major0, n - 1);
+    // Steps i whose major coordinate lies in majorLow .. majorHigh.
+    std::int64_t i = std::max<std::int64_t>(majorStep > 0 ? majorLow - major0 : major0 - majorHigh, 0);
+    const std::int64_t last = std::min(majorStep > 0 ? majorHigh - major0 : major0 - majorLow, n - 1);
     if (i > last)
         return;
 
@@ -170,8 +183,8 @@ void TRasterCanvas::segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std:
         const std::int64_t majorFrom = std::min(major0 + majorStep * i, major0 + majorStep * runEnd);
         const std::int64_t majorTo = std::max(major0 + majorStep * i, major0 + majorStep * runEnd);
         const std::int64_t minor = minor0 + minorStep * offset;
-        const std::int64_t minorFrom = std::max<std::int64_t>(minor - widenBefore, 0);
-        const std::int64_t minorTo = std::min<std::int64_t>(minor + widenAfter, minorSize - 1);
+        const std::int64_t minorFrom = std::max<std::int64_t>(minor - widenBefore, minorLow);
+        const std::int64_t minorTo = std::min<std::int64_t>(minor + widenAfter, minorHigh);
         if (xMajor)
             paintBlock(bits, FStride, majorFrom, majorTo, minorFrom, minorTo, color);
         else
@@ -182,17 +195,27 @@ void TRasterCanvas::segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std:
     }
 }
 
-void TRasterCanvas::FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row)
+void TRasterCanvas::FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row,
+    std::int32_t left, std::int32_t right)
 {
     first = std::max(first, 0);
     last = std::min(last, FHeight - 1);
-    const auto bytes = static_cast<std::size_t>(std::max(std::min(FWidth, source.FWidth), 0)) * sizeof(QRgb);
-    if (first > last || row < 0 || row >= source.FHeight || bytes == 0)
+    left = std::max(left, 0);
+    right = std::min({right, FWidth - 1, source.FWidth - 1});
+    if (first > last || left > right || row < 0 || row >= source.FHeight)
         return;
-    QRgb* const bits = pixels();
-    const uchar* const from = source.FImage.constScanLine(row);
+    const auto bytes = static_cast<std::size_t>(right - left + 1) * sizeof(QRgb);
+    QRgb* const bits = pixels() + left;
+    const uchar* const from = source.FImage.constScanLine(row) + left * sizeof(QRgb);
     for (std::int64_t y = first; y <= last; ++y)
         std::memcpy(bits + y * FStride, from, bytes);
+}
+
+void TRasterCanvas::Fill(const QRect& rect, TColor color)
+{
+    if (rect.isEmpty() || FImage.isNull())
+        return;
+    fillBlock(pixels(), rect.left(), rect.right(), rect.top(), rect.bottom(), color.ToQRgb());
 }
 
 void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, const QString& text)
@@ -203,4 +226,9 @@ void TRasterCanvas::TextOut(std::int32_t x, std::int32_t y, const QString& text)
 std::int32_t TRasterCanvas::TextWidth(const QString& text) const
 {
     return FTextCache.Width(FImage, text, FFont);
+}
+
+QRect TRasterCanvas::TextBox(QPoint topLeft, const QString& text) const
+{
+    return FTextCache.Box(FImage, text, FFont).translated(topLeft);
 }

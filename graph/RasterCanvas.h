@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -32,6 +33,9 @@
 // - A polyline is the chain of such lines, each excluding its end point, so
 //   the last point of the polyline is not painted; fewer than two points
 //   draw nothing.
+// - Lines and polylines change no pixel outside the clip rectangle (the
+//   whole bitmap unless set); the pixels inside are those of the unclipped
+//   line.
 // - Text has its top-left corner at the given point, no background box.
 //   Repeats of a text over unchanged pixels are copied from a cache, with
 //   the same result as drawing them.
@@ -58,16 +62,24 @@ public:
     void SetBrushColor(TColor color) { FBrushColor = color; }
     void SetFont(const QFont& font) { FFont = font; }
     void SetFontColor(TColor color) { FFontColor = color; }
+    // Within the bitmap; an empty rectangle lets no line through.
+    void SetClip(const QRect& clip);
+    void ResetClip() { SetClip(QRect(0, 0, FWidth, FHeight)); }
 
     void Rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
     void Line(QPoint from, QPoint to);
     void Polyline(std::span<const QPoint> points);
-    // Copies row `row` of source into each of rows first .. last, as far as
-    // both bitmaps are wide.
-    void FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row);
+    // Copies columns left .. right of row `row` of source into each of rows
+    // first .. last, as far as both bitmaps reach.
+    void FillRows(std::int32_t first, std::int32_t last, const TRasterCanvas& source, std::int32_t row,
+        std::int32_t left, std::int32_t right);
+    // Every pixel of rect within the bitmap, whatever the clip.
+    void Fill(const QRect& rect, TColor color);
 
     void TextOut(std::int32_t x, std::int32_t y, const QString& text);
     std::int32_t TextWidth(const QString& text) const;
+    // Every pixel that TextOut at topLeft may change, in the current font.
+    QRect TextBox(QPoint topLeft, const QString& text) const;
 
 private:
     void segment(QRgb* bits, QPoint from, QPoint to, QRgb color, std::int32_t width);
@@ -81,6 +93,11 @@ private:
     std::int32_t FWidth;
     std::int32_t FHeight;
     std::int64_t FStride;
+    // Inclusive bounds of the clip rectangle.
+    std::int64_t FClipLeft = 0;
+    std::int64_t FClipTop = 0;
+    std::int64_t FClipRight;
+    std::int64_t FClipBottom;
     TColor FPenColor = clBlack;
     std::int32_t FPenWidth = 1;
     TColor FBrushColor = clWhite;

@@ -74,6 +74,11 @@ std::int32_t TTextPatchCache::Width(const QImage& image, const QString& text, co
     return entry(image, text, font).width;
 }
 
+QRect TTextPatchCache::Box(const QImage& image, const QString& text, const QFont& font)
+{
+    return entry(image, text, font).box;
+}
+
 void TTextPatchCache::Draw(QImage& image, QPoint topLeft, const QString& text, const QFont& font, QRgb color)
 {
     if (image.isNull() || text.isEmpty())

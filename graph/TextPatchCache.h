@@ -29,6 +29,8 @@ class TTextPatchCache {
 public:
     void Draw(QImage& image, QPoint topLeft, const QString& text, const QFont& font, QRgb color);
     std::int32_t Width(const QImage& image, const QString& text, const QFont& font);
+    // Every pixel Draw may change, relative to the text's top-left corner.
+    QRect Box(const QImage& image, const QString& text, const QFont& font);
 
 private:
     struct Patch {

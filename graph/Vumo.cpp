@@ -4,7 +4,6 @@
 
 TVumo::TVumo(std::int32_t width, std::int32_t height)
     : FBitmap(width, height)
-    , FBackgroundRows(width, 3)
     , FFont(QStringLiteral("Verdana"), 10)
 {
 }
@@ -36,60 +35,6 @@ double TVumo::scaleFor(std::int64_t largestVisible) const
     return top > 0 ? FBitmap.Height() / static_cast<double>(top) : 1.0;
 }
 
-// The outline of the background rectangle takes the grid colour of the
-// Redraw before: black on the very first one.
-//
-// Until the horizontal lines come, every row between the outline's top and
-// bottom ones is the same: the rectangle and the vertical lines are drawn
-// on three rows (top, one inside, bottom) that are then repeated down the
-// bitmap, which costs about one fill, less than copying a kept background.
-void TVumo::paintBackground()
-{
-    const std::int32_t height = FBitmap.Height();
-    if (height < 3) {
-        paintOutlineAndColumns(FBitmap);
-    } else {
-        paintOutlineAndColumns(FBackgroundRows);
-        FBitmap.FillRows(0, 0, FBackgroundRows, 0);
-        FBitmap.FillRows(1, height - 2, FBackgroundRows, 1);
-        FBitmap.FillRows(height - 1, height - 1, FBackgroundRows, 2);
-    }
-
-    // Each grid loop ends as soon as a rounded step fails to move the next
-    // line forward (0 pixels, or backwards for a negative grid setting):
-    // such a step would leave every further line where it is and the loop
-    // would never pass the bitmap's edge.
-    FBitmap.SetPenWidth(1);
-    FBitmap.SetPenColor(FScene.Grid);
-    for (std::int32_t y = height; y >= 0;) {
-        FBitmap.Line(QPoint(0, y), QPoint(FBitmap.Width(), y));
-        const std::int32_t next = RoundToPixel(y - FScene.GridY * FScene.YScale);
-        if (next >= y)
-            break;
-        y = next;
-    }
-}
-
-// The background rectangle and the vertical grid lines, which run the
-// canvas's whole height.
-void TVumo::paintOutlineAndColumns(TRasterCanvas& canvas) const
-{
-    const std::int32_t width = canvas.Width();
-    const std::int32_t height = canvas.Height();
-    canvas.SetPenWidth(1);
-    canvas.SetPenColor(FScene.Outline);
-    canvas.SetBrushColor(FScene.Back);
-    canvas.Rectangle(0, 0, width, height);
-    canvas.SetPenColor(FScene.Grid);
-    for (std::int32_t x = 0; x <= width;) {
-        canvas.Line(QPoint(x, 0), QPoint(x, height));
-        const std::int32_t next = RoundToPixel(x + FScene.GridX * FScene.XStep);
-        if (next <= x)
-            break;
-        x = next;
-    }
-}
-
 void TVumo::Redraw()
 {
     std::int64_t largestVisible = 0;
@@ -101,7 +46,8 @@ void TVumo::Redraw()
 
     // The outline takes the grid colour of the Redraw before, whether or
     // not anyone looked at that picture.
-    FScene.Outline = FScene.Grid;
+    std::swap(FScene, FPreviousScene);
+    FScene.Outline = FPreviousScene.Grid;
     FScene.Back = FBackColor;
     FScene.Grid = FGridColor;
     FScene.GridX = FGridX;
@@ -123,37 +69,28 @@ void TVumo::Redraw()
     FScene.Font = FFont;
     FScene.TopLeftText = FShowTopLeft ? FTopLeftText : QString();
     FScene.TopRightText = FShowTopRight ? FTopRightText : QString();
-    FRasterised = false;
+
+    const QRect whole(0, 0, FBitmap.Width(), FBitmap.Height());
+    FLastChange = FRedrawn ? TScenePainter::Changed(FBitmap, FPreviousScene, FScene) : whole;
+    FRedrawn = true;
+    FBitmapCurrent = false;
 }
 
-void TVumo::PaintOnto(QImage target)
+void TVumo::PaintOnto(QImage target, const QRect& area)
 {
-    const bool rasterised = FRasterised;
     QImage own = FBitmap.SwapPixels(std::move(target));
-    rasterise();
+    FPainter.Paint(FBitmap, FScene, area);
     FBitmap.SwapPixels(std::move(own));
-    FRasterised = rasterised;
-}
-
-void TVumo::rasterise()
-{
-    paintBackground();
-    for (const TSeriesStroke& series : FScene.Series)
-        series.Draw(FBitmap);
-
-    // Texts never get a background box; they are always black.
-    FBitmap.SetFontColor(clBlack);
-    FBitmap.SetFont(FScene.Font);
-    if (!FScene.TopLeftText.isEmpty())
-        FBitmap.TextOut(1, 1, FScene.TopLeftText);
-    if (!FScene.TopRightText.isEmpty())
-        FBitmap.TextOut(FBitmap.Width() - FBitmap.TextWidth(FScene.TopRightText) - 1, 1, FScene.TopRightText);
-    FRasterised = true;
 }
 
 QImage TVumo::Picture()
 {
-    if (!FRasterised)
-        rasterise();
+    if (!FBitmapCurrent) {
+        const QRect whole(0, 0, FBitmap.Width(), FBitmap.Height());
+        FPainter.Paint(FBitmap, FScene, FBitmapHasScene ? TScenePainter::Changed(FBitmap, FBitmapScene, FScene) : whole);
+        FBitmapScene = FScene;
+        FBitmapHasScene = true;
+        FBitmapCurrent = true;
+    }
     return FBitmap.Image();
 }

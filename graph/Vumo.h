@@ -2,10 +2,13 @@
 
 #include "common/TColor.h"
 #include "graph/RasterCanvas.h"
+#include "graph/ScenePainter.h"
 #include "graph/VumoGraph.h"
+#include "graph/VumoScene.h"
 
 #include <QFont>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <cstdint>
@@ -25,7 +28,9 @@ using TGraphArray = std::vector<std::unique_ptr<TVumoGraph>>;
 // are then; setters change nothing until the next Redraw. The pixels are
 // made only when the picture is asked for, in the bitmap itself: several
 // Redraws before anyone looks cost one rasterisation, and a graph that
-// nobody looks at (its window hidden or minimised) costs none.
+// nobody looks at (its window hidden or minimised) costs none. Only what
+// changed since the pixels were last made is painted again: a reply that
+// moves nothing costs no pixel.
 class TVumo {
 public:
     TVumo(std::int32_t width, std::int32_t height);
@@ -55,45 +60,27 @@ public:
     const QString& TopLeftText() const { return FTopLeftText; }
     const QString& TopRightText() const { return FTopRightText; }
     TColor BackColor() const { return FBackColor; }
-    // Rasterises the latest Redraw straight into `target`, an image of the
-    // graph's size over someone else's pixels (a window's backing store),
-    // so that the picture reaches the screen without passing through the
-    // graph's own bitmap. The bitmap is left as it was; Picture() still
-    // gives the same pixels.
-    void PaintOnto(QImage target);
+    // The part of the picture that the latest Redraw changed (or may have):
+    // a view that showed the Redraw before needs only this part again.
+    const QRect& LastChange() const { return FLastChange; }
+    // Rasterises the latest Redraw within `area` straight into `target`, an
+    // image of the graph's size over someone else's pixels (a window's
+    // backing store), so that the picture reaches the screen without
+    // passing through the graph's own bitmap. Pixels outside the area are
+    // left alone, except those under a corner text that the area touches,
+    // which are painted whole. The bitmap is left as it was; Picture()
+    // still gives the same pixels.
+    void PaintOnto(QImage target, const QRect& area);
     std::int32_t Width() const { return FBitmap.Width(); }
     std::int32_t Height() const { return FBitmap.Height(); }
     const TGraphArray& Graphs() const { return FGraphs; }
     QFont& Font() { return FFont; }
 
 private:
-    // Everything the pixels of the latest Redraw depend on.
-    struct TScene {
-        TColor Outline = clBlack;
-        TColor Back = clWhite;
-        // Black before the first Redraw, which takes it for its outline.
-        TColor Grid = clBlack;
-        std::int32_t GridX = 0;
-        double XStep = 0;
-        std::int32_t GridY = 0;
-        double YScale = 1.0;
-        // The visible series, in index order.
-        std::vector<TSeriesStroke> Series;
-        QFont Font;
-        // Empty when not drawn.
-        QString TopLeftText;
-        QString TopRightText;
-    };
-
     double scaleFor(std::int64_t largestVisible) const;
-    void rasterise();
-    void paintBackground();
-    void paintOutlineAndColumns(TRasterCanvas& canvas) const;
 
     std::int32_t FGraphCount = 0;
     TRasterCanvas FBitmap;
-    // The background's three kinds of row, before the horizontal lines.
-    TRasterCanvas FBackgroundRows;
     std::int32_t FGridX = 10;
     std::int32_t FGridY = 10;
     TColor FGridColor = clGray;
@@ -106,6 +93,15 @@ private:
     QString FTopRightText;
     bool FShowTopLeft = false;
     bool FShowTopRight = false;
-    TScene FScene;
-    bool FRasterised = true;
+    // The latest Redraw's scene and the one before, whose storage the next
+    // Redraw reuses.
+    TVumoScene FScene;
+    TVumoScene FPreviousScene;
+    QRect FLastChange;
+    bool FRedrawn = false;
+    TScenePainter FPainter;
+    // What FBitmap shows: nothing but white until its first rasterisation.
+    TVumoScene FBitmapScene;
+    bool FBitmapHasScene = false;
+    bool FBitmapCurrent = true;
 };

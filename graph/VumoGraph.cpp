@@ -11,35 +11,57 @@ TVumoGraph::TVumoGraph(std::int32_t capacity)
 {
 }
 
-// The maximum is rescanned from scratch only when a sample falls out of the
-// window: that is the only moment it can go down.
+// The maximum can go down only when a sample falls out of the window, and
+// only if that sample was the maximum: only then is it rescanned.
 void TVumoGraph::AddValue(std::int64_t value)
 {
     FValues.Add(value);
     FMaxValue = std::max(FMaxValue, value);
-    if (FValues.Count() > FCapacity) {
-        FValues.RemoveFirst();
-        FMaxValue = 0;
-        for (const TLinkedNode* node = FValues.First(); node != nullptr; node = node->Next)
-            FMaxValue = std::max(FMaxValue, node->Value);
+    if (FRowsValid)
+        FRows.push_back(rowOf(value));
+    if (FValues.Length() > FCapacity) {
+        const std::int64_t dropped = FValues.RemoveFirst();
+        if (FRowsValid)
+            FRows.erase(FRows.begin());
+        if (dropped >= FMaxValue) {
+            FMaxValue = 0;
+            for (const TLinkedNode* node = FValues.First(); node != nullptr; node = node->Next)
+                FMaxValue = std::max(FMaxValue, node->Value);
+        }
     }
 }
 
 void TVumoGraph::Clear()
 {
     FValues.Clear();
+    FRows.clear();
     FMaxValue = 0;
 }
 
-// One pass over the list, oldest first: a point per sample, no more.
+std::int32_t TVumoGraph::rowOf(std::int64_t value) const
+{
+    return SaturateToPixel(FRowsHeight - RoundHalfEven(static_cast<double>(value) * FRowsScale) - 3.0);
+}
+
 void TVumoGraph::ComputePoints(std::int32_t height, double scale, double step)
 {
-    FPoints.clear();
-    for (const TLinkedNode* node = FValues.First(); node != nullptr; node = node->Next) {
-        const double x = static_cast<double>(FPoints.size()) * step;
-        const double y = height - RoundHalfEven(static_cast<double>(node->Value) * scale) - 3.0;
-        FPoints.emplace_back(RoundToPixel(x), SaturateToPixel(y));
+    if (!FRowsValid || height != FRowsHeight || !(scale == FRowsScale)) {
+        FRowsHeight = height;
+        FRowsScale = scale;
+        FRowsValid = true;
+        FRows.clear();
+        for (const TLinkedNode* node = FValues.First(); node != nullptr; node = node->Next)
+            FRows.push_back(rowOf(node->Value));
     }
+    const std::size_t count = FRows.size();
+    if (!(step == FColumnsStep))
+        FColumns.clear();
+    FColumnsStep = step;
+    while (FColumns.size() < count)
+        FColumns.push_back(RoundToPixel(static_cast<double>(FColumns.size()) * step));
+    FPoints.resize(count);
+    for (std::size_t i = 0; i < count; ++i)
+        FPoints[i] = QPoint(FColumns[i], FRows[i]);
 }
 
 namespace {

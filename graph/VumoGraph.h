@@ -40,7 +40,8 @@ public:
 
     // Turns the samples into pixels: sample i at x = round(i·step) and
     // y = height - round(v·scale) - 3, so a sample of 0 lies 3 pixels above
-    // the bottom edge.
+    // the bottom edge. A sample's row is worked out once per scale: while
+    // the scale stays, the rows slide with their samples.
     void ComputePoints(std::int32_t height, double scale, double step);
     void Draw(TRasterCanvas& canvas) const;
     // The line Draw paints now, into stroke's storage (reused, not regrown).
@@ -57,4 +58,14 @@ private:
     std::int32_t FPenWidth = 0;
     bool FVisible = true;
     std::vector<QPoint> FPoints;
+    // Each kept sample's row, in step with FValues while FRowsValid, for
+    // FRowsHeight and FRowsScale; each position's column for FColumnsStep.
+    std::vector<std::int32_t> FRows;
+    bool FRowsValid = false;
+    std::int32_t FRowsHeight = 0;
+    double FRowsScale = 0;
+    std::vector<std::int32_t> FColumns;
+    double FColumnsStep = 0;
+
+    std::int32_t rowOf(std::int64_t value) const;
 };

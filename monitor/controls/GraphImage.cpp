@@ -38,12 +38,20 @@ void GraphImage::setGraph(TVumo* graph)
     update();
 }
 
+// Each redraw asks for the part it changed; Qt gathers the parts until the
+// next paint, and keeps every other pixel on the screen as it was.
+void GraphImage::refresh()
+{
+    if (m_graph)
+        update(m_graph->LastChange());
+}
+
 // The picture is rasterised here, when it is shown, and nowhere else: a
 // window that is not exposed gets no paint event and so costs nothing.
 // Where the backing store is a plain 32-bit image and this control is wholly
-// in view, the graph is rasterised straight into the backing store, so its
-// pixels are written once on their way to the screen; otherwise they are
-// drawn from the graph's bitmap, without a copy of our own (keeping one
+// in view, the part to paint is rasterised straight into the backing store,
+// so its pixels are written once on their way to the screen; otherwise they
+// are drawn from the graph's bitmap, without a copy of our own (keeping one
 // would make the graph's next rasterisation copy the bitmap first).
 void GraphImage::paintEvent(QPaintEvent* event)
 {
@@ -54,12 +62,15 @@ void GraphImage::paintEvent(QPaintEvent* event)
         painter.drawImage(0, 0, m_graph->Picture());
 }
 
+// The graph may paint a little beyond the event's region, to take a corner
+// text whole; it paints only its own pixels, so this control must be wholly
+// in view.
 bool GraphImage::paintIntoBackingStore(QPainter& painter, const QPaintEvent& event)
 {
     QImage* store = backingImage(painter);
     const QTransform toStore = painter.deviceTransform();
     const QSize graph(m_graph->Width(), m_graph->Height());
-    if (!store || toStore.type() > QTransform::TxTranslate || size() != graph || event.region() != QRegion(rect())
+    if (!store || toStore.type() > QTransform::TxTranslate || size() != graph
         || visibleRegion() != QRegion(rect()))
         return false;
     const QPoint at = toStore.map(QPoint(0, 0));
@@ -68,7 +79,8 @@ bool GraphImage::paintIntoBackingStore(QPainter& painter, const QPaintEvent& eve
     // As the paint engine does: into its pixels, never a detached copy.
     auto* first = const_cast<uchar*>(store->constBits()) + qsizetype(at.y()) * store->bytesPerLine()
         + qsizetype(at.x()) * 4;
-    m_graph->PaintOnto(QImage(first, graph.width(), graph.height(), store->bytesPerLine(), QImage::Format_RGB32));
+    m_graph->PaintOnto(QImage(first, graph.width(), graph.height(), store->bytesPerLine(), QImage::Format_RGB32),
+        event.region().boundingRect());
     return true;
 }
 

@@ -19,9 +19,9 @@ public:
     // The graph stays the caller's and must outlive this control or be
     // replaced before it goes.
     void setGraph(TVumo* graph);
-    // The graph was redrawn: its picture is put on the screen at the next
-    // paint, however many redraws come before it.
-    void refresh() { update(); }
+    // The graph was redrawn: what changed in its picture is put on the
+    // screen at the next paint, however many redraws come before it.
+    void refresh();
 
     // The graph's state in words, for a screen reader: asked for only when
     // one reads it.

@@ -294,6 +294,57 @@ TEST_P(VumoRepaintTest, ChangeAfterRedrawWaitsForTheNextRedraw)
     EXPECT_EQ(graph->Picture(), unchanged->Picture());
 }
 
+struct PartCase {
+    std::string name;
+    std::function<void(TVumo&)> change;
+    bool changes;
+};
+
+void PrintTo(const PartCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class VumoPartTest : public testing::TestWithParam<PartCase> {};
+
+// A full graph with both corner texts, as on every reply once it has run a
+// while: a view that showed it and is painted again only where the next
+// Redraw says it changed shows exactly the new picture.
+TEST_P(VumoPartTest, PaintingTheLastChangeOverThePictureBeforeGivesTheNewOne)
+{
+    auto graph = windowGraph();
+    for (int i = 0; i < 100; ++i) {
+        graph->AddValue(0, 20 + (i * 7) % 13);
+        graph->AddValue(1, 25);
+    }
+    graph->SetTopLeftText(QStringLiteral("27"));
+    graph->SetTopRightText(QStringLiteral("31"));
+    graph->SetShowTopLeft(true);
+    graph->SetShowTopRight(true);
+    graph->Redraw();
+    QImage view = graph->Picture().copy();
+
+    GetParam().change(*graph);
+    graph->Redraw();
+    EXPECT_EQ(graph->LastChange().isEmpty(), !GetParam().changes);
+    graph->PaintOnto(QImage(view.bits(), Width, Height, view.bytesPerLine(), QImage::Format_RGB32),
+        graph->LastChange());
+    EXPECT_EQ(view, graph->Picture());
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, VumoPartTest,
+    testing::Values(
+        PartCase{"Nothing", [](TVumo&) {}, false},
+        PartCase{"SampleSlidesTheSeries", [](TVumo& g) { g.AddValue(0, 21); }, true},
+        PartCase{"SampleUnderTheLastValue", [](TVumo& g) { g.AddValue(0, 32); }, true},
+        PartCase{"AverageTextOnly", [](TVumo& g) { g.SetTopLeftText(QStringLiteral("28")); }, true},
+        PartCase{"LastValueWidens", [](TVumo& g) { g.SetTopRightText(QStringLiteral("1234")); }, true},
+        PartCase{"TextSwitchedOff", [](TVumo& g) { g.SetShowTopLeft(false); }, true},
+        PartCase{"SeriesHidden", [](TVumo& g) { g.Graphs()[1]->SetVisible(false); }, true},
+        PartCase{"BackColour", [](TVumo& g) { g.SetBackColor(TColor::FromRgb(255, 255, 0)); }, true},
+        PartCase{"Clearing", [](TVumo& g) { g.Graphs()[0]->Clear(); }, true}),
+    [](const auto& info) { return info.param.name; });
+
 struct SizeCase {
     int width;
     int height;
