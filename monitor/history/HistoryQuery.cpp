@@ -50,7 +50,9 @@ int HistoryQuery::hostId(const QString& host)
 // Buckets of a minute or more are made from the minute summaries, as far
 // as those reach; finer buckets from the echoes, as far back as they are
 // kept. The rest comes from the other kind.
-HistoryQuery::Bounds HistoryQuery::bounds(const HistorySpanRequest& request, bool forBuckets)
+// A span is kept echo by echo when no minute of it is older than the
+// oldest echo still kept.
+HistoryQuery::Bounds HistoryQuery::bounds(int host, const HistorySpanRequest& request, bool forBuckets)
 {
     QSqlQuery first = m_connection->prepare("SELECT min(key) FROM raw");
     m_connection->run(first);
@@ -61,9 +63,14 @@ HistoryQuery::Bounds HistoryQuery::bounds(const HistorySpanRequest& request, boo
         QSqlQuery state = m_connection->prepare("SELECT value FROM state WHERE name = 'summarised_to'");
         m_connection->run(state);
         const qint64 summarisedTo = state.next() ? state.value(0).toLongLong() * MinuteMs : oldestRaw;
-        return {std::max(request.fromMs, std::max(summarisedTo, oldestRaw)), request.fromMs >= oldestRaw};
+        return {std::max(request.fromMs, std::max(summarisedTo, oldestRaw)), false};
     }
-    return {std::max(request.fromMs, oldestRaw), request.fromMs >= oldestRaw};
+    QSqlQuery older = m_connection->prepare("SELECT 1 FROM minutes WHERE host = ? AND minute >= ? AND minute < ? LIMIT 1");
+    older.bindValue(0, host);
+    older.bindValue(1, minuteOf(request.fromMs));
+    older.bindValue(2, minuteOf(oldestRaw));
+    m_connection->run(older);
+    return {std::max(request.fromMs, oldestRaw), !older.next()};
 }
 
 void HistoryQuery::readMinutes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const MinuteRow&)>& take)
@@ -107,7 +114,7 @@ void HistoryQuery::readEchoes(int host, qint64 fromMs, qint64 toMs, const std::f
 
 HistorySpan HistoryQuery::span(const HistorySpanRequest& request)
 {
-    HistorySpan span{request, {}, {}, false, {}};
+    HistorySpan span{request, {}, {}, {}};
     const qint64 bucketMs = std::max<qint64>(1, request.bucketMs);
     const auto count = static_cast<std::size_t>(std::max<qint64>(0, (request.toMs - request.fromMs + bucketMs - 1) / bucketMs));
     std::vector<SummaryBuilder> builders(count);
@@ -115,9 +122,8 @@ HistorySpan HistoryQuery::span(const HistorySpanRequest& request)
     try {
         open();
         const int host = hostId(request.host);
-        const Bounds b = bounds(request, true);
-        span.perEcho = b.perEcho;
         if (host >= 0) {
+            const Bounds b = bounds(host, request, true);
             const auto index = [&](qint64 atMs) { return static_cast<std::size_t>((atMs - request.fromMs) / bucketMs); };
             readMinutes(host, request.fromMs, b.rawFromMs, [&](const MinuteRow& row) {
                 builders[index(row.atMs)].addSummary(row.summary);
@@ -148,7 +154,7 @@ void HistoryQuery::rows(const HistorySpanRequest& request, const std::function<v
         const int host = hostId(request.host);
         if (host < 0)
             return;
-        const Bounds b = bounds(request, false);
+        const Bounds b = bounds(host, request, false);
         if (b.perEcho) {
             readEchoes(host, request.fromMs, request.toMs, echo);
             return;

@@ -37,7 +37,7 @@ private:
         bool perEcho;
     };
     void open();
-    Bounds bounds(const HistorySpanRequest& request, bool forBuckets);
+    Bounds bounds(int host, const HistorySpanRequest& request, bool forBuckets);
     int hostId(const QString& host);
     void readMinutes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const MinuteRow&)>& take);
     void readEchoes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const HistoryEcho&)>& take);

@@ -17,14 +17,11 @@ struct HistorySpanRequest {
     qint64 bucketMs = 60'000;
 };
 
-// The answer: one summary per bucket, and the whole span's. perEcho says
-// whether every echo of the span is still kept one by one (else older
-// parts are minute summaries), which decides what an export holds.
+// The answer: one summary per bucket, and the whole span's.
 struct HistorySpan {
     HistorySpanRequest request;
     std::vector<HistorySummary> buckets;
     HistorySummary total;
-    bool perEcho = false;
     QString error;
 };
 
