@@ -72,7 +72,7 @@ QByteArray EchoMetrics::text(const std::vector<ShownHost>& shown)
         const auto counted = m_hosts.find(host);
         HostMetrics& h = counted == m_hosts.end() ? *next : counted->second;
         // The labels are escaped again only when the description changes.
-        if (h.labels.isEmpty() || h.host != host || h.description != description) {
+        if (h.labels.empty() || h.host != host || h.description != description) {
             h.host = host;
             h.description = description;
             h.labels = HostMetrics::labelsOf(host, description);

@@ -1,37 +1,46 @@
 #include "monitor/metrics/MetricsText.h"
 
 #include <charconv>
+#include <string>
 
 namespace {
 
-// Appends in place: the file is made at every tick, and a temporary text
-// per piece would cost more than the rest of an echo's processing.
+// Appends in place to one reserved buffer: the file is made at every tick,
+// and a temporary text per piece, or a text that grows piece by piece,
+// would cost more than the rest of an echo's processing.
 class Out {
 public:
-    explicit Out(QByteArray& text)
+    explicit Out(std::string& text)
         : m_text(text)
     {
+    }
+    template <std::size_t N>
+    Out& operator<<(const char (&literal)[N])
+    {
+        m_text.append(literal, N - 1);
+        return *this;
     }
     Out& operator<<(const char* piece)
     {
         m_text.append(piece);
         return *this;
     }
-    Out& operator<<(const QByteArray& piece)
+    Out& operator<<(const std::string& piece)
     {
         m_text.append(piece);
         return *this;
     }
+    void append(const char* piece, std::size_t length) { m_text.append(piece, length); }
     Out& operator<<(std::uint64_t number)
     {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-        m_text.append(digits, end - digits);
+        m_text.append(digits, static_cast<std::size_t>(end - digits));
         return *this;
     }
 
 private:
-    QByteArray& m_text;
+    std::string& m_text;
 };
 
 // Milliseconds as seconds, exactly: a double would print 0.037 as
@@ -39,21 +48,21 @@ private:
 void seconds(Out& out, std::uint64_t ms)
 {
     out << ms / 1000;
-    std::uint64_t fraction = ms % 1000;
+    const auto fraction = static_cast<unsigned>(ms % 1000);
     if (fraction == 0)
         return;
-    char digits[5] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10), 0};
-    int length = 4;
+    const char digits[] = {'.', char('0' + fraction / 100), char('0' + fraction / 10 % 10), char('0' + fraction % 10)};
+    std::size_t length = sizeof digits;
     while (digits[length - 1] == '0')
-        digits[--length] = 0;
-    out << digits;
+        --length;
+    out.append(digits, length);
 }
 
 // The buckets' "le" values, written once.
-const std::array<QByteArray, HostMetrics::BucketBoundsMs.size() + 1>& bucketBounds()
+const std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1>& bucketBounds()
 {
     static const auto bounds = [] {
-        std::array<QByteArray, HostMetrics::BucketBoundsMs.size() + 1> texts;
+        std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1> texts;
         for (std::size_t i = 0; i < HostMetrics::BucketBoundsMs.size(); ++i) {
             Out out(texts[i]);
             out << ",le=\"";
@@ -107,12 +116,12 @@ void histogram(Out& out, const HostMetrics& host)
 
 }
 
-QByteArray HostMetrics::labelsOf(const QString& host, const QString& description)
+std::string HostMetrics::labelsOf(const QString& host, const QString& description)
 {
     QByteArray text = "host=" + MetricsText::labelValue(host);
     if (!description.isEmpty())
         text += ",description=" + MetricsText::labelValue(description);
-    return text;
+    return text.toStdString();
 }
 
 void HostMetrics::reply(std::uint32_t rttMs)
@@ -150,17 +159,20 @@ QByteArray MetricsText::labelValue(const QString& text)
             value += c;
     }
     // Whole text at once, so that surrogate pairs stay pairs; a lone one
-    // becomes a replacement character.
+    // becomes '?', never a byte that is no UTF-8.
     return '"' + value.toUtf8() + '"';
 }
 
 QByteArray MetricsText::render(std::vector<HostMetrics> hosts)
 {
     for (HostMetrics& host : hosts)
-        if (host.labels.isEmpty())
+        if (host.labels.empty())
             host.labels = HostMetrics::labelsOf(host.host, host.description);
-    QByteArray text;
-    text.reserve(static_cast<qsizetype>(hosts.size()) * 2048);
+    std::string text;
+    std::size_t size = 0;
+    for (const HostMetrics& host : hosts)
+        size += 20 * (host.labels.size() + 70);
+    text.reserve(size + 2000);
     Out out(text);
     counter(out, hosts, "quorvane_echo_requests_total", "Echoes sent to the host.", &HostMetrics::requests);
     counter(out, hosts, "quorvane_echo_replies_total", "Echoes the host answered.", &HostMetrics::replies);
@@ -180,5 +192,5 @@ QByteArray MetricsText::render(std::vector<HostMetrics> hosts)
            "1 while the host counts as down (so many echoes lost in a row), else 0.",
            [](const HostMetrics&) { return true; },
            [&out](const HostMetrics& h) { out << "quorvane_host_down{" << h.labels << "} " << (h.down ? "1\n" : "0\n"); });
-    return text;
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }

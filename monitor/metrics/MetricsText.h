@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // What the metrics file tells of one host.
@@ -26,10 +27,10 @@ struct HostMetrics {
     std::uint64_t rttSumMs = 0;
     bool down = false;
     // host and description as the file's labels; made from them when empty.
-    QByteArray labels;
+    std::string labels;
 
     void reply(std::uint32_t rttMs);
-    static QByteArray labelsOf(const QString& host, const QString& description);
+    static std::string labelsOf(const QString& host, const QString& description);
 };
 
 // Prometheus' text exposition format (version 0.0.4) for node_exporter's

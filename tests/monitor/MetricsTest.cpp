@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                     LabelCase{"other controls become spaces", QString("a\tb\rc") + QChar(0) + QChar(0x7f) + QChar(0x85),
                               "\"a b c   \""},
                     LabelCase{"UTF-8 kept", QString::fromUtf8("Büro 🖧"), QString::fromUtf8("\"Büro 🖧\"").toUtf8()},
-                    LabelCase{"lone surrogate replaced", QString("a") + QChar(0xd800), "\"a\xef\xbf\xbd\""},
+                    LabelCase{"lone surrogate replaced", QString("a") + QChar(0xd800), "\"a?\""},
                     LabelCase{"megabytes cut", QString(1 << 20, 'x'), "\"" + Cut.toUtf8() + "\xe2\x80\xa6\""},
                     LabelCase{"no pair split at the cut", Cut.left(MetricsText::MaxLabelLength - 1) + QString::fromUtf8("🖧"),
                               "\"" + Cut.left(MetricsText::MaxLabelLength - 1).toUtf8() + "\xe2\x80\xa6\""}),
@@ -82,7 +82,8 @@ QByteArray run(const ScriptCase& c, const QString& path)
         if (word[0] == "sent" || word[0] == "early") {
             const SentEcho echo = word[0] == "sent" ? watch.send(Moment::now()) : early.at(count[word[1]]);
             echoes[word[1] + QString::number(count[word[1]]++)] = echo;
-            metrics.sent(word[1], echo);
+            if (word[0] == "sent")
+                metrics.sent(word[1], echo);
         } else if (word[0] == "reply" || word[0] == "lost") {
             TPingThread worker;
             worker.HostText = word[1].left(1);
@@ -199,8 +200,9 @@ TEST_P(MetricsFileWriting, LeavesAndTells)
     QTemporaryDir world;
     const QString place = c.place;
     const QString path = world.filePath(place.contains("folder") ? "gone/q.prom" : "q.prom");
-    if (place == "fifo")
+    if (place == "fifo") {
         ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
     QStringList news;
     {
         MetricsFileWriter writer;
@@ -218,7 +220,8 @@ TEST_P(MetricsFileWriting, LeavesAndTells)
                 || (file.open(QIODevice::ReadOnly) && file.readAll() == c.contents);
             return news.size() >= c.news.size() && contentsThere;
         };
-        QTest::qWaitFor(settled, 5000);
+        EXPECT_TRUE(QTest::qWaitFor(settled, 5000));
+        // Nothing more may come.
         QTest::qWait(50);
         ASSERT_EQ(news.size(), c.news.size()) << news.join('\n').toStdString();
         for (qsizetype i = 0; i < news.size(); ++i)
