@@ -156,7 +156,8 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
                 texts << item->text().remove('&');  // as shown, mnemonics aside
     }
     EXPECT_EQ(texts, QStringList({"Reset all graphs", "Save current host selection", "Write log", "",
-                                  "Notify when a host goes down", "Lost echoes before notifying..."}));
+                                  "Notify when a host goes down", "Lost echoes before notifying...",
+                                  "Keep history"}));
     EXPECT_EQ(storedSettings()["notify"], "no");
     EXPECT_EQ(storedSettings()["notifyafter"], "3");
 
@@ -174,6 +175,12 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
     control<QAction>("Notifyafter1")->trigger();
     EXPECT_EQ(storedSettings()["notifyafter"], "7");
     EXPECT_EQ(dialogs.offeredIntegers, std::vector<int>({3, 7}));
+
+    auto* keep = control<QAction>("Keephistory1");
+    EXPECT_TRUE(keep->isChecked());
+    keep->trigger();
+    EXPECT_FALSE(keep->isChecked());
+    EXPECT_EQ(storedSettings()["keephistory"], "no");
 }
 
 class RefusingShell final : public DesktopShell {

@@ -27,7 +27,8 @@ TEST_F(StartupTest, FirstRunCreatesEveryValueWithItsDefault)
     QMap<QString, QString> expected{{"interval", "2"}, {"payload", "32"}, {"graphnumber", "10"},
                                     {"showlast", "no"}, {"showdesc", "no"}, {"showaverage", "no"},
                                     {"showlabel", "no"}, {"writelog", "no"},
-                                    {"notify", "no"},   {"notifyafter", "3"}};
+                                    {"notify", "no"},   {"notifyafter", "3"},
+                                    {"keephistory", "yes"}, {"historyhours", "48"}, {"historydays", "90"}};
     for (int n = 1; n <= 10; ++n)
         expected["thresh" + QString::number(n)] = "10";
     EXPECT_EQ(storedSettings(), expected);
