@@ -85,6 +85,7 @@ void HistoryStore::openFile()
     });
     m_summarisedTo = readState("summarised_to", NotYet);
     m_prunedAtMinute = 0;
+    m_maintainedFor = NotYet;
 }
 
 // Beside the file, under a name that says what it was and when it was put
@@ -170,6 +171,9 @@ void HistoryStore::maintain()
     const qint64 now = m_clock();
     const qint64 closed = minuteOf(now - SettleMs);
     const qint64 rawCut = minuteOf(now - m_limits.rawMs);
+    // Between the closing of two minutes there is nothing to do.
+    if (closed == m_maintainedFor && m_lateMinutes.isEmpty())
+        return;
     const qint64 summarisedBefore = m_summarisedTo;
     try {
         m_connection->begin();
@@ -189,6 +193,7 @@ void HistoryStore::maintain()
         }
         m_connection->commit();
         m_lateMinutes.clear();
+        m_maintainedFor = closed;
     } catch (const HistoryFailure&) {
         m_connection->rollback();
         m_summarisedTo = summarisedBefore;

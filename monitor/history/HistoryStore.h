@@ -78,5 +78,6 @@ private:
     qint64 m_summarisedTo = NotYet;
     QSet<qint64> m_lateMinutes;  // summarised before an echo of theirs came
     qint64 m_prunedAtMinute = 0;
+    qint64 m_maintainedFor = NotYet;  // the closed minute of the last upkeep
     QString m_movedAside;
 };

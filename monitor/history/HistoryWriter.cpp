@@ -69,7 +69,7 @@ void HistoryWriter::writeWaiting()
             m_dropped = 0;
         }
     } catch (const HistoryFailure& failure) {
-        m_retryAtMs = steadyMs() + RetryMs;
+        m_retryAtMs = steadyMs() + m_retryMs;
         if (!m_troubled) {
             m_troubled = true;
             emit troubled(QString::fromStdString(failure.what()) +

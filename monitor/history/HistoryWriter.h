@@ -20,6 +20,7 @@ public:
 
     void take(HistoryBatch batch);
     void setLimits(const HistoryLimits& limits) { m_store.setLimits(limits); }
+    void setRetryMs(qint64 ms) { m_retryMs = ms; }
     // Writes what waits, closes the file and ends the thread's loop.
     void finish();
 
@@ -34,5 +35,6 @@ private:
     HistoryBatch m_waiting;
     qint64 m_dropped = 0;
     bool m_troubled = false;
+    qint64 m_retryMs = RetryMs;
     qint64 m_retryAtMs = 0;  // monotonic
 };

@@ -187,6 +187,12 @@ TEST_F(Options, NotificationItemsComeLastAndAreStored)
     tray->trigger();
     EXPECT_FALSE(tray->isChecked());
     EXPECT_EQ(storedSettings()["showtray"], "no");
+
+    auto* keep = control<QAction>("Keephistory1");
+    EXPECT_TRUE(keep->isChecked());
+    keep->trigger();
+    EXPECT_FALSE(keep->isChecked());
+    EXPECT_EQ(storedSettings()["keephistory"], "no");
 }
 
 // Chosen, the metrics file is written at each tick from the echoes sent

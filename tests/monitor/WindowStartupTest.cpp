@@ -28,7 +28,8 @@ TEST_F(StartupTest, FirstRunCreatesEveryValueWithItsDefault)
                                     {"showlast", "no"}, {"showdesc", "no"}, {"showaverage", "no"},
                                     {"showlabel", "no"}, {"writelog", "no"},
                                     {"notify", "no"},   {"notifyafter", "3"}, {"showtray", "yes"},
-                                    {"metricsfile", ""}};
+                                    {"metricsfile", ""}, {"keephistory", "yes"}, {"historyhours", "48"},
+                                    {"historydays", "90"}};
     for (int n = 1; n <= 10; ++n)
         expected["thresh" + QString::number(n)] = "10";
     EXPECT_EQ(storedSettings(), expected);

@@ -1,4 +1,7 @@
+#include "HistoryTestSupport.h"
 #include "ProgramRun.h"
+
+#include "monitor/history/HistoryWriter.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -102,6 +105,36 @@ TEST(FullDisk, RecordsStayWholeAndResumeWhenThereIsRoom)
                                      + R"( is written again; \d+ records? (was|were) lost\n)");
     EXPECT_TRUE(resumed.match(errors).hasMatch()) << errors.toStdString();
     EXPECT_EQ(errors.count("No space left on device"), 1) << "once per outage: " << errors.toStdString();
+}
+
+// The history on a full disk: told once, its echoes wait, and every one
+// of them is written once there is room again.
+TEST(FullDisk, HistoryWaitsForRoomAndKeepsEveryEcho)
+{
+    SmallDisk disk(4 * 1024 * 1024);
+    ASSERT_TRUE(disk.mounted()) << "mount tmpfs: " << std::strerror(errno);
+    const QString path = disk.path() + "/history.sqlite";
+    HistoryWriter writer(path);
+    writer.setRetryMs(0);
+    QStringList troubled, recovered;
+    QObject::connect(&writer, &HistoryWriter::troubled, [&](const QString& m) { troubled << m; });
+    QObject::connect(&writer, &HistoryWriter::recovered, [&](const QString& m) { recovered << m; });
+    qint64 at = 1'800'000'000'000;
+    writer.take({historyEcho("first.test", at, 1)});
+    ASSERT_TRUE(disk.fillAllButAPage());
+    for (int batch = 0; batch < 50; ++batch) {
+        HistoryBatch echoes;
+        for (int i = 0; i < 100; ++i)
+            echoes.push_back(historyEcho(QString("host%1.test").arg(i % 10), ++at, i));
+        writer.take(echoes);
+    }
+    ASSERT_EQ(troubled.size(), 1) << troubled.join('\n').toStdString();
+    EXPECT_TRUE(troubled[0].contains("full", Qt::CaseInsensitive)) << troubled[0].toStdString();
+    ASSERT_TRUE(disk.free());
+    writer.take({historyEcho("last.test", ++at, 2)});
+    writer.finish();
+    EXPECT_EQ(recovered.size(), 1);
+    EXPECT_EQ(historyRows(path, "SELECT count(*) FROM echoes"), QStringList({"5002"}));
 }
 
 }
