@@ -8,35 +8,12 @@
 
 namespace {
 
-struct TextPlace {
-    const QString* text;
-    QPoint topLeft;
-    QRect box;
-};
-
-// Where the corner texts of scene stand: the top-left one at (1, 1), the
-// top-right one ending one pixel inside the right edge.
-std::array<TextPlace, 2> textPlaces(TRasterCanvas& canvas, const TVumoScene& scene)
-{
-    canvas.SetFont(scene.Font);
-    std::array<TextPlace, 2> places{
-        TextPlace{&scene.TopLeftText, QPoint(1, 1), QRect()},
-        TextPlace{&scene.TopRightText, QPoint(), QRect()},
-    };
-    if (!scene.TopRightText.isEmpty())
-        places[1].topLeft = QPoint(canvas.Width() - canvas.TextWidth(scene.TopRightText) - 1, 1);
-    const QRect bitmap(0, 0, canvas.Width(), canvas.Height());
-    for (TextPlace& place : places)
-        if (!place.text->isEmpty())
-            place.box = canvas.TextBox(place.topLeft, *place.text).intersected(bitmap);
-    return places;
-}
-
-QRect grownToTexts(const std::array<TextPlace, 2>& places, QRect area)
+template <typename Places>
+QRect grownToTexts(const Places& places, QRect area)
 {
     for (bool grew = true; grew;) {
         grew = false;
-        for (const TextPlace& place : places) {
+        for (const auto& place : places) {
             if (area.intersects(place.box) && !area.contains(place.box)) {
                 area |= place.box;
                 grew = true;
@@ -46,16 +23,18 @@ QRect grownToTexts(const std::array<TextPlace, 2>& places, QRect area)
     return area;
 }
 
-// The box of points from .. to of a stroke and the pen around them, within
-// the bitmap. Points far outside are pinned just outside it first: the part
-// of a line inside the bitmap lies within the box of its pinned ends.
-QRect strokeBox(const TSeriesStroke& stroke, std::size_t from, std::size_t to, const QRect& bitmap)
+// The box of points from .. to and a pen of width pixels around them,
+// within the bitmap. Points far outside are pinned just outside it first:
+// the part of a line inside the bitmap lies within the box of its pinned
+// ends.
+QRect strokeBox(const std::vector<QPoint>& points, std::int32_t width, std::size_t from, std::size_t to,
+    const QRect& bitmap)
 {
     std::int64_t left = bitmap.right() + 1, right = bitmap.left() - 1;
     std::int64_t top = bitmap.bottom() + 1, bottom = bitmap.top() - 1;
-    for (std::size_t i = from; i <= to && i < stroke.Points.size(); ++i) {
-        const std::int64_t x = std::clamp<std::int64_t>(stroke.Points[i].x(), -1, bitmap.right() + 1);
-        const std::int64_t y = std::clamp<std::int64_t>(stroke.Points[i].y(), -1, bitmap.bottom() + 1);
+    for (std::size_t i = from; i <= to && i < points.size(); ++i) {
+        const std::int64_t x = std::clamp<std::int64_t>(points[i].x(), -1, bitmap.right() + 1);
+        const std::int64_t y = std::clamp<std::int64_t>(points[i].y(), -1, bitmap.bottom() + 1);
         left = std::min(left, x);
         right = std::max(right, x);
         top = std::min(top, y);
@@ -63,8 +42,7 @@ QRect strokeBox(const TSeriesStroke& stroke, std::size_t from, std::size_t to, c
     }
     if (left > right)
         return QRect();
-    const std::int64_t width = std::clamp(stroke.PenWidth, 1, 1 << 20);
-    const std::int64_t before = (width - 1) / 2;
+    const std::int64_t before = (std::int64_t{width} - 1) / 2;
     const std::int64_t after = width / 2;
     const QRect box(QPoint(static_cast<int>(std::max<std::int64_t>(left - before, bitmap.left() - 1)),
                         static_cast<int>(std::max<std::int64_t>(top - before, bitmap.top() - 1))),
@@ -73,32 +51,92 @@ QRect strokeBox(const TSeriesStroke& stroke, std::size_t from, std::size_t to, c
     return box.intersected(bitmap);
 }
 
-// The segments that differ between two strokes drawn at the same place in
-// the order of the series: those touching a point that moved, came or went.
-QRect strokeChange(const TSeriesStroke& before, const TSeriesStroke& after, const QRect& bitmap)
-{
-    const std::size_t all = std::max(before.Points.size(), after.Points.size());
-    if (all == 0)
-        return QRect();
-    if (before.Color != after.Color || before.PenWidth != after.PenWidth)
-        return strokeBox(before, 0, all, bitmap) | strokeBox(after, 0, all, bitmap);
-    const std::size_t common = std::min(before.Points.size(), after.Points.size());
-    std::size_t first = 0;
-    while (first < common && before.Points[first] == after.Points[first])
-        ++first;
-    if (first == all)
-        return QRect();
-    std::size_t last = all - 1;
-    if (before.Points.size() == after.Points.size())
-        while (last > first && before.Points[last] == after.Points[last])
-            --last;
-    const std::size_t from = first > 0 ? first - 1 : 0;
-    return strokeBox(before, from, last + 1, bitmap) | strokeBox(after, from, last + 1, bitmap);
-}
-
 } // namespace
 
-QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, const TVumoScene& after)
+std::int32_t TScenePainter::device(double pixels) const
+{
+    return FRatio == 1.0 ? SaturateToPixel(pixels) : RoundToPixel(pixels * FRatio);
+}
+
+// As wide as the pen scaled, and never less than one device pixel.
+std::int32_t TScenePainter::deviceWidth(std::int32_t penWidth) const
+{
+    const std::int32_t width = std::clamp(penWidth, 1, 1 << 20);
+    return FRatio == 1.0 ? width : std::max(RoundToPixel(width * FRatio), 1);
+}
+
+// Where the corner texts of scene stand: the top-left one at (1, 1), the
+// top-right one ending one pixel inside the right edge.
+TScenePainter::TextPlaces TScenePainter::textPlaces(TRasterCanvas& canvas, const TVumoScene& scene) const
+{
+    QFont font = scene.Font;
+    if (FRatio != 1.0) {
+        if (font.pixelSize() > 0)
+            font.setPixelSize(std::max(RoundToPixel(font.pixelSize() * FRatio), 1));
+        else
+            font.setPointSizeF(font.pointSizeF() * FRatio);
+    }
+    canvas.SetFont(font);
+    const std::int32_t inset = device(1);
+    TextPlaces places{
+        TextPlace{&scene.TopLeftText, QPoint(inset, inset), QRect()},
+        TextPlace{&scene.TopRightText, QPoint(), QRect()},
+    };
+    if (!scene.TopRightText.isEmpty())
+        places[1].topLeft = QPoint(canvas.Width() - canvas.TextWidth(scene.TopRightText) - inset, inset);
+    const QRect bitmap(0, 0, canvas.Width(), canvas.Height());
+    for (TextPlace& place : places)
+        if (!place.text->isEmpty())
+            place.box = canvas.TextBox(place.topLeft, *place.text).intersected(bitmap);
+    return places;
+}
+
+// At another resolution the points are made again from the samples, so
+// that a line steps by the device's pixels, not by the graph's.
+const std::vector<QPoint>& TScenePainter::devicePoints(const TVumoScene& scene, const TSeriesStroke& stroke,
+    std::vector<QPoint>& scratch) const
+{
+    if (FRatio == 1.0)
+        return stroke.Points;
+    scratch.clear();
+    const double bottom = scene.Height - 3.0;
+    for (std::size_t i = 0; i < stroke.Values.size(); ++i)
+        scratch.emplace_back(RoundToPixel(static_cast<double>(i) * scene.XStep * FRatio),
+            RoundToPixel((bottom - static_cast<double>(stroke.Values[i]) * scene.YScale) * FRatio));
+    return scratch;
+}
+
+// The segments that differ between two strokes drawn at the same place in
+// the order of the series: those touching a sample that changed, came or
+// went. Over one background, equal samples are equal points.
+QRect TScenePainter::strokeChange(const TVumoScene& before, const TSeriesStroke& was, const TVumoScene& after,
+    const TSeriesStroke& is, const QRect& bitmap) const
+{
+    const std::size_t all = std::max(was.Values.size(), is.Values.size());
+    if (all == 0)
+        return QRect();
+    std::size_t from = 0;
+    std::size_t to = all;
+    if (was.Color == is.Color && was.PenWidth == is.PenWidth) {
+        const std::size_t common = std::min(was.Values.size(), is.Values.size());
+        std::size_t first = 0;
+        while (first < common && was.Values[first] == is.Values[first])
+            ++first;
+        if (first == all)
+            return QRect();
+        std::size_t last = all - 1;
+        if (was.Values.size() == is.Values.size())
+            while (last > first && was.Values[last] == is.Values[last])
+                --last;
+        from = first > 0 ? first - 1 : 0;
+        to = last + 1;
+    }
+    std::vector<QPoint> scratch;
+    const QRect wasBox = strokeBox(devicePoints(before, was, scratch), deviceWidth(was.PenWidth), from, to, bitmap);
+    return wasBox | strokeBox(devicePoints(after, is, scratch), deviceWidth(is.PenWidth), from, to, bitmap);
+}
+
+QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, const TVumoScene& after) const
 {
     const QRect bitmap(0, 0, canvas.Width(), canvas.Height());
     if (!before.SameBackground(after))
@@ -107,7 +145,7 @@ QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, co
     const std::size_t series = std::max(before.Series.size(), after.Series.size());
     const TSeriesStroke none;
     for (std::size_t k = 0; k < series; ++k)
-        area |= strokeChange(k < before.Series.size() ? before.Series[k] : none,
+        area |= strokeChange(before, k < before.Series.size() ? before.Series[k] : none, after,
             k < after.Series.size() ? after.Series[k] : none, bitmap);
 
     // Measuring texts costs more than comparing them: a reply that changes
@@ -116,9 +154,9 @@ QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, co
         || before.Font != after.Font;
     if (area.isEmpty() && !textsChanged)
         return area;
-    const std::array<TextPlace, 2> is = textPlaces(canvas, after);
+    const TextPlaces is = textPlaces(canvas, after);
     if (textsChanged) {
-        const std::array<TextPlace, 2> was = textPlaces(canvas, before);
+        const TextPlaces was = textPlaces(canvas, before);
         for (std::size_t t = 0; t < was.size(); ++t)
             if (*was[t].text != *is[t].text || was[t].topLeft != is[t].topLeft || before.Font != after.Font)
                 area |= was[t].box | is[t].box;
@@ -129,7 +167,7 @@ QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, co
 void TScenePainter::Paint(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area)
 {
     const QRect bitmap(0, 0, canvas.Width(), canvas.Height());
-    const std::array<TextPlace, 2> places = textPlaces(canvas, scene);
+    const TextPlaces places = textPlaces(canvas, scene);
     const QRect part = grownToTexts(places, area.intersected(bitmap));
     if (part.isEmpty())
         return;
@@ -137,8 +175,12 @@ void TScenePainter::Paint(TRasterCanvas& canvas, const TVumoScene& scene, const 
     paintBackground(canvas, part);
 
     canvas.SetClip(part);
-    for (const TSeriesStroke& series : scene.Series)
-        series.Draw(canvas);
+    for (const TSeriesStroke& series : scene.Series) {
+        canvas.SetPenColor(series.Color);
+        canvas.SetBrushColor(series.Color);
+        canvas.SetPenWidth(deviceWidth(series.PenWidth));
+        canvas.Polyline(devicePoints(scene, series, FScratch));
+    }
     canvas.ResetClip();
 
     // Texts never get a background box; they are always black.
@@ -164,16 +206,20 @@ void TScenePainter::prepareBackground(const TVumoScene& scene, std::int32_t widt
         return;
     FKey = key;
 
-    if (!FRows || FRows->Width() != width || FRows->Height() != std::min(height, 3))
-        FRows.emplace(width, std::min(height, 3));
+    // One pixel of the graph, as device pixels: the outline's and every
+    // grid line's weight.
+    const std::int32_t line = deviceWidth(1);
+    const std::int32_t rowCount = std::min(height, 3);
+    if (!FRows || FRows->Width() != width || FRows->Height() != rowCount)
+        FRows.emplace(width, rowCount);
     TRasterCanvas& rows = *FRows;
-    rows.SetPenWidth(1);
-    rows.SetPenColor(scene.Outline);
-    rows.SetBrushColor(scene.Back);
-    rows.Rectangle(0, 0, rows.Width(), rows.Height());
-    rows.SetPenColor(scene.Grid);
-    for (std::int32_t x = 0; x <= width;) {
-        rows.Line(QPoint(x, 0), QPoint(x, rows.Height()));
+    rows.Fill(QRect(0, 0, width, rowCount), scene.Back);
+    rows.Fill(QRect(0, 0, width, 1), scene.Outline);
+    rows.Fill(QRect(0, rowCount - 1, width, 1), scene.Outline);
+    rows.Fill(QRect(0, 0, line, rowCount), scene.Outline);
+    rows.Fill(QRect(width - line, 0, line, rowCount), scene.Outline);
+    for (std::int32_t x = 0; x <= scene.Width;) {
+        rows.Fill(QRect(device(x), 0, line, rowCount), scene.Grid);
         const std::int32_t next = RoundToPixel(x + scene.GridX * scene.XStep);
         if (next <= x)
             break;
@@ -181,10 +227,12 @@ void TScenePainter::prepareBackground(const TVumoScene& scene, std::int32_t widt
     }
 
     FLineColor = scene.Grid;
+    FOutlineRows = line;
     FLineRows.assign(static_cast<std::size_t>(std::max(height, 0)), 0);
-    for (std::int32_t y = height; y >= 0;) {
-        if (y < height)
-            FLineRows[static_cast<std::size_t>(y)] = 1;
+    for (std::int32_t y = scene.Height; y >= 0;) {
+        const std::int32_t top = device(y);
+        for (std::int32_t row = std::max(top, 0); row < std::min<std::int64_t>(std::int64_t{top} + line, height); ++row)
+            FLineRows[static_cast<std::size_t>(row)] = 1;
         const std::int32_t next = RoundToPixel(y - scene.GridY * scene.YScale);
         if (next >= y)
             break;
@@ -201,7 +249,7 @@ void TScenePainter::paintBackground(TRasterCanvas& canvas, const QRect& area) co
     const auto kindOf = [&](std::int32_t y) {
         if (FLineRows[static_cast<std::size_t>(y)])
             return -1;
-        return y == 0 ? 0 : y == height - 1 ? last : 1;
+        return y < FOutlineRows ? 0 : y >= height - FOutlineRows ? last : 1;
     };
     for (std::int32_t y = area.top(); y <= area.bottom();) {
         const int kind = kindOf(y);

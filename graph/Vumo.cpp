@@ -47,6 +47,8 @@ void TVumo::Redraw()
     // The outline takes the grid colour of the Redraw before, whether or
     // not anyone looked at that picture.
     std::swap(FScene, FPreviousScene);
+    FScene.Width = FBitmap.Width();
+    FScene.Height = FBitmap.Height();
     FScene.Outline = FPreviousScene.Grid;
     FScene.Back = FBackColor;
     FScene.Grid = FGridColor;
@@ -71,9 +73,11 @@ void TVumo::Redraw()
     FScene.TopRightText = FShowTopRight ? FTopRightText : QString();
 
     const QRect whole(0, 0, FBitmap.Width(), FBitmap.Height());
-    FLastChange = FRedrawn ? TScenePainter::Changed(FBitmap, FPreviousScene, FScene) : whole;
+    FLastChange = FRedrawn ? FPainter.Changed(FBitmap, FPreviousScene, FScene) : whole;
     FRedrawn = true;
     FBitmapCurrent = false;
+    if (FDevice)
+        FDevice->Current = false;
 }
 
 void TVumo::PaintOnto(QImage target, const QRect& area)
@@ -87,10 +91,27 @@ QImage TVumo::Picture()
 {
     if (!FBitmapCurrent) {
         const QRect whole(0, 0, FBitmap.Width(), FBitmap.Height());
-        FPainter.Paint(FBitmap, FScene, FBitmapHasScene ? TScenePainter::Changed(FBitmap, FBitmapScene, FScene) : whole);
+        FPainter.Paint(FBitmap, FScene, FBitmapHasScene ? FPainter.Changed(FBitmap, FBitmapScene, FScene) : whole);
         FBitmapScene = FScene;
         FBitmapHasScene = true;
         FBitmapCurrent = true;
     }
     return FBitmap.Image();
+}
+
+QImage TVumo::PictureAt(double ratio)
+{
+    if (ratio == 1.0 || !(ratio > 0))
+        return Picture();
+    if (!FDevice || FDevice->Painter.Ratio() != ratio)
+        FDevice.emplace(ratio, RoundToPixel(FBitmap.Width() * ratio), RoundToPixel(FBitmap.Height() * ratio));
+    TDeviceView& view = *FDevice;
+    if (!view.Current && FRedrawn) {
+        const QRect whole(0, 0, view.Canvas.Width(), view.Canvas.Height());
+        view.Painter.Paint(view.Canvas, FScene, view.HasScene ? view.Painter.Changed(view.Canvas, view.Shows, FScene) : whole);
+        view.Shows = FScene;
+        view.HasScene = true;
+    }
+    view.Current = true;
+    return view.Canvas.Image();
 }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The series of one graph, drawn in index order. The renderer owns them;
@@ -60,6 +61,11 @@ public:
     const QString& TopLeftText() const { return FTopLeftText; }
     const QString& TopRightText() const { return FTopRightText; }
     TColor BackColor() const { return FBackColor; }
+    // The latest Redraw drawn for a screen of `ratio` device pixels per
+    // pixel: round(width·ratio) x round(height·ratio) pixels (no device
+    // pixel ratio of its own), its lines as heavy as in the picture and its
+    // texts at the ratio's size. At a ratio of 1 this is Picture().
+    QImage PictureAt(double ratio);
     // The part of the picture that the latest Redraw changed (or may have):
     // a view that showed the Redraw before needs only this part again.
     const QRect& LastChange() const { return FLastChange; }
@@ -104,4 +110,19 @@ private:
     TVumoScene FBitmapScene;
     bool FBitmapHasScene = false;
     bool FBitmapCurrent = true;
+    // The picture at a screen's resolution, kept as the bitmap is, for the
+    // one ratio asked for last.
+    struct TDeviceView {
+        TDeviceView(double ratio, std::int32_t width, std::int32_t height)
+            : Canvas(width, height)
+            , Painter(ratio)
+        {
+        }
+        TRasterCanvas Canvas;
+        TScenePainter Painter;
+        TVumoScene Shows;
+        bool HasScene = false;
+        bool Current = false;
+    };
+    std::optional<TDeviceView> FDevice;
 };

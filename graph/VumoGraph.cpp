@@ -76,11 +76,6 @@ void drawLine(TRasterCanvas& canvas, TColor color, std::int32_t penWidth, const 
 
 }
 
-void TSeriesStroke::Draw(TRasterCanvas& canvas) const
-{
-    drawLine(canvas, Color, PenWidth, Points);
-}
-
 void TVumoGraph::Draw(TRasterCanvas& canvas) const
 {
     if (FVisible)
@@ -92,4 +87,7 @@ void TVumoGraph::CopyStroke(TSeriesStroke& stroke) const
     stroke.Color = FColor;
     stroke.PenWidth = FPenWidth;
     stroke.Points.assign(FPoints.begin(), FPoints.end());
+    stroke.Values.clear();
+    for (const TLinkedNode* node = FValues.First(); node != nullptr; node = node->Next)
+        stroke.Values.push_back(node->Value);
 }

@@ -16,10 +16,9 @@ struct TSeriesStroke {
     TColor Color;
     std::int32_t PenWidth = 0;
     std::vector<QPoint> Points;
-
-    void Draw(TRasterCanvas& canvas) const;
-    // The line Draw paints now, into stroke's storage (reused, not regrown).
-    void CopyStroke(TSeriesStroke& stroke) const;
+    // The samples the points were made from, for drawing at other
+    // resolutions and for telling what moved.
+    std::vector<std::int64_t> Values;
 };
 
 // One plotted series: the most recent samples of one quantity (at most

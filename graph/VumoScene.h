@@ -12,6 +12,9 @@
 // Everything the pixels of one Redraw depend on, fixed when it runs, so that
 // the picture can be made later and two pictures compared without drawing.
 struct TVumoScene {
+    // The graph's size in pixels, whatever the resolution it is drawn at.
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
     TColor Outline = clBlack;
     TColor Back = clWhite;
     // Black before the first Redraw, which takes it for its outline.
@@ -30,7 +33,7 @@ struct TVumoScene {
     // Whether the background and its grid are the same pixels.
     bool SameBackground(const TVumoScene& other) const
     {
-        return Outline == other.Outline && Back == other.Back && Grid == other.Grid && GridX == other.GridX
+        return Width == other.Width && Height == other.Height && Outline == other.Outline && Back == other.Back && Grid == other.Grid && GridX == other.GridX
             && XStep == other.XStep && GridY == other.GridY && YScale == other.YScale;
     }
 };

@@ -23,6 +23,14 @@ QImage* backingImage(QPainter& painter)
     return laidOutAsOurs && image->devicePixelRatio() == 1.0 ? image : nullptr;
 }
 
+// Device pixels per pixel of what is painted on: the screen's backing
+// store, or an image a caller renders into.
+qreal deviceRatio(QPainter& painter)
+{
+    QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
+    return device ? device->devicePixelRatio() : 1.0;
+}
+
 } // namespace
 
 GraphImage::GraphImage(QWidget* parent)
@@ -42,12 +50,21 @@ void GraphImage::setGraph(TVumo* graph)
 // next paint, and keeps every other pixel on the screen as it was.
 void GraphImage::refresh()
 {
-    if (m_graph)
+    if (!m_graph || m_graph->LastChange().isEmpty())
+        return;
+    // The part is measured in the graph's own pixels; on a scaled screen
+    // the whole picture is asked for, which its own pixels still make only
+    // where they changed.
+    if (devicePixelRatioF() == 1.0)
         update(m_graph->LastChange());
+    else
+        update();
 }
 
 // The picture is rasterised here, when it is shown, and nowhere else: a
-// window that is not exposed gets no paint event and so costs nothing.
+// window that is not exposed gets no paint event and so costs nothing. On a
+// scaled screen it is drawn at the screen's resolution, never a picture of
+// the graph's own pixels blown up.
 // Where the backing store is a plain 32-bit image and this control is wholly
 // in view, the part to paint is rasterised straight into the backing store,
 // so its pixels are written once on their way to the screen; otherwise they
@@ -58,6 +75,8 @@ void GraphImage::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     if (!m_graph)
         painter.fillRect(rect(), Qt::white);
+    else if (const qreal ratio = deviceRatio(painter); ratio != 1.0)
+        painter.drawImage(QRectF(rect()), m_graph->PictureAt(ratio));
     else if (!paintIntoBackingStore(painter, *event))
         painter.drawImage(0, 0, m_graph->Picture());
 }

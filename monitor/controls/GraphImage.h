@@ -7,7 +7,7 @@ class QPainter;
 class TVumo;
 
 // The image control of a slot: shows its graph's picture as of the graph's
-// latest Redraw, painted straight from the graph's own bitmap, and reports
+// latest Redraw, drawn for the screen's device pixel ratio, and reports
 // double-clicks and context-menu requests. It takes the keyboard focus,
 // which the window marks with a frame around it, never on the picture.
 class GraphImage : public QWidget {

@@ -2,6 +2,7 @@
 #include "WindowGraph.h"
 
 #include "graph/RasterCanvas.h"
+#include "graph/RoundHalfEven.h"
 #include "graph/Vumo.h"
 
 #include <QImage>
@@ -10,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -343,6 +346,105 @@ INSTANTIATE_TEST_SUITE_P(Changes, VumoPartTest,
         PartCase{"SeriesHidden", [](TVumo& g) { g.Graphs()[1]->SetVisible(false); }, true},
         PartCase{"BackColour", [](TVumo& g) { g.SetBackColor(TColor::FromRgb(255, 255, 0)); }, true},
         PartCase{"Clearing", [](TVumo& g) { g.Graphs()[0]->Clear(); }, true}),
+    [](const auto& info) { return info.param.name; });
+
+struct RatioCase {
+    std::string name;
+    double ratio;
+    // Whole device pixels per pixel: the background is the picture's, each
+    // pixel a square of them.
+    bool whole;
+};
+
+void PrintTo(const RatioCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class VumoRatioTest : public testing::TestWithParam<RatioCase> {};
+
+// The rows and columns of a colour met along a line of the device picture.
+std::vector<std::vector<int>> runsOf(const QImage& image, QPoint from, QPoint step, QRgb color)
+{
+    std::vector<std::vector<int>> runs;
+    bool inside = false;
+    int i = 0;
+    for (QPoint p = from; image.rect().contains(p); p += step, ++i) {
+        const bool hit = image.pixel(p) == color;
+        if (hit && !inside)
+            runs.emplace_back();
+        if (hit)
+            runs.back().push_back(i);
+        inside = hit;
+    }
+    return runs;
+}
+
+// At a screen's device pixel ratio the graph is drawn for its pixels: the
+// grid lines all as heavy as one pixel scaled, the series' lines as heavy as
+// their pens scaled and stepping by single device pixels, the texts at the
+// scaled size.
+TEST_P(VumoRatioTest, DrawsForTheScreensPixels)
+{
+    const double ratio = GetParam().ratio;
+    const auto device = [ratio](double pixels) { return RoundToPixel(pixels * ratio); };
+    auto graph = windowGraph();
+    graph->Redraw();
+    const QImage empty = graph->PictureAt(ratio);
+    ASSERT_EQ(empty.size(), QSize(device(Width), device(Height)));
+    if (GetParam().whole) {
+        EXPECT_EQ(empty, graph->Picture().scaled(empty.size()));
+    }
+
+    // A rise of 10.3 pixels per sample, 3 pixels apart, under a flat average.
+    addSamples(*graph, 0, {0, 3, 6, 9, 12, 15, 18, 21, 24, 27, 30});
+    addSamples(*graph, 1, std::vector<std::int64_t>(11, 10));
+    graph->Redraw();
+    const QImage picture = graph->PictureAt(ratio);
+    const int line = std::max(device(1), 1);
+    for (const auto& run : runsOf(picture, QPoint(device(35), device(100)), QPoint(1, 0), Silver))
+        EXPECT_EQ(run.size(), std::size_t(line)) << "grid column at " << run.front();
+    const auto average = runsOf(picture, QPoint(device(20), 0), QPoint(0, 1), Blue);
+    ASSERT_EQ(average.size(), 1u);
+    EXPECT_EQ(average[0].size(), std::size_t(device(2)));
+    // Row by row up the rise (where the average does not cover it), the
+    // line moves by one device pixel at most.
+    int rows = 0;
+    for (int y = device(20), before = -1; y < device(90); ++y) {
+        const auto red = runsOf(picture, QPoint(0, y), QPoint(1, 0), Red);
+        const int leftmost = red.empty() ? -1 : red.front().front();
+        if (leftmost >= 0 && before >= 0) {
+            EXPECT_LE(std::abs(leftmost - before), 1) << "device row " << y;
+            ++rows;
+        }
+        before = leftmost;
+    }
+    EXPECT_GT(rows, device(60));
+
+    const QImage pictureAtOne = graph->Picture();
+    graph->SetTopRightText(QStringLiteral("88"));
+    graph->SetShowTopRight(true);
+    graph->Redraw();
+    const QImage text = graph->PictureAt(ratio);
+    const QRect ink = difference(text, picture);
+    const QRect inkAtOne = difference(graph->Picture(), pictureAtOne);
+    EXPECT_NEAR(ink.height(), inkAtOne.height() * ratio, ratio + 1);
+    EXPECT_NEAR(Width * ratio - ink.right(), (Width - inkAtOne.right()) * ratio, ratio + 1);
+    // Drawn at the device's resolution, not a picture of blocks.
+    if (GetParam().whole && ratio > 1) {
+        const int n = device(1);
+        bool blocks = true;
+        for (int y = ink.top() / n * n; y + n <= ink.bottom() + 1; y += n)
+            for (int x = ink.left() / n * n; x + n <= ink.right() + 1; x += n)
+                for (int k = 0; k < n * n; ++k)
+                    blocks = blocks && text.pixel(x + k % n, y + k / n) == text.pixel(x, y);
+        EXPECT_FALSE(blocks);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, VumoRatioTest,
+    testing::Values(RatioCase{"One", 1.0, true}, RatioCase{"OneAndAQuarter", 1.25, false},
+        RatioCase{"OneAndAHalf", 1.5, false}, RatioCase{"Two", 2.0, true}, RatioCase{"Three", 3.0, true}),
     [](const auto& info) { return info.param.name; });
 
 struct SizeCase {

@@ -17,6 +17,7 @@ struct TargetCase {
     const char* name;
     QImage::Format format;
     QPoint offset;
+    qreal ratio = 1.0;
 };
 
 void PrintTo(const TargetCase& c, std::ostream* out)
@@ -27,7 +28,8 @@ void PrintTo(const TargetCase& c, std::ostream* out)
 class GraphImageTargetTest : public testing::TestWithParam<TargetCase> {};
 
 // Into a 32-bit image the graph is rasterised straight into the target's
-// pixels; into any other it is drawn from its bitmap. Either way the target
+// pixels; into any other it is drawn from its bitmap; into one of another
+// device pixel ratio it is drawn at that resolution. Either way the target
 // shows exactly the graph's picture at the control's place, and every pixel
 // around it stays as it was.
 TEST_P(GraphImageTargetTest, ShowsThePictureExactlyAndTouchesNothingAround)
@@ -52,12 +54,14 @@ TEST_P(GraphImageTargetTest, ShowsThePictureExactlyAndTouchesNothingAround)
     image.show();
     QCoreApplication::processEvents();
 
-    QImage target(400, 200, GetParam().format);
+    const qreal ratio = GetParam().ratio;
+    QImage target(400 * ratio, 200 * ratio, GetParam().format);
+    target.setDevicePixelRatio(ratio);
     target.fill(Sentinel);
     image.render(&target, GetParam().offset);
 
-    const QImage picture = graph.Picture().convertToFormat(QImage::Format_RGB32);
-    const QRect placed(GetParam().offset, picture.size());
+    const QImage picture = graph.PictureAt(ratio).convertToFormat(QImage::Format_RGB32);
+    const QRect placed(GetParam().offset * ratio, picture.size());
     const QImage shown = target.convertToFormat(QImage::Format_RGB32);
     int wrong = 0;
     for (int y = 0; y < shown.height(); ++y)
@@ -77,7 +81,9 @@ INSTANTIATE_TEST_SUITE_P(Targets, GraphImageTargetTest,
         TargetCase{"PremultipliedInside", QImage::Format_ARGB32_Premultiplied, {13, 7}},
         TargetCase{"Argb32Inside", QImage::Format_ARGB32, {13, 7}},
         TargetCase{"Rgb888IsDrawnFromTheBitmap", QImage::Format_RGB888, {13, 7}},
-        TargetCase{"PartlyOutsideIsDrawnFromTheBitmap", QImage::Format_RGB32, {150, 120}}),
+        TargetCase{"PartlyOutsideIsDrawnFromTheBitmap", QImage::Format_RGB32, {150, 120}},
+        TargetCase{"AtRatioTwoIsDrawnForItsPixels", QImage::Format_RGB32, {13, 7}, 2.0},
+        TargetCase{"AtRatioThreeIsDrawnForItsPixels", QImage::Format_ARGB32_Premultiplied, {13, 7}, 3.0}),
     [](const testing::TestParamInfo<TargetCase>& info) { return std::string(info.param.name); });
 
 } // namespace
