@@ -29,6 +29,7 @@ LogView::LogView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    takeFontMetrics();
 }
 
 void LogView::addLine(const QString& line)
@@ -105,9 +106,7 @@ void LogView::copy() const
 
 // Every view of a font shares one table: the window holds some twenty
 // views in the same font, and measuring 256 characters is most of what
-// creating one costs. A view takes it at its first need (a line, a size, a
-// paint), so that the views that start hidden and empty cost a start
-// nothing.
+// creating one costs.
 void LogView::takeFontMetrics()
 {
     struct Table {
@@ -130,15 +129,14 @@ void LogView::takeFontMetrics()
     m_lineHeight = found->lineHeight;
     m_ascent = found->ascent;
     m_latin1Advances = found->advances;
+    // Only the widest line is measured again: another line may now be a
+    // little wider, but measuring them all could take seconds.
+    m_widest = widthOf(m_widestLine);
     horizontalScrollBar()->setSingleStep(found->singleStep);
 }
 
 int LogView::widthOf(const QString& line) const
 {
-    if (line.isEmpty())
-        return 0;
-    if (m_lineHeight == 0)
-        const_cast<LogView*>(this)->takeFontMetrics();
     qreal width = 0;
     for (const QChar c : line) {
         if (c.unicode() >= m_latin1Advances.size())
@@ -204,8 +202,6 @@ void LogView::updateScrollBars(bool followEnd)
 
 qsizetype LogView::rowsInView() const
 {
-    if (m_lineHeight == 0)
-        const_cast<LogView*>(this)->takeFontMetrics();
     return std::max((viewport()->height() - margin) / m_lineHeight, 1);
 }
 
@@ -213,8 +209,6 @@ qsizetype LogView::lineAt(int y) const
 {
     if (m_lines.count() == 0)
         return -1;
-    if (m_lineHeight == 0)
-        const_cast<LogView*>(this)->takeFontMetrics();
     const int offset = y - margin;
     const int row = offset >= 0 ? offset / m_lineHeight : -((m_lineHeight - 1 - offset) / m_lineHeight);
     return std::clamp<qsizetype>(verticalScrollBar()->value() + row, 0, m_lines.count() - 1);
@@ -236,8 +230,6 @@ void LogView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     painter.setFont(font());
-    if (m_lineHeight == 0)
-        takeFontMetrics();
     const QRect area = event->rect();
     const qsizetype top = verticalScrollBar()->value();
     const int x = margin - horizontalScrollBar()->value();
@@ -273,14 +265,8 @@ void LogView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
         const bool follow = followsEnd();
-        m_lineHeight = 0;
-        // Only the widest line is measured again: another line may now be a
-        // little wider, but measuring them all could take seconds.
-        m_widest = widthOf(m_widestLine);
-        if (isVisible())
-            updateScrollBars(follow);
-        else
-            scheduleSync(follow);
+        takeFontMetrics();
+        updateScrollBars(follow);
     }
     QAbstractScrollArea::changeEvent(event);
 }
