@@ -26,6 +26,9 @@ void setUpLink(TzavWebLabel* label, const QString& objectName, QRect place)
     label->setGeometry(place);
     label->setFont(boldFont(label->font()));
     label->SetFontColor(clRed);
+    // In the Tab order, so that the bug address is reached by keyboard too:
+    // nowhere else does the program offer it.
+    label->setFocusPolicy(Qt::StrongFocus);
     // Red is also the hover colour: end loading so that red stays the
     // normal colour and the links do not turn navy after a hover.
     label->Loaded();
@@ -99,6 +102,9 @@ TAboutBox1::TAboutBox1(QWidget* parent)
 void TAboutBox1::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    // Every showing starts at Close, as a dialog that only informs does:
+    // Enter closes it rather than opening the first link.
+    Button1->setFocus();
     // Centred on the screen rather than on the window that opens it.
     ScreenCentre::place(*this);
 }

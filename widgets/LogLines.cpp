@@ -53,6 +53,11 @@ Span spanAt(const char* p)
     return {p, qsizetype(value >> 1), (value & 1) != 0};
 }
 
+qsizetype charsOf(const Span& s)
+{
+    return s.wide ? s.bytes / qsizetype(sizeof(char16_t)) : s.bytes;
+}
+
 QString textOf(const Span& s)
 {
     if (!s.wide)
@@ -116,6 +121,8 @@ void LogLines::seal()
         block.packed = std::make_unique_for_overwrite<char[]>(block.packedBytes);
         std::memcpy(block.packed.get(), scratch.get(), block.packedBytes);
         block.bytes = std::uint32_t(bytes);
+        for (std::size_t i = dropped; i < m_open.starts.size(); ++i)
+            block.chars += charsOf(spanAt(m_open.bytes.data() + m_open.starts[i]));
         block.firstLine = m_openFirst + std::int64_t(dropped);
         block.endLine = m_added;
         m_blocks.push_back(std::move(block));
@@ -179,6 +186,29 @@ QString LogLines::at(qsizetype index) const
     if (index < 0 || index >= count())
         return {};
     return textOf(spanAt(encoded(m_removed + index)));
+}
+
+qsizetype LogLines::charsBefore(qsizetype index) const
+{
+    const std::int64_t end = m_removed + std::clamp<qsizetype>(index, 0, count());
+    return qsizetype(charsUpTo(end) - charsUpTo(m_removed));
+}
+
+std::int64_t LogLines::charsUpTo(std::int64_t number) const
+{
+    std::int64_t chars = 0;
+    std::int64_t from = m_openFirst;
+    for (const Block& block : m_blocks) {
+        if (block.endLine <= number) {
+            chars += block.chars;
+            continue;
+        }
+        from = block.firstLine;
+        break;
+    }
+    for (std::int64_t n = from; n < number; ++n)
+        chars += charsOf(spanAt(encoded(n)));
+    return chars;
 }
 
 // Every kept line, oldest first, each block unpacked once.

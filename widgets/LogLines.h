@@ -41,6 +41,11 @@ public:
 
     qsizetype count() const { return qsizetype(m_added - m_removed); }
     QString at(qsizetype index) const;
+    // The characters of the kept lines before line `index` (clamped to
+    // [0, count()]): where it starts in the lines joined without separators.
+    // Counts whole blocks by their totals, so that a screen reader's
+    // offsets cost no unpacking of a month's lines.
+    qsizetype charsBefore(qsizetype index) const;
     QStringList toStringList() const;
 
     // Each line in UTF-8 followed by "\r\n", so that the file has one
@@ -59,6 +64,7 @@ private:
         std::unique_ptr<char[]> packed;
         std::uint32_t packedBytes = 0;
         std::uint32_t bytes = 0;
+        std::int64_t chars = 0;
         // The numbers of its first line and of the line after its last.
         std::int64_t firstLine = 0;
         std::int64_t endLine = 0;
@@ -71,6 +77,8 @@ private:
     const char* encoded(std::int64_t number) const;
     template <typename Visit>
     void forEachLine(Visit visit) const;
+    // Characters of the held lines from the oldest one held up to `number`.
+    std::int64_t charsUpTo(std::int64_t number) const;
 
     std::deque<Block> m_blocks;
     // The newest lines, from number m_openFirst on, not packed yet.

@@ -1,5 +1,6 @@
 #include "widgets/LogView.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -12,6 +13,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QtMath>
 
 #include <algorithm>
@@ -56,6 +59,10 @@ void LogView::deleteFirstLine()
             m_selectionEnd = std::max<qsizetype>(m_selectionEnd, 0);
         }
     }
+    if (m_caret.line > 0)
+        --m_caret.line;
+    else
+        m_caret.column = 0;
     // Someone reading further up keeps the same lines in front of them.
     QScrollBar* bar = verticalScrollBar();
     if (!follow && bar->value() > 0)
@@ -70,6 +77,7 @@ void LogView::clear()
     m_widest = 0;
     m_anchor = m_selectionEnd = -1;
     m_selecting = false;
+    m_caret = {};
     // An empty box is at its end, wherever it was scrolled to before.
     scheduleSync(true);
     m_syncFollows = true;
@@ -217,6 +225,11 @@ qsizetype LogView::lineAt(int y) const
 void LogView::moveSelectionEnd(qsizetype line)
 {
     m_selectionEnd = line;
+    scrollToLine(line);
+}
+
+void LogView::scrollToLine(qsizetype line)
+{
     QScrollBar* bar = verticalScrollBar();
     const qsizetype rows = rowsInView();
     if (line < bar->value())
@@ -224,6 +237,32 @@ void LogView::moveSelectionEnd(qsizetype line)
     else if (line >= bar->value() + rows)
         bar->setValue(int(line - rows + 1));
     viewport()->update();
+}
+
+qsizetype LogView::lineAtOffset(qsizetype offset) const
+{
+    // The last line that starts at or before the offset.
+    qsizetype low = 0;
+    qsizetype high = std::max<qsizetype>(m_lines.count() - 1, 0);
+    while (low < high) {
+        const qsizetype middle = (low + high + 1) / 2;
+        if (offsetOfLine(middle) <= offset)
+            low = middle;
+        else
+            high = middle - 1;
+    }
+    return low;
+}
+
+void LogView::setCaret(LogCaret caret)
+{
+    const qsizetype line = std::clamp<qsizetype>(caret.line, 0, std::max<qsizetype>(m_lines.count() - 1, 0));
+    m_caret = {line, std::clamp<qsizetype>(caret.column, 0, m_lines.at(line).size())};
+    scrollToLine(line);
+    if (QAccessible::isActive()) {
+        QAccessibleTextCursorEvent moved(this, int(caretOffset()));
+        QAccessible::updateAccessibility(&moved);
+    }
 }
 
 void LogView::paintEvent(QPaintEvent* event)
@@ -247,6 +286,12 @@ void LogView::paintEvent(QPaintEvent* event)
             painter.setPen(palette().color(QPalette::Text));
         }
         painter.drawText(x, y + m_ascent, m_lines.at(index));
+        if (index == m_caret.line && hasFocus()) {
+            QStyleOptionFocusRect focus;
+            focus.initFrom(this);
+            focus.rect = QRect(0, y, viewport()->width(), m_lineHeight);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        }
     }
 }
 
@@ -271,17 +316,27 @@ void LogView::changeEvent(QEvent* event)
     QAbstractScrollArea::changeEvent(event);
 }
 
+void LogView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}
+
+void LogView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
 void LogView::keyPressEvent(QKeyEvent* event)
 {
-    QScrollBar* bar = verticalScrollBar();
     if (event->matches(QKeySequence::Copy))
         copy();
     else if (event->matches(QKeySequence::SelectAll))
         selectAll();
-    else if (event->matches(QKeySequence::MoveToStartOfDocument))
-        bar->setValue(bar->minimum());
-    else if (event->matches(QKeySequence::MoveToEndOfDocument))
-        bar->setValue(bar->maximum());
+    else if (const auto to = m_caret.moved(*event, m_lines.count(), rowsInView(),
+                                           [this](qsizetype line) { return m_lines.at(line).size(); }))
+        setCaret(*to);
     else
         QAbstractScrollArea::keyPressEvent(event);
 }

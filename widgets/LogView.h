@@ -1,5 +1,6 @@
 #pragma once
 
+#include "widgets/LogCaret.h"
 #include "widgets/LogLines.h"
 
 #include <QAbstractScrollArea>
@@ -21,7 +22,9 @@ class QIODevice;
 // width is that of the widest line added since the last clear().
 //
 // Whole lines are selected with the mouse (click, shift-click, drag) and
-// copied with Ctrl+C or the context menu, joined by "\n".
+// copied with Ctrl+C or the context menu, joined by "\n". The keys move a
+// caret (LogCaret), whose line the view keeps in sight and frames while it
+// has the focus; a screen reader hears it move.
 class LogView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -39,6 +42,14 @@ public:
     // Every line followed by "\r\n", as LogLines::writeTo() encodes it.
     bool saveTo(QIODevice& device) const { return m_lines.writeTo(device); }
 
+    // The lines as a screen reader reads them: joined by "\n", offsets
+    // counted in that text.
+    qsizetype offsetOfLine(qsizetype index) const { return m_lines.charsBefore(index) + index; }
+    qsizetype lineAtOffset(qsizetype offset) const;
+    LogCaret caret() const { return m_caret; }
+    qsizetype caretOffset() const { return offsetOfLine(m_caret.line) + m_caret.column; }
+    void setCaret(LogCaret caret);
+
     bool hasSelection() const { return m_anchor >= 0; }
     QString selectedText() const;
     void selectAll();
@@ -53,6 +64,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -70,6 +83,7 @@ private:
     qsizetype rowsInView() const;
     qsizetype lineAt(int y) const;
     void moveSelectionEnd(qsizetype line);
+    void scrollToLine(qsizetype line);
 
     LogLines m_lines;
 
@@ -92,4 +106,6 @@ private:
     qsizetype m_anchor = -1;
     qsizetype m_selectionEnd = -1;
     bool m_selecting = false;
+
+    LogCaret m_caret;
 };

@@ -4,8 +4,12 @@
 #include "widgets/DesktopShell.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 #include <stdexcept>
 #include <string>
@@ -67,6 +71,30 @@ void TzavWebLabel::mouseReleaseEvent(QMouseEvent* event)
         return;
     event->accept();
     Open();
+}
+
+void TzavWebLabel::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (!plain || (key != Qt::Key_Return && key != Qt::Key_Enter && key != Qt::Key_Space)) {
+        TzavBasicLabel::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    Open();
+}
+
+void TzavWebLabel::paintEvent(QPaintEvent* event)
+{
+    TzavBasicLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = contentsRect();
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }
 
 void TzavWebLabel::Open()

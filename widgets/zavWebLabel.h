@@ -8,7 +8,9 @@
 enum class TURLType { lnFile, lnFtp, lnGopher, lnHttp, lnHttps, lnMailto, lnNews, lnTelnet, lnWais };
 
 // A hyperlink label: releasing any mouse button over it opens the URL made
-// of the LinkType's scheme and Link through the desktop shell. When the
+// of the LinkType's scheme and Link through the desktop shell; so do Enter
+// and Space where a form lets it take the focus, which it then shows with
+// the style's focus rectangle. When the
 // shell fails, std::runtime_error with the shell's failure message naming
 // Link is raised from the event loop right after the release.
 class TzavWebLabel : public TzavBasicLabel {
@@ -34,6 +36,8 @@ public:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     QString m_link;

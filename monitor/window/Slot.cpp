@@ -1,8 +1,8 @@
 #include "monitor/window/Slot.h"
 
-#include "monitor/access/ChangeAnnouncer.h"
 #include "monitor/controls/GraphImage.h"
 #include "monitor/files/StrictInteger.h"
+#include "monitor/window/SignalColours.h"
 
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
@@ -61,18 +61,24 @@ QString TForm1::Slot::stateDescription() const
     // Only a shown signal colours the background: yellow for the last time,
     // orange for the average.
     const auto limit = threshold();
-    if (graph->BackColor() != clWhite && limit) {
-        const bool byAverage = !average.isEmpty() && average.toLongLong() >= *limit;
+    if (signalsAbove() && limit) {
+        // Until there is an average, the orange compares the single time.
+        const bool byAverage = graph->BackColor() == Signal::Orange && !average.isEmpty();
         text += QString(byAverage ? ", average at or above threshold %1 ms" : ", above threshold %1 ms").arg(*limit);
     }
     return text;
+}
+
+bool TForm1::Slot::signalsAbove() const
+{
+    const TColor colour = graph->BackColor();
+    return colour == Signal::Yellow || colour == Signal::Orange;
 }
 
 void TForm1::Slot::publish()
 {
     graph->Redraw();
     image->refresh();
-    announcer->changed();
 }
 
 void TForm1::Slot::clearReadings()

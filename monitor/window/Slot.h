@@ -2,13 +2,13 @@
 
 #include "monitor/window/Unit1.h"
 
+#include "monitor/access/SpokenState.h"
 #include "monitor/statistics/EchoStatistics.h"
 #include "monitor/statistics/FixedRing.h"
 
 #include "graph/Vumo.h"
 
 
-class ChangeAnnouncer;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -41,7 +41,7 @@ struct TForm1::Slot {
     std::array<QAction*, 4> popupItems{};
     std::unique_ptr<TVumo> graph;
     EchoStatistics statistics;
-    ChangeAnnouncer* announcer = nullptr;  // of the graph's state to a screen reader
+    SpokenState spoken;  // what a screen reader was last told of the graph
     // The error text of the last outcome if it failed; empty after a reply.
     QString lastFailure;
 
@@ -57,7 +57,10 @@ struct TForm1::Slot {
     void nameControls(bool hostShared);
     // What a sighted user reads off the graph: "last 37 ms, average 36 ms"
     // or "last echo: Request timed out", and the threshold signal shown.
+    // A reply from another address is lost, and told by that address.
     QString stateDescription() const;
+    // The graph shows its host above the threshold (yellow or orange).
+    bool signalsAbove() const;
 
     // The only way a graph changes on screen: redrawn, then its picture
     // handed to the slot's image.

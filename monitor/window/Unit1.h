@@ -206,6 +206,9 @@ private:
 
     void buildNotificationItems(QMenu* options);
     void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
+    // After the slots took an outcome: a change of their state in words, to
+    // a screen reader on the slot's graph or poll log.
+    void tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& shown);
     SlotNumbers slotsShowing(const QString& host) const;
     void buildTrayItem(QMenu* options);
     void refreshTray();

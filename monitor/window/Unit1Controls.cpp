@@ -1,6 +1,5 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/access/ChangeAnnouncer.h"
 #include "monitor/controls/DigitKeyFilter.h"
 #include "monitor/controls/GraphImage.h"
 #include "monitor/controls/ScaleLabel.h"
@@ -190,7 +189,6 @@ void TForm1::buildSlot(int index, QWidget* client)
     const auto at = [&](int dx, int dy, int w, int h) { return QRect(origin + QPoint(dx, dy), QSize(w, h)); };
 
     slot->image = makeControl<GraphImage>(parent, row.image, at(0, 0, GraphWidth, GraphHeight));
-    slot->announcer = new ChangeAnnouncer(slot->image);
     const Slot* described = slot.get();
     slot->image->setDescriber([described] { return described->stateDescription(); });
     slot->pollLog = makeControl<LogView>(parent, row.pollLog, at(0, 0, GraphWidth, GraphHeight));

@@ -1,6 +1,9 @@
 #include "monitor/window/Unit1.h"
 
+#include "monitor/access/SpokenChange.h"
+#include "monitor/alerts/HostDownAlerts.h"
 #include "monitor/controls/GraphImage.h"
+#include "monitor/window/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/LogView.h"
@@ -51,4 +54,25 @@ void TForm1::openGraphMenu(int n)
 {
     const Slot& s = slot(n);
     s.popup->popup(s.image->mapToGlobal(s.image->rect().center()));
+    // Opened by key, the menu starts at its first item, as a menu bar's
+    // menus do: the arrows then walk it from there.
+    s.popup->setActiveAction(s.popup->actions().value(0));
+}
+
+// Every slot's state follows each outcome, focused or not, so that the
+// focus arriving later finds no stale change to tell.
+void TForm1::tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& shown)
+{
+    if (outcome.kind == EchoOutcome::Kind::Untold)
+        return;
+    const HostDownWatch& watch = m_downAlerts->watch();
+    for (const int n : shown) {
+        Slot& s = slot(n);
+        const QString host = s.host();
+        const QString words = s.spoken.next({host, outcome.kind == EchoOutcome::Kind::Reply, s.signalsAbove(),
+                                             s.threshold(), watch.downSince(host), s.lastFailure});
+        QWidget* focused = focusWidget();
+        if (!words.isEmpty() && (focused == s.image || focused == s.pollLog))
+            SpokenChange::tell(focused, words);
+    }
 }

@@ -10,11 +10,11 @@
 
 namespace {
 
-// "&4 graphs" ... "1&0 graphs": the digit that sets each apart.
+// "&4 graphs" ... "&10 graphs": the first digit, which sets each apart and
+// is the key a user reaches for; a "0" would be nobody's guess.
 QString mnemonicGraphs(int graphs)
 {
-    QString text = QString("%1 graphs").arg(graphs);
-    return text.insert(text.indexOf(' ') - 1, '&');
+    return QString("&%1 graphs").arg(graphs);
 }
 
 }

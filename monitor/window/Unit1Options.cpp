@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 void TForm1::CheckBox1Click()
 {
@@ -73,7 +74,12 @@ void TForm1::toggleThresholdPanel(int n)
 
 void TForm1::closeThresholdPanel(int n)
 {
-    slot(n).thresholdPanel->hide();
+    Slot& s = slot(n);
+    // The keys go back to the "T" that opened the panel, not on to
+    // whatever follows the panel in the Tab order.
+    if (s.thresholdPanel->isAncestorOf(focusWidget()))
+        s.toggleButton->setFocus();
+    s.thresholdPanel->hide();
 }
 
 void TForm1::thresholdChanged(int n)
@@ -87,6 +93,9 @@ void TForm1::showPollLog(int n)
 {
     Slot& s = slot(n);
     s.image->lower();
+    // Covered, the graph is out of the Tab order: Shift+Tab from the log
+    // must not land on a control nobody sees.
+    s.image->setFocusPolicy(Qt::NoFocus);
     s.pollLog->show();
     s.pollLog->raise();
     // Whoever works the graph by keyboard reads the log in its place.
@@ -97,6 +106,7 @@ void TForm1::showPollLog(int n)
 void TForm1::hidePollLog(int n)
 {
     Slot& s = slot(n);
+    s.image->setFocusPolicy(Qt::StrongFocus);
     // The focus stays with the slot rather than moving on to the next control.
     if (focusWidget() == s.pollLog)
         s.image->setFocus();

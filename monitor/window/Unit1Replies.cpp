@@ -7,6 +7,7 @@
 #include "monitor/files/LogFormat.h"
 #include "monitor/metrics/EchoMetrics.h"
 #include "monitor/window/EchoOutcome.h"
+#include "monitor/window/SignalColours.h"
 #include "monitor/window/Slot.h"
 
 #include "graph/Vumo.h"
@@ -23,13 +24,6 @@
 namespace {
 
 constexpr int MaxCombinedLines = 1000;
-
-namespace Signal {
-constexpr TColor White = TColor::FromRgb(255, 255, 255);
-constexpr TColor Yellow = TColor::FromRgb(255, 255, 0);
-constexpr TColor Orange = TColor::FromRgb(247, 133, 49);
-constexpr TColor Red = TColor::FromRgb(255, 0, 0);
-}
 
 }
 
@@ -82,6 +76,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now.wall));
     }
+    tellStateChanges(outcome, shown);
 }
 
 SlotNumbers TForm1::slotsShowing(const QString& host) const
@@ -166,7 +161,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 void TForm1::foreignReplyProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addLoss(outcome.now.wall);
-    s.lastFailure = outcome.worker.ErrorText;
+    s.lastFailure = "Reply from " + outcome.worker.ReplyAddress;
     zeroSample(s, s.row.zeroesLastValueAfterPublishing);
     const QString line =
         LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now.wall);

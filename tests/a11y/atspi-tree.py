@@ -7,6 +7,9 @@ does, with ten loopback hosts, and checks what a blind user relies on:
 - every graph is a chart named after its host and description, and says
   what it shows;
 - the scale labels say what they mark, the link has its URL and an action;
+- the focused graph's changes of state reach the reader in words, once
+  each: a steady host sends nothing, a host made to stop answering (an nft
+  rule in the run's own network) is told down, and up again;
 - by real keys: Tab reaches graph 1 from Quit and graph 4 further on, the
   Menu key and Shift+F10 open a graph's menu, Enter shows its poll log and
   Escape brings the graph back; its "Change host" dialog names its fields,
@@ -22,6 +25,7 @@ import sys
 import time
 
 import pyatspi
+from gi.repository import GLib
 
 program, workdir = sys.argv[1], sys.argv[2]
 screenshot = sys.argv[3] if len(sys.argv) > 3 else ""
@@ -66,13 +70,35 @@ def showing(node):
     return s.contains(pyatspi.STATE_SHOWING) and s.contains(pyatspi.STATE_VISIBLE)
 
 
+# Every description change the program sends: its source's name and data.
+told = []
+
+
+def hear(event):
+    try:
+        name = event.source.name
+    except Exception:
+        name = None
+    told.append((name, event.any_data))
+
+
+def pump(seconds):
+    """Events reach the listener only while the main context runs."""
+    end = time.monotonic() + seconds
+    context = GLib.MainContext.default()
+    while time.monotonic() < end:
+        while context.pending():
+            context.iteration(False)
+        time.sleep(0.02)
+
+
 def wait_for(what, timeout=20.0):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         found = what()
         if found:
             return found
-        time.sleep(0.2)
+        pump(0.2)
     return None
 
 
@@ -124,6 +150,31 @@ def keys_reach_the_first_graph(app):
     check(wait_for(lambda: focused(first), 5), "two Tabs from Start reach graph 1")
 
 
+def nft(*words):
+    subprocess.run(["nft"] + list(words), check=True)
+
+
+def changes_are_told_in_words():
+    """Graph 1 holds the focus; the host it shows is steady, then stops
+    answering, then answers again."""
+    graph = "Graph of 127.0.0.1 (desc 1)"
+    pump(3)
+    del told[:]
+    pump(5)
+    check(not told, "a steady host sends nothing: %r" % told)
+    nft("add", "table", "ip", "quorvane-atspi")
+    nft("add", "chain", "ip", "quorvane-atspi", "out", "{ type filter hook output priority 0 ; }")
+    nft("add", "rule", "ip", "quorvane-atspi", "out", "ip", "daddr", "127.0.0.1", "icmp", "type", "echo-request",
+        "reject")
+    said = lambda words: [t for t in told if isinstance(t[1], str) and words in t[1]]
+    check(wait_for(lambda: said("127.0.0.1 down: "), 30), "the host's going down is told in words: %r" % told)
+    nft("delete", "table", "ip", "quorvane-atspi")
+    check(wait_for(lambda: said("127.0.0.1 up again"), 30), "its answering again is told in words: %r" % told)
+    pump(3)
+    check(len(told) == 2 and all(name == graph for name, _ in told),
+          "one message per change, from the focused graph: %r" % told)
+
+
 def focusable_names(app):
     seen = {}
     for node in walk(app):
@@ -144,6 +195,7 @@ def main():
     with open(os.path.join(workdir, "hosts.txt"), "w") as f:
         for n, host in enumerate(HOSTS, 1):
             f.write("%s;%s;%d\r\n" % (host, "desc %d" % n if n % 2 else "", 30))
+    pyatspi.Registry.registerEventListener(hear, "object:property-change:accessible-description")
     proc = subprocess.Popen([program, "hosts.txt"], cwd=workdir)
     try:
         # A sanitizer build on a busy machine takes its time to start and
@@ -182,6 +234,7 @@ def main():
 
         check(focus_window(), "the window is found on the X server")
         keys_reach_the_first_graph(app)
+        changes_are_told_in_words()
         if screenshot:
             time.sleep(1.5)
             subprocess.run(["import", "-window", "root", screenshot], check=False)

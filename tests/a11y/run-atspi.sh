@@ -2,9 +2,24 @@
 # The real program under a screen reader's eyes: its own X server (Xvfb),
 # its own session bus, on which the accessibility bus of at-spi2-core is
 # started on demand, and atspi-tree.py reading the program's tree through
-# pyatspi. Runs without a display, as root or not.
+# pyatspi. Runs without a display, as root or not, in a network namespace of
+# its own, where only loopback exists and atspi-tree.py may make a loopback
+# host stop answering (nft) without touching the machine's network.
 #   run-atspi.sh PROGRAM [SCREENSHOT.png]
 set -euo pipefail
+if [ -z "${QV_ATSPI_OWN_NETWORK:-}" ]; then
+  export QV_ATSPI_OWN_NETWORK=1
+  for tool in unshare ip nft; do
+    command -v "$tool" >/dev/null || { echo "$tool is missing (tools/install-deps.sh installs it)"; exit 1; }
+  done
+  # Not root: a user namespace that maps us to root gives the same rights
+  # over the new network, and over nothing else.
+  if [ "$(id -u)" -eq 0 ]; then
+    exec unshare --net -- "$0" "$@"
+  fi
+  exec unshare --net --map-root-user -- "$0" "$@"
+fi
+ip link set lo up
 program=$(realpath "$1")
 screenshot=${2:-}
 here=$(dirname "$(realpath "$0")")

@@ -1,11 +1,16 @@
 #include "WindowFixture.h"
 
+#include "common/ProductIdentity.h"
+#include "widgets/ABOUT1.h"
+#include "widgets/DesktopShell.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QFocusFrame>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 
 #include <set>
 
@@ -59,6 +64,7 @@ TEST_F(Keyboard, MenuKeysOpenTheGraphsMenuAtTheGraph)
             EXPECT_TRUE(popup(n)->isVisible()) << key << " on slot " << n;
             const QRect graph(image(n)->mapToGlobal(QPoint(0, 0)), image(n)->size());
             EXPECT_TRUE(graph.contains(popup(n)->pos())) << key << " on slot " << n;
+            EXPECT_EQ(popup(n)->activeAction(), popup(n)->actions().value(0)) << key << " on slot " << n;
             popup(n)->hide();
         }
     }
@@ -76,6 +82,11 @@ TEST_F(Keyboard, EnterShowsThePollLogAndEnterOrEscapeBringsTheGraphBack)
             EXPECT_TRUE(log->isVisible()) << "slot " << n;
             EXPECT_EQ(focused(), log) << "slot " << n;
             EXPECT_EQ(control<QFocusFrame>("GraphFocusFrame")->widget(), log) << "slot " << n;
+            // Behind the log, the graph is passed over both ways.
+            QTest::keyClick(log, Qt::Key_Backtab, Qt::ShiftModifier);
+            EXPECT_EQ(focusedName(), Slots[n - 2].toggleButton) << "Shift+Tab from the log of slot " << n;
+            QTest::keyClick(focused(), Qt::Key_Tab);
+            EXPECT_EQ(focused(), log) << "Tab back to the log of slot " << n;
             QTest::keyClick(log, key, modifiers);
             EXPECT_FALSE(log->isVisible()) << key << " on slot " << n;
             EXPECT_EQ(focused(), image(n)) << key << " on slot " << n;
@@ -140,6 +151,67 @@ TEST_F(Keyboard, EveryMenuEntryHasItsOwnMnemonic)
         {"Savelogtofile10", "Save log to file"}, {"About2", "About..."}};
     for (const auto& [name, text] : items)
         EXPECT_EQ(control<QAction>(name)->text().remove('&'), text);
+    // Not "0": the digit a user reaches for first.
+    EXPECT_EQ(control<QAction>("N10graphs1")->text(), "&10 graphs");
+}
+
+// "C" hands the keys back to the "T" that opened the panel, at every
+// opening.
+TEST_F(Keyboard, ClosingTheThresholdPanelReturnsToItsButton)
+{
+    for (int n : {1, 6, 10}) {
+        auto* toggle = control<QWidget>(Slots[n - 1].toggleButton);
+        for (int showing = 1; showing <= 2; ++showing) {
+            toggle->setFocus();
+            QTest::keyClick(toggle, Qt::Key_Space);
+            EXPECT_EQ(focusedName(), Slots[n - 1].thresholdEdit) << "slot " << n;
+            QTest::keyClick(focused(), Qt::Key_Tab);
+            EXPECT_EQ(focusedName(), Slots[n - 1].closeButton) << "slot " << n;
+            QTest::keyClick(focused(), Qt::Key_Space);
+            EXPECT_FALSE(control<QWidget>(Slots[n - 1].thresholdPanel)->isVisible()) << "slot " << n;
+            EXPECT_EQ(focused(), toggle) << "slot " << n << ", showing " << showing;
+        }
+    }
+}
+
+class RecordingShell final : public DesktopShell {
+public:
+    int Open(const QString& url, const LaterFailure&) override
+    {
+        opened << url;
+        return 42;
+    }
+    QStringList opened;
+};
+
+// Each showing starts at Close; Tab reaches the bug address, where Enter
+// writes to it, then the home page, then Close, where Enter ends the box.
+TEST_F(Keyboard, AboutBoxLinksAreInTheTabOrder)
+{
+    RecordingShell shell;
+    DesktopShell::Install(&shell);
+    TAboutBox1 about(form.get());
+    form->setDialogs({}, [&about] { return &about; });
+    for (int showing = 1; showing <= 2; ++showing) {
+        QStringList walked;
+        QTimer::singleShot(0, [&] {
+            // A box the keys fail to close must not hold the test.
+            QTimer::singleShot(5000, &about, &QDialog::reject);
+            about.activateWindow();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return about.isAncestorOf(focused()); }));
+            walked << focusedName();
+            for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Return, Qt::Key_Tab, Qt::Key_Tab}) {
+                QTest::keyClick(focused(), key);
+                walked << focusedName();
+            }
+            QTest::keyClick(focused(), Qt::Key_Return);
+        });
+        form->About2Click();
+        EXPECT_EQ(walked, (QStringList{"Button1", "zavWebLabel2", "zavWebLabel2", "zavWebLabel1", "Button1"}))
+            << "showing " << showing;
+    }
+    DesktopShell::Install(nullptr);
+    EXPECT_EQ(shell.opened, QStringList(2, "mailto:" + QString::fromLatin1(ProductIdentity::BugAddress)));
 }
 
 TEST_F(Keyboard, AltAndAMnemonicOpensItsMenu)

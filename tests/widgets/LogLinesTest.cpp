@@ -205,7 +205,8 @@ TEST(LogLinesTest, ReportsADeviceThatTakesNothing)
 
 // Older lines are packed into blocks a few thousand lines long; what comes
 // back, read line by line in any order or saved, must be what went in, at
-// every block edge and after lines were dropped from the front.
+// every block edge and after lines were dropped from the front; so must the
+// count of characters before a line.
 struct PackedCase {
     const char* name;
     int lines;
@@ -242,6 +243,15 @@ TEST_P(LogLinesPackedTest, ReadsAndSavesExactlyWhatWentIn)
         ASSERT_EQ(log.lines.at(i), log.expected[size_t(i)]) << "line " << i;
     for (qsizetype i = 0; i < log.lines.count(); i += 4093)
         ASSERT_EQ(log.lines.at(i), log.expected[size_t(i)]) << "line " << i;
+
+    // Where each line starts in the joined lines, as a screen reader counts.
+    qsizetype chars = 0;
+    for (qsizetype i = 0; i <= log.lines.count(); ++i) {
+        if (i % 997 == 0 || i >= log.lines.count() - 2)
+            ASSERT_EQ(log.lines.charsBefore(i), chars) << "line " << i;
+        if (i < log.lines.count())
+            chars += log.expected[size_t(i)].size();
+    }
 
     QByteArray wanted;
     for (const QString& line : log.expected)
