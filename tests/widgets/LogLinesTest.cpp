@@ -247,8 +247,9 @@ TEST_P(LogLinesPackedTest, ReadsAndSavesExactlyWhatWentIn)
     // Where each line starts in the joined lines, as a screen reader counts.
     qsizetype chars = 0;
     for (qsizetype i = 0; i <= log.lines.count(); ++i) {
-        if (i % 997 == 0 || i >= log.lines.count() - 2)
+        if (i % 997 == 0 || i >= log.lines.count() - 2) {
             ASSERT_EQ(log.lines.charsBefore(i), chars) << "line " << i;
+        }
         if (i < log.lines.count())
             chars += log.expected[size_t(i)].size();
     }
