@@ -32,7 +32,7 @@ LogView::LogView(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
-    takeFontMetrics();
+    takeScrollStep();
 }
 
 void LogView::addLine(const QString& line)
@@ -112,9 +112,18 @@ void LogView::copy() const
         QGuiApplication::clipboard()->setText(selectedText());
 }
 
+// The font engine keeps its average width: asking it costs little, unlike
+// measuring every character.
+void LogView::takeScrollStep()
+{
+    horizontalScrollBar()->setSingleStep(qCeil(QFontMetricsF(font()).averageCharWidth() * 2));
+}
+
 // Every view of a font shares one table: the window holds some twenty
 // views in the same font, and measuring 256 characters is most of what
-// creating one costs.
+// creating one costs. A view takes it at its first need (a line, a size, a
+// paint), so that the views that start hidden and empty cost a start
+// nothing.
 void LogView::takeFontMetrics()
 {
     struct Table {
@@ -137,14 +146,15 @@ void LogView::takeFontMetrics()
     m_lineHeight = found->lineHeight;
     m_ascent = found->ascent;
     m_latin1Advances = found->advances;
-    // Only the widest line is measured again: another line may now be a
-    // little wider, but measuring them all could take seconds.
-    m_widest = widthOf(m_widestLine);
     horizontalScrollBar()->setSingleStep(found->singleStep);
 }
 
 int LogView::widthOf(const QString& line) const
 {
+    if (line.isEmpty())
+        return 0;
+    if (m_lineHeight == 0)
+        const_cast<LogView*>(this)->takeFontMetrics();
     qreal width = 0;
     for (const QChar c : line) {
         if (c.unicode() >= m_latin1Advances.size())
@@ -210,6 +220,8 @@ void LogView::updateScrollBars(bool followEnd)
 
 qsizetype LogView::rowsInView() const
 {
+    if (m_lineHeight == 0)
+        const_cast<LogView*>(this)->takeFontMetrics();
     return std::max((viewport()->height() - margin) / m_lineHeight, 1);
 }
 
@@ -217,6 +229,8 @@ qsizetype LogView::lineAt(int y) const
 {
     if (m_lines.count() == 0)
         return -1;
+    if (m_lineHeight == 0)
+        const_cast<LogView*>(this)->takeFontMetrics();
     const int offset = y - margin;
     const int row = offset >= 0 ? offset / m_lineHeight : -((m_lineHeight - 1 - offset) / m_lineHeight);
     return std::clamp<qsizetype>(verticalScrollBar()->value() + row, 0, m_lines.count() - 1);
@@ -269,6 +283,8 @@ void LogView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     painter.setFont(font());
+    if (m_lineHeight == 0)
+        takeFontMetrics();
     const QRect area = event->rect();
     const qsizetype top = verticalScrollBar()->value();
     const int x = margin - horizontalScrollBar()->value();
@@ -310,8 +326,15 @@ void LogView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
         const bool follow = followsEnd();
-        takeFontMetrics();
-        updateScrollBars(follow);
+        m_lineHeight = 0;
+        takeScrollStep();
+        // Only the widest line is measured again: another line may now be a
+        // little wider, but measuring them all could take seconds.
+        m_widest = widthOf(m_widestLine);
+        if (isVisible())
+            updateScrollBars(follow);
+        else
+            scheduleSync(follow);
     }
     QAbstractScrollArea::changeEvent(event);
 }

@@ -74,6 +74,7 @@ protected:
 
 private:
     void takeFontMetrics();
+    void takeScrollStep();
     int widthOf(const QString& line) const;
     void measure(const QString& line);
     bool followsEnd() const;
