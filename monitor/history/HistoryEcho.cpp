@@ -23,6 +23,7 @@ HistoryEcho HistoryEcho::of(const EchoOutcome& outcome, const SentEcho& echo)
         kept.text = worker.ReplyAddress;
         break;
     case EchoOutcome::Kind::Failure:
+    case EchoOutcome::Kind::NotSent:
     case EchoOutcome::Kind::Untold: {
         const std::uint32_t status = worker.ReplyCount == 0 ? worker.ErrorNumber : worker.ReplyStatus;
         kept.outcome = status == IpStatus::RequestTimedOut ? Outcome::Timeout : Outcome::Failure;

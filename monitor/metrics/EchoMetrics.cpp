@@ -38,7 +38,10 @@ void EchoMetrics::ended(const EchoOutcome& outcome, const SentEcho& echo)
     const auto found = m_hosts.find(outcome.worker.HostText);
     if (found == m_hosts.end())
         return;
-    if (outcome.kind == EchoOutcome::Kind::Reply)
+    // An echo that could not be sent was never a request, nor the host's loss.
+    if (outcome.kind == EchoOutcome::Kind::NotSent && found->second.requests > 0)
+        --found->second.requests;
+    else if (outcome.kind == EchoOutcome::Kind::Reply)
         found->second.reply(outcome.worker.RoundTripTime);
     else
         ++found->second.lost;

@@ -6,6 +6,7 @@
 #include "monitor/history/HistoryEcho.h"
 #include "monitor/history/HistoryRecorder.h"
 #include "monitor/history/HistoryView.h"
+#include "monitor/window/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/zavTransLabel.h"
@@ -84,7 +85,9 @@ void TForm1::Keephistory1Click()
 
 void TForm1::recordHistory(const EchoOutcome& outcome, const SentEcho& echo)
 {
-    if (m_history->keeping())
+    // An echo that could not be sent left nothing on the network to keep;
+    // its reason is in the logs.
+    if (m_history->keeping() && outcome.kind != EchoOutcome::Kind::NotSent)
         m_history->record(HistoryEcho::of(outcome, echo));
 }
 
