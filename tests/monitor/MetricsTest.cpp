@@ -53,7 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
 // A script of what the window tells the metrics, one step per ';':
 //   sent a        an echo to host a (echoes are numbered a0, a1, ... per host)
 //   early a       an echo to a, sent before the file was chosen
-//   reply a0 RTT  echo a0 answered    lost a0 KIND  timeout, foreign, untold
+//   reply a0 RTT  echo a0 answered    lost a0 KIND  timeout, foreign, untold, notsent
 //   down a        a's echoes so far lost in a row, enough for the down-watch
 //   tick a b=D    the slots show these hosts (description D)
 // The text after the last tick is compared line by line with what is
@@ -92,6 +92,7 @@ QByteArray run(const ScriptCase& c, const QString& path)
             worker.ReplyCount = word[0] == "reply" || word.value(2) == "foreign" ? 1 : 0;
             worker.RoundTripTime = word.value(2).toUInt();
             worker.ErrorText = word.value(2) == "timeout" ? "Request timed out" : "";
+            worker.ConstructionError = word.value(2) == "notsent" ? "Unable to get ping handle" : "";
             metrics.ended(EchoOutcome::of(worker, Moment::now()), echoes.at(word[1]));
         } else if (word[0] == "down") {
             for (const auto& [name, echo] : echoes)
@@ -139,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         ScriptCase{"every unanswered kind is lost", "sent a; sent a; sent a; lost a0 timeout; lost a1 foreign; lost a2 untold; tick a",
                    {"quorvane_echo_replies_total{host=\"a\"} 0", "quorvane_echo_lost_total{host=\"a\"} 3",
                     "quorvane_echo_round_trip_seconds_count{host=\"a\"} 0", "!quorvane_echo_rtt_seconds"}},
+        ScriptCase{"an echo that could not be sent is neither requested nor lost", "sent a; sent a; lost a0 notsent; reply a1 2; tick a",
+                   {"quorvane_echo_requests_total{host=\"a\"} 1", "quorvane_echo_lost_total{host=\"a\"} 0"}},
         ScriptCase{"bucket edges", "sent a; sent a; sent a; sent a; reply a0 0; reply a1 1; reply a2 5000; reply a3 5001; tick a",
                    {"quorvane_echo_round_trip_seconds_bucket{host=\"a\",le=\"0.001\"} 2",
                     "quorvane_echo_round_trip_seconds_bucket{host=\"a\",le=\"2.5\"} 2",
