@@ -1,6 +1,7 @@
 #include "monitor/history/HistoryStore.h"
 
 #include "monitor/history/HistoryConnection.h"
+#include "monitor/history/HistoryEchoInsert.h"
 #include "monitor/history/HistorySchema.h"
 #include "monitor/history/HistorySummary.h"
 
@@ -15,7 +16,16 @@
 using namespace HistorySchema;
 
 struct HistoryStore::Statements {
-    QSqlQuery insertEcho;
+    explicit Statements(HistoryConnection& c)
+        : insertEcho(c)
+        , insertHost(c.prepare("INSERT OR IGNORE INTO hosts(name) VALUES(?)"))
+        , selectHost(c.prepare("SELECT id FROM hosts WHERE name = ?"))
+        , insertNote(c.prepare("INSERT OR IGNORE INTO notes(text) VALUES(?)"))
+        , selectNote(c.prepare("SELECT id FROM notes WHERE text = ?"))
+    {
+    }
+
+    HistoryEchoInsert insertEcho;
     QSqlQuery insertHost;
     QSqlQuery selectHost;
     QSqlQuery insertNote;
@@ -76,13 +86,7 @@ void HistoryStore::openFile()
     for (const QString& statement : creation())
         c.run(statement);
     c.commit();
-    m_statements = std::make_unique<Statements>(Statements{
-        c.prepare("INSERT OR IGNORE INTO raw(key, host, rtt_ms, outcome, note) VALUES(?, ?, ?, ?, ?)"),
-        c.prepare("INSERT OR IGNORE INTO hosts(name) VALUES(?)"),
-        c.prepare("SELECT id FROM hosts WHERE name = ?"),
-        c.prepare("INSERT OR IGNORE INTO notes(text) VALUES(?)"),
-        c.prepare("SELECT id FROM notes WHERE text = ?"),
-    });
+    m_statements = std::make_unique<Statements>(c);
     m_summarisedTo = readState("summarised_to", NotYet);
     m_prunedAtMinute = 0;
     m_maintainedFor = NotYet;
@@ -148,18 +152,13 @@ void HistoryStore::insertEcho(const HistoryEcho& echo)
 {
     Statements& s = *m_statements;
     const int host = idOf(m_hostIds, s.insertHost, s.selectHost, echo.host);
-    const QVariant note = echo.text.isEmpty() ? QVariant() : QVariant(idOf(m_noteIds, s.insertNote, s.selectNote, echo.text));
+    const auto note = echo.text.isEmpty() ? std::nullopt
+                                          : std::optional<int>(idOf(m_noteIds, s.insertNote, s.selectNote, echo.text));
+    const auto rtt = echo.rttMs == HistoryEcho::NoTime ? std::nullopt : std::optional<int>(echo.rttMs);
     const qint64 first = firstKeyAt(echo.atMs);
-    s.insertEcho.bindValue(1, host);
-    s.insertEcho.bindValue(2, echo.rttMs == HistoryEcho::NoTime ? QVariant() : QVariant(echo.rttMs));
-    s.insertEcho.bindValue(3, static_cast<int>(echo.outcome));
-    s.insertEcho.bindValue(4, note);
-    for (qint64 offset = host % KeysPerMs, tries = 0; tries < KeysPerMs; ++tries, offset = (offset + 1) % KeysPerMs) {
-        s.insertEcho.bindValue(0, first + offset);
-        m_connection->run(s.insertEcho);
-        if (s.insertEcho.numRowsAffected() > 0)
+    for (qint64 offset = host % KeysPerMs, tries = 0; tries < KeysPerMs; ++tries, offset = (offset + 1) % KeysPerMs)
+        if (s.insertEcho.insert(first + offset, host, rtt, static_cast<int>(echo.outcome), note))
             break;
-    }
     if (const qint64 minute = minuteOf(echo.atMs); m_summarisedTo != NotYet && minute < m_summarisedTo)
         m_lateMinutes.insert(minute);
 }

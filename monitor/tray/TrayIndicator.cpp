@@ -52,9 +52,13 @@ void TrayIndicator::setWanted(bool wanted)
     m_icon->show();
 }
 
-void TrayIndicator::replied(const QString& host, bool aboveThreshold)
+bool TrayIndicator::replied(const QString& host, bool aboveThreshold)
 {
+    const auto known = m_above.constFind(host);
+    if (known != m_above.cend() && *known == aboveThreshold)
+        return false;
     m_above.insert(host, aboveThreshold);
+    return true;
 }
 
 void TrayIndicator::show(bool polling, std::vector<TrayGlance::Host> hosts)

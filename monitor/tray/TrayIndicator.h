@@ -25,8 +25,9 @@ public:
     bool wanted() const { return m_wanted; }
 
     // A reply, above its slot's threshold as the graph signals it or not;
-    // what is known of thresholds starts afresh with polling.
-    void replied(const QString& host, bool aboveThreshold);
+    // what is known of thresholds starts afresh with polling. True when it
+    // changes what the tray knows, so that the glance needs a refresh.
+    bool replied(const QString& host, bool aboveThreshold);
     void restart() { m_above.clear(); }
 
     // The hosts in slot order, each once; whether each is above its

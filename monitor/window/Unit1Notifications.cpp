@@ -53,7 +53,7 @@ void TForm1::Notifyafter1Click()
 // report, or a reply from another address. While polling is stopped
 // nothing is told, and Start counts afresh. A host that goes down while the
 // window is not the active one makes it ask for attention (the task bar's
-// urgency hint), and the tray follows every change.
+// urgency hint), and the tray follows every change of what it shows.
 void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown)
 {
     if (!Timer1->enabled() || shown.isEmpty())
@@ -67,10 +67,11 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
     const TPingThread& worker = outcome.worker;
     HostDownWatch& watch = m_downAlerts->watch();
     const bool wasDown = watch.downSince(worker.HostText).has_value();
+    bool trayChanged = false;
     switch (outcome.kind) {
     case EchoOutcome::Kind::Reply:
         watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
-        m_tray->replied(worker.HostText, CheckBox6->isChecked() && std::ranges::any_of(shown, [&](int n) {
+        trayChanged = m_tray->replied(worker.HostText, CheckBox6->isChecked() && std::ranges::any_of(shown, [&](int n) {
                             const auto threshold = slot(n).threshold();
                             return threshold && worker.RoundTripTime > *threshold;
                         }));
@@ -86,7 +87,9 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
         break;
     }
     m_downAlerts->changed();
-    if (!wasDown && watch.downSince(worker.HostText) && !isActiveWindow())
+    const bool down = watch.downSince(worker.HostText).has_value();
+    if (!wasDown && down && !isActiveWindow())
         QApplication::alert(this);
-    refreshTray();
+    if (trayChanged || down != wasDown)
+        refreshTray();
 }

@@ -1,6 +1,7 @@
 #include "WindowFixture.h"
 
 #include "monitor/access/SpokenChange.h"
+#include "monitor/tray/TrayIndicator.h"
 
 #include "widgets/zavWebLabel.h"
 
@@ -247,23 +248,31 @@ TEST_F(Accessibility, GraphDescriptionSaysWhatTheGraphShows)
 
 // While polling runs, the focused graph's changes of state are told in
 // words, each once; numbers that change every second are not, nor is
-// anything of a graph without the focus.
+// anything of a graph without the focus. The tray follows each change too.
 TEST_F(Accessibility, StateChangesOfTheFocusedGraphAreToldInWordsOnce)
 {
     struct Row {
         int focusedSlot;
         std::vector<int> echoes;  // -1: a time-out, -2: a reply from another address
         QStringList told;
+        TrayGlance::Level tray;
     };
+    using enum TrayGlance::Level;
     const std::vector<Row> rows{
-        {5, {10, 12, 11}, {}},
-        {5, {40, 45, 10, 12}, {"127.0.0.5 above threshold 30 ms", "127.0.0.5 back below threshold 30 ms"}},
-        {5, {-1, 10, -1, -1, 10}, {}},
-        {5, {-1, -1, -1, -1, 10}, {"127.0.0.5 down: 3 echoes lost since T, Request timed out", "127.0.0.5 up again"}},
+        {5, {10, 12, 11}, {}, Answering},
+        {5, {40, 45, 10, 12}, {"127.0.0.5 above threshold 30 ms", "127.0.0.5 back below threshold 30 ms"}, Answering},
+        {5, {-1, 10, -1, -1, 10}, {}, Answering},
+        {5, {-1, -1, -1, -1, 10}, {"127.0.0.5 down: 3 echoes lost since T, Request timed out", "127.0.0.5 up again"},
+         Answering},
         {5, {-2, -2, -2, 40}, {"127.0.0.5 down: 3 echoes lost since T, Reply from 198.18.7.3",
-                        "127.0.0.5 up again, above threshold 30 ms"}},
-        {4, {-1, -1, -1, 40}, {}},
+                        "127.0.0.5 up again, above threshold 30 ms"}, AboveThreshold},
+        {5, {-1, -1, -1}, {"127.0.0.5 down: 3 echoes lost since T, Request timed out"}, Down},
+        {4, {-1, -1, -1, 40}, {}, AboveThreshold},
+        {5, {10}, {"127.0.0.5 back below threshold 30 ms"}, Answering},
+        {5, {40}, {"127.0.0.5 above threshold 30 ms"}, AboveThreshold},
     };
+    const auto* tray = form->findChild<TrayIndicator*>();
+    ASSERT_TRUE(tray);
     QStringList told;
     SpokenChange::setListener([&told](QWidget*, const QString& words) {
         told << QString(words).replace(QRegularExpression("\\d\\d:\\d\\d:\\d\\d"), "T");
@@ -284,6 +293,7 @@ TEST_F(Accessibility, StateChangesOfTheFocusedGraphAreToldInWordsOnce)
                 reply("127.0.0.5", static_cast<std::uint32_t>(echo));
         }
         EXPECT_EQ(told, row.told) << "echoes " << ::testing::PrintToString(row.echoes);
+        EXPECT_EQ(tray->level(), row.tray) << "echoes " << ::testing::PrintToString(row.echoes);
     }
     SpokenChange::setListener({});
 }
