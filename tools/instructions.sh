@@ -6,12 +6,16 @@
 # painted; "Write log" on) in steady state, against the floor
 # (compare/quorvane-echo-floor: the same pings on a ping socket, a socket
 # notifier and one log line per reply), for ten hosts and for one, pinged
-# every second. The two programs take turns at starting first. Everything
-# runs in a network namespace of its own, on loopback, with the ping sockets
-# open; needs root (or unprivileged user namespaces) and valgrind.
+# every second. The monitor keeps its history and writes a metrics file, and
+# runs once more without either, which gives their share. The programs take
+# turns at starting first. Everything runs in a network namespace of its
+# own, on loopback, with the ping sockets open; needs root (or unprivileged
+# user namespaces) and valgrind.
 #
 #   QV_INSTR_SECONDS   measured seconds per run (30)
-#   QV_INSTR_WARM_UP   records logged before measuring starts (15)
+#   QV_INSTR_WARM_UP   seconds of polling before measuring starts (15): what
+#                      is done once (the history's file opened and checked,
+#                      the first paint) stays out of the count
 set -euo pipefail
 
 readonly SECONDS_PER_RUN=${QV_INSTR_SECONDS:-30}
@@ -49,12 +53,13 @@ records() {
     { cat "$work"/monitor/*.log "$work"/floor.log 2>/dev/null || true; } | wc -l
 }
 
-# measure NAME: the program runs as $pid under callgrind; once it has logged
-# WARM_UP records, the counters are zeroed, and dumped SECONDS_PER_RUN later.
+# measure NAME HOSTS: the program runs as $pid under callgrind; once it has
+# logged WARM_UP records per host, the counters are zeroed, and dumped
+# SECONDS_PER_RUN later.
 measure() {
-    local name=$1 before after deadline dump ir
+    local name=$1 hosts=$2 before after deadline dump ir
     deadline=$((SECONDS + 600))
-    while (($(records) < WARM_UP)); do
+    while (($(records) < WARM_UP * hosts)); do
         ((SECONDS < deadline)) && kill -0 "$pid" 2>/dev/null || { echo "instructions: $name logged nothing" >&2; exit 1; }
         sleep 1
     done
@@ -78,18 +83,31 @@ callgrind() {
     pid=$!
 }
 
-run_monitor() {
-    printf '[General]\ninterval=1\nwritelog=yes\npayload=%d\n' "$PAYLOAD" >"$work/monitor/config/Halvetor/Quorvane.conf"
+# monitor NAME EXTRAS HOST...: EXTRAS are settings lines.
+monitor() {
+    local name=$1 extras=$2
+    shift 2
+    printf '[General]\ninterval=1\nwritelog=yes\npayload=%d\n%s' "$PAYLOAD" "$extras" \
+        >"$work/monitor/config/Halvetor/Quorvane.conf"
     printf '%s\n' "$@" >"$work/monitor/hosts.txt"
+    rm -f "$work"/monitor/history.sqlite*
     cd "$work/monitor"
     XDG_CONFIG_HOME="$work/monitor/config" QT_QPA_PLATFORM=offscreen callgrind ./quorvane hosts.txt
     cd - >/dev/null
-    measure quorvane
+    measure "$name" $#
+}
+
+run_monitor() {
+    monitor quorvane "keephistory=yes"$'\n'"metricsfile=$work/quorvane.prom"$'\n' "$@"
+}
+
+run_bare() {
+    monitor bare "keephistory=no"$'\n' "$@"
 }
 
 run_floor() {
     QT_QPA_PLATFORM=offscreen callgrind "$build/compare/quorvane-echo-floor" "$work/floor.log" "$@"
-    measure floor
+    measure floor $#
 }
 
 ten=()
@@ -101,8 +119,8 @@ declare -A per_echo
 round=0
 for set in 10 1; do
     hosts=("${ten[@]:0:$set}")
-    order=(run_monitor run_floor)
-    ((round++ % 2 == 0)) || order=(run_floor run_monitor)
+    order=(run_monitor run_floor run_bare)
+    ((round++ % 2 == 0)) || order=(run_floor run_bare run_monitor)
     for program in "${order[@]}"; do
         echo "instructions: ${program#run_}, $set host(s), ${SECONDS_PER_RUN} s under callgrind" >&2
         read -r name ir echoes < <($program "${hosts[@]}")
@@ -112,9 +130,13 @@ for set in 10 1; do
 done
 
 echo
-printf '%-6s %22s %22s %8s\n' hosts "quorvane Ir per echo" "floor Ir per echo" ratio
+printf '%-6s %22s %22s %8s %30s\n' hosts "quorvane Ir per echo" "floor Ir per echo" ratio \
+    "history and metrics: share"
 for set in 10 1; do
     q=${per_echo[$set|quorvane]}
     f=${per_echo[$set|floor]}
-    printf '%-6s %22s %22s %8s\n' "$set" "$q" "$f" "$(awk -v q="$q" -v f="$f" 'BEGIN { if (f > 0) printf "%.1fx", q / f; else printf "-" }')"
+    b=${per_echo[$set|bare]}
+    printf '%-6s %22s %22s %8s %30s\n' "$set" "$q" "$f" \
+        "$(awk -v q="$q" -v f="$f" 'BEGIN { if (f > 0) printf "%.1fx", q / f; else printf "-" }')" \
+        "$(awk -v q="$q" -v b="$b" 'BEGIN { if (q > 0) printf "%d (%.0f %%)", q - b, 100 * (q - b) / q; else printf "-" }')"
 done

@@ -11,9 +11,8 @@ namespace {
 
 // The backing store's own pixels, when it is a 32-bit image of one device
 // pixel per pixel whose opaque pixels are laid out as ours.
-QImage* backingImage(QPainter& painter)
+QImage* backingImage(QPaintDevice* device)
 {
-    QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
     if (!device || device->devType() != QInternal::Image)
         return nullptr;
     auto* image = static_cast<QImage*>(device);
@@ -67,32 +66,39 @@ void GraphImage::refresh()
 // the graph's own pixels blown up.
 // Where the backing store is a plain 32-bit image and this control is wholly
 // in view, the part to paint is rasterised straight into the backing store,
-// so its pixels are written once on their way to the screen; otherwise they
-// are drawn from the graph's bitmap, without a copy of our own (keeping one
+// so its pixels are written once on their way to the screen, and without a
+// painter, whose making costs more than the part itself; otherwise they are
+// drawn from the graph's bitmap, without a copy of our own (keeping one
 // would make the graph's next rasterisation copy the bitmap first).
 void GraphImage::paintEvent(QPaintEvent* event)
 {
+    if (m_graph && paintIntoBackingStore(*event))
+        return;
     QPainter painter(this);
     if (!m_graph)
         painter.fillRect(rect(), Qt::white);
     else if (const qreal ratio = deviceRatio(painter); ratio != 1.0)
         painter.drawImage(QRectF(rect()), m_graph->PictureAt(ratio));
-    else if (!paintIntoBackingStore(painter, *event))
+    else
         painter.drawImage(0, 0, m_graph->Picture());
 }
 
-// The graph may paint a little beyond the event's region, to take a corner
-// text whole; it paints only its own pixels, so this control must be wholly
-// in view.
-bool GraphImage::paintIntoBackingStore(QPainter& painter, const QPaintEvent& event)
+// While Qt paints this control into the window's backing store, it
+// redirects the control to the store's image, at an offset; a render into
+// another painter shares that painter instead, and gets the picture. The
+// graph may paint a little beyond the event's region, to take a corner text
+// whole; it paints only its own pixels, so this control must be wholly in
+// view.
+bool GraphImage::paintIntoBackingStore(const QPaintEvent& event)
 {
-    QImage* store = backingImage(painter);
-    const QTransform toStore = painter.deviceTransform();
-    const QSize graph(m_graph->Width(), m_graph->Height());
-    if (!store || toStore.type() > QTransform::TxTranslate || size() != graph
-        || visibleRegion() != QRegion(rect()))
+    if (sharedPainter() || devicePixelRatioF() != 1.0)
         return false;
-    const QPoint at = toStore.map(QPoint(0, 0));
+    QPoint offset;
+    QImage* store = backingImage(redirected(&offset));
+    const QSize graph(m_graph->Width(), m_graph->Height());
+    if (!store || size() != graph || visibleRegion() != QRegion(rect()))
+        return false;
+    const QPoint at = -offset;
     if (!QRect(QPoint(0, 0), store->size()).contains(QRect(at, graph)))
         return false;
     // As the paint engine does: into its pixels, never a detached copy.

@@ -3,7 +3,7 @@
 #include <QWidget>
 
 #include <functional>
-class QPainter;
+
 class TVumo;
 
 // The image control of a slot: shows its graph's picture as of the graph's
@@ -36,7 +36,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    bool paintIntoBackingStore(QPainter& painter, const QPaintEvent& event);
+    bool paintIntoBackingStore(const QPaintEvent& event);
 
     TVumo* m_graph = nullptr;
     std::function<QString()> m_describe;

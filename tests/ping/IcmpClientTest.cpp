@@ -237,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
                     FamilyCase{"::ffff:10.0.0.1", 0, "10.0.0.1"}, FamilyCase{"::ffff:10.0.0.1", 4, "10.0.0.1"},
                     FamilyCase{"::ffff:10.0.0.1", 6, ""}, FamilyCase{"2001:db8::7", 6, "2001:db8::7"},
                     FamilyCase{"2001:db8::7", 4, ""}, FamilyCase{"10.0.0.1", 6, ""},
-                    FamilyCase{"10.0.0.1", 4, "10.0.0.1"},
+                    FamilyCase{"10.0.0.1", 4, "10.0.0.1"}, FamilyCase{"198.18.100.255", 0, "198.18.100.255"},
+                    FamilyCase{"10.1", 0, "10.0.0.1"}, FamilyCase{"0x0A.0.0.99", 4, "10.0.0.99"},
                     FamilyCase{"fe80::1%lo", 0, "fe80::1", Loopback}, FamilyCase{"::1%lo", 6, "::1", Loopback},
                     FamilyCase{"fe80::1%7", 0, "fe80::1", 7}, FamilyCase{"fe80::1%nosuchif0", 0, ""},
                     FamilyCase{"fe80::1%", 0, ""}));
