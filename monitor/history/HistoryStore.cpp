@@ -1,9 +1,9 @@
 #include "monitor/history/HistoryStore.h"
 
 #include "monitor/history/HistoryConnection.h"
-#include "monitor/history/HistoryEchoInsert.h"
 #include "monitor/history/HistorySchema.h"
 #include "monitor/history/HistorySummary.h"
+#include "monitor/history/SqliteStatement.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -17,7 +17,9 @@ using namespace HistorySchema;
 
 struct HistoryStore::Statements {
     explicit Statements(HistoryConnection& c)
-        : insertEcho(c)
+        : begin(c, "BEGIN")
+        , commit(c, "COMMIT")
+        , insertEcho(c, "INSERT OR IGNORE INTO raw(key, host, rtt_ms, outcome, note) VALUES(?, ?, ?, ?, ?)")
         , insertHost(c.prepare("INSERT OR IGNORE INTO hosts(name) VALUES(?)"))
         , selectHost(c.prepare("SELECT id FROM hosts WHERE name = ?"))
         , insertNote(c.prepare("INSERT OR IGNORE INTO notes(text) VALUES(?)"))
@@ -25,7 +27,9 @@ struct HistoryStore::Statements {
     {
     }
 
-    HistoryEchoInsert insertEcho;
+    SqliteStatement begin;
+    SqliteStatement commit;
+    SqliteStatement insertEcho;
     QSqlQuery insertHost;
     QSqlQuery selectHost;
     QSqlQuery insertNote;
@@ -135,10 +139,10 @@ void HistoryStore::write(const HistoryBatch& batch)
     if (!m_connection)
         open();
     try {
-        m_connection->begin();
+        m_statements->begin.run();
         for (const HistoryEcho& echo : batch)
             insertEcho(echo);
-        m_connection->commit();
+        m_statements->commit.run();
     } catch (const HistoryFailure&) {
         m_connection->rollback();
         forgetIds();
@@ -156,9 +160,15 @@ void HistoryStore::insertEcho(const HistoryEcho& echo)
                                           : std::optional<int>(idOf(m_noteIds, s.insertNote, s.selectNote, echo.text));
     const auto rtt = echo.rttMs == HistoryEcho::NoTime ? std::nullopt : std::optional<int>(echo.rttMs);
     const qint64 first = firstKeyAt(echo.atMs);
-    for (qint64 offset = host % KeysPerMs, tries = 0; tries < KeysPerMs; ++tries, offset = (offset + 1) % KeysPerMs)
-        if (s.insertEcho.insert(first + offset, host, rtt, static_cast<int>(echo.outcome), note))
+    s.insertEcho.bind(2, host);
+    s.insertEcho.bind(3, rtt);
+    s.insertEcho.bind(4, static_cast<int>(echo.outcome));
+    s.insertEcho.bind(5, note);
+    for (qint64 offset = host % KeysPerMs, tries = 0; tries < KeysPerMs; ++tries, offset = (offset + 1) % KeysPerMs) {
+        s.insertEcho.bind(1, first + offset);
+        if (s.insertEcho.run())
             break;
+    }
     if (const qint64 minute = minuteOf(echo.atMs); m_summarisedTo != NotYet && minute < m_summarisedTo)
         m_lateMinutes.insert(minute);
 }
@@ -175,7 +185,7 @@ void HistoryStore::maintain()
         return;
     const qint64 summarisedBefore = m_summarisedTo;
     try {
-        m_connection->begin();
+        m_statements->begin.run();
         if (m_summarisedTo == NotYet)
             m_summarisedTo = std::min(closed, oldestMinute());
         for (const qint64 minute : std::as_const(m_lateMinutes))
@@ -190,7 +200,7 @@ void HistoryStore::maintain()
             prune(now);
             m_prunedAtMinute = minuteOf(now);
         }
-        m_connection->commit();
+        m_statements->commit.run();
         m_lateMinutes.clear();
         m_maintainedFor = closed;
     } catch (const HistoryFailure&) {
