@@ -6,8 +6,9 @@
 # painted; "Write log" on) in steady state, against the floor
 # (compare/quorvane-echo-floor: the same pings on a ping socket, a socket
 # notifier and one log line per reply), for ten hosts and for one, pinged
-# every second. The monitor keeps its history and writes a metrics file, and
-# runs once more without either, which gives their share. The programs take
+# every second. The monitor runs as it starts by default (keeping its
+# history), then with a metrics file too, then with neither: the last two
+# give the share of the history and the metrics. The programs take
 # turns at starting first. Everything runs in a network namespace of its
 # own, on loopback, with the ping sockets open; needs root (or unprivileged
 # user namespaces) and valgrind.
@@ -98,7 +99,11 @@ monitor() {
 }
 
 run_monitor() {
-    monitor quorvane "keephistory=yes"$'\n'"metricsfile=$work/quorvane.prom"$'\n' "$@"
+    monitor quorvane "" "$@"
+}
+
+run_full() {
+    monitor full "keephistory=yes"$'\n'"metricsfile=$work/quorvane.prom"$'\n' "$@"
 }
 
 run_bare() {
@@ -119,8 +124,8 @@ declare -A per_echo
 round=0
 for set in 10 1; do
     hosts=("${ten[@]:0:$set}")
-    order=(run_monitor run_floor run_bare)
-    ((round++ % 2 == 0)) || order=(run_floor run_bare run_monitor)
+    order=(run_monitor run_floor run_full run_bare)
+    ((round++ % 2 == 0)) || order=(run_bare run_full run_floor run_monitor)
     for program in "${order[@]}"; do
         echo "instructions: ${program#run_}, $set host(s), ${SECONDS_PER_RUN} s under callgrind" >&2
         read -r name ir echoes < <($program "${hosts[@]}")
@@ -130,13 +135,17 @@ for set in 10 1; do
 done
 
 echo
-printf '%-6s %22s %22s %8s %30s\n' hosts "quorvane Ir per echo" "floor Ir per echo" ratio \
-    "history and metrics: share"
+ratio() {
+    awk -v q="$1" -v f="$2" 'BEGIN { if (f > 0) printf "%.1fx", q / f; else printf "-" }'
+}
+printf '%-6s %10s %18s %22s %24s %26s\n' hosts floor "quorvane (default)" "without history" \
+    "with history, metrics" "history and metrics add"
 for set in 10 1; do
-    q=${per_echo[$set|quorvane]}
     f=${per_echo[$set|floor]}
+    q=${per_echo[$set|quorvane]}
     b=${per_echo[$set|bare]}
-    printf '%-6s %22s %22s %8s %30s\n' "$set" "$q" "$f" \
-        "$(awk -v q="$q" -v f="$f" 'BEGIN { if (f > 0) printf "%.1fx", q / f; else printf "-" }')" \
-        "$(awk -v q="$q" -v b="$b" 'BEGIN { if (q > 0) printf "%d (%.0f %%)", q - b, 100 * (q - b) / q; else printf "-" }')"
+    m=${per_echo[$set|full]}
+    printf '%-6s %10s %18s %22s %24s %26s\n' "$set" "$f" "$q $(ratio "$q" "$f")" "$b $(ratio "$b" "$f")" \
+        "$m $(ratio "$m" "$f")" "$(awk -v m="$m" -v b="$b" 'BEGIN { if (b > 0) printf "%d (%.0f %%)", m - b, 100 * (m - b) / b; else printf "-" }')"
 done
+echo "(instructions per echo over all threads; the ratios are to the floor)"
