@@ -10,14 +10,14 @@ namespace {
 // would cost more than the rest of an echo's processing.
 class Out {
 public:
-    explicit Out(QByteArray& text)
+    explicit Out(std::string& text)
         : m_text(text)
     {
     }
     template <std::size_t N>
     Out& operator<<(const char (&literal)[N])
     {
-        m_text.append(literal, qsizetype(N - 1));
+        m_text.append(literal, N - 1);
         return *this;
     }
     Out& operator<<(const char* piece)
@@ -27,20 +27,20 @@ public:
     }
     Out& operator<<(const std::string& piece)
     {
-        m_text.append(piece.data(), static_cast<qsizetype>(piece.size()));
+        m_text.append(piece);
         return *this;
     }
-    void append(const char* piece, std::size_t length) { m_text.append(piece, static_cast<qsizetype>(length)); }
+    void append(const char* piece, std::size_t length) { m_text.append(piece, length); }
     Out& operator<<(std::uint64_t number)
     {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-        m_text.append(digits, end - digits);
+        m_text.append(digits, static_cast<std::size_t>(end - digits));
         return *this;
     }
 
 private:
-    QByteArray& m_text;
+    std::string& m_text;
 };
 
 // Milliseconds as seconds, exactly: a double would print 0.037 as
@@ -64,12 +64,10 @@ const std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1>& bucketBou
     static const auto bounds = [] {
         std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1> texts;
         for (std::size_t i = 0; i < HostMetrics::BucketBoundsMs.size(); ++i) {
-            QByteArray text;
-            Out out(text);
+            Out out(texts[i]);
             out << ",le=\"";
             seconds(out, HostMetrics::BucketBoundsMs[i]);
             out << "\"} ";
-            texts[i] = text.toStdString();
         }
         texts.back() = ",le=\"+Inf\"} ";
         return texts;
@@ -170,10 +168,10 @@ QByteArray MetricsText::render(std::vector<HostMetrics> hosts)
     for (HostMetrics& host : hosts)
         if (host.labels.empty())
             host.labels = HostMetrics::labelsOf(host.host, host.description);
-    QByteArray text;
-    qsizetype size = 0;
+    std::string text;
+    std::size_t size = 0;
     for (const HostMetrics& host : hosts)
-        size += 20 * (qsizetype(host.labels.size()) + 70);
+        size += 20 * (host.labels.size() + 70);
     text.reserve(size + 2000);
     Out out(text);
     counter(out, hosts, "quorvane_echo_requests_total", "Echoes sent to the host.", &HostMetrics::requests);
@@ -194,5 +192,5 @@ QByteArray MetricsText::render(std::vector<HostMetrics> hosts)
            "1 while the host counts as down (so many echoes lost in a row), else 0.",
            [](const HostMetrics&) { return true; },
            [&out](const HostMetrics& h) { out << "quorvane_host_down{" << h.labels << "} " << (h.down ? "1\n" : "0\n"); });
-    return text;
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }
