@@ -60,20 +60,21 @@ void EchoMetrics::tick(const std::vector<ShownHost>& shown)
 
 QByteArray EchoMetrics::text(const std::vector<ShownHost>& shown)
 {
-    std::vector<HostMetrics> hosts;
-    hosts.reserve(shown.size());
     std::map<QString, QString> descriptions;
     for (const ShownHost& s : shown) {
         const auto [at, first] = descriptions.try_emplace(s.host, s.description);
-        if (first)
-            hosts.push_back({});
-        if (at->second.isEmpty())
+        if (!first && at->second.isEmpty())
             at->second = s.description;
     }
-    auto next = hosts.begin();
+    // A host shown but not yet counted is written with zeros; the others
+    // are written from their counts, which are not copied.
+    std::vector<HostMetrics> uncounted;
+    uncounted.reserve(descriptions.size());
+    std::vector<const HostMetrics*> hosts;
+    hosts.reserve(descriptions.size());
     for (const auto& [host, description] : descriptions) {
         const auto counted = m_hosts.find(host);
-        HostMetrics& h = counted == m_hosts.end() ? *next : counted->second;
+        HostMetrics& h = counted == m_hosts.end() ? uncounted.emplace_back() : counted->second;
         // The labels are escaped again only when the description changes.
         if (h.labels.empty() || h.host != host || h.description != description) {
             h.host = host;
@@ -81,7 +82,7 @@ QByteArray EchoMetrics::text(const std::vector<ShownHost>& shown)
             h.labels = HostMetrics::labelsOf(host, description);
         }
         h.down = m_watch.downSince(host).has_value();
-        *next++ = h;
+        hosts.push_back(&h);
     }
-    return MetricsText::render(std::move(hosts));
+    return MetricsText::render(hosts);
 }

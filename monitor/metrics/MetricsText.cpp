@@ -75,43 +75,64 @@ const std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1>& bucketBou
     return bounds;
 }
 
-const char* const Histogram = "quorvane_echo_round_trip_seconds";
+const std::string Histogram = "quorvane_echo_round_trip_seconds";
+
+const HostMetrics::LineStarts& lineStarts(const HostMetrics& host)
+{
+    HostMetrics::LineStarts& starts = host.lineStarts;
+    if (starts.labels == host.labels && !starts.requests.empty())
+        return starts;
+    const std::string& l = host.labels;
+    starts.labels = l;
+    starts.requests = "quorvane_echo_requests_total{" + l + "} ";
+    starts.replies = "quorvane_echo_replies_total{" + l + "} ";
+    starts.lost = "quorvane_echo_lost_total{" + l + "} ";
+    starts.rtt = "quorvane_echo_rtt_seconds{" + l + "} ";
+    starts.down = "quorvane_host_down{" + l + "} ";
+    starts.sum = Histogram + "_sum{" + l + "} ";
+    starts.count = Histogram + "_count{" + l + "} ";
+    for (std::size_t i = 0; i < starts.buckets.size(); ++i)
+        starts.buckets[i] = Histogram + "_bucket{" + l + bucketBounds()[i];
+    return starts;
+}
+
+using Hosts = std::vector<const HostMetrics*>;
 
 // A family is written only with samples: its HELP and TYPE alone would tell
 // a reader of a metric that has none.
 template <typename Has, typename Samples>
-void family(Out& out, const std::vector<HostMetrics>& hosts, const char* name, const char* type, const char* help,
-            Has has, Samples samples)
+void family(Out& out, const Hosts& hosts, const char* name, const char* type, const char* help, Has has,
+            Samples samples)
 {
     bool headed = false;
-    for (const HostMetrics& host : hosts) {
-        if (!has(host))
+    for (const HostMetrics* host : hosts) {
+        if (!has(*host))
             continue;
         if (!headed) {
             out << "# HELP " << name << " " << help << "\n# TYPE " << name << " " << type << "\n";
             headed = true;
         }
-        samples(host);
+        samples(*host, lineStarts(*host));
     }
 }
 
-void counter(Out& out, const std::vector<HostMetrics>& hosts, const char* name, const char* help,
-             std::uint64_t HostMetrics::*count)
+void counter(Out& out, const Hosts& hosts, const char* name, const char* help, std::uint64_t HostMetrics::*count,
+             std::string HostMetrics::LineStarts::*start)
 {
     family(out, hosts, name, "counter", help, [](const HostMetrics&) { return true; },
-           [&](const HostMetrics& h) { out << name << "{" << h.labels << "} " << h.*count << "\n"; });
+           [&](const HostMetrics& h, const HostMetrics::LineStarts& s) { out << s.*start << h.*count << "\n"; });
 }
 
-void histogram(Out& out, const HostMetrics& host)
+void histogram(Out& out, const HostMetrics& host, const HostMetrics::LineStarts& starts)
 {
     std::uint64_t cumulative = 0;
     for (std::size_t i = 0; i < host.buckets.size(); ++i) {
         cumulative += host.buckets[i];
-        out << Histogram << "_bucket{" << host.labels << bucketBounds()[i] << cumulative << "\n";
+        out << starts.buckets[i] << cumulative << "\n";
     }
-    out << Histogram << "_sum{" << host.labels << "} ";
+    out << starts.sum;
     seconds(out, host.rttSumMs);
-    out << "\n" << Histogram << "_count{" << host.labels << "} " << cumulative << "\n";
+    out << "\n" << starts.count << cumulative << "\n";
 }
 
 }
@@ -163,34 +184,35 @@ QByteArray MetricsText::labelValue(const QString& text)
     return '"' + value.toUtf8() + '"';
 }
 
-QByteArray MetricsText::render(std::vector<HostMetrics> hosts)
+QByteArray MetricsText::render(const std::vector<const HostMetrics*>& hosts)
 {
-    for (HostMetrics& host : hosts)
-        if (host.labels.empty())
-            host.labels = HostMetrics::labelsOf(host.host, host.description);
     std::string text;
     std::size_t size = 0;
-    for (const HostMetrics& host : hosts)
-        size += 20 * (host.labels.size() + 70);
+    for (const HostMetrics* host : hosts)
+        size += 20 * (host->labels.size() + 70);
     text.reserve(size + 2000);
     Out out(text);
-    counter(out, hosts, "quorvane_echo_requests_total", "Echoes sent to the host.", &HostMetrics::requests);
-    counter(out, hosts, "quorvane_echo_replies_total", "Echoes the host answered.", &HostMetrics::replies);
+    using Starts = HostMetrics::LineStarts;
+    counter(out, hosts, "quorvane_echo_requests_total", "Echoes sent to the host.", &HostMetrics::requests,
+            &Starts::requests);
+    counter(out, hosts, "quorvane_echo_replies_total", "Echoes the host answered.", &HostMetrics::replies,
+            &Starts::replies);
     counter(out, hosts, "quorvane_echo_lost_total",
             "Echoes that got no reply from the host: time-outs, errors and replies from another address.",
-            &HostMetrics::lost);
+            &HostMetrics::lost, &Starts::lost);
     family(out, hosts, "quorvane_echo_rtt_seconds", "gauge", "Round-trip time of the host's last reply.",
            [](const HostMetrics& h) { return h.hasReply; },
-           [&out](const HostMetrics& h) {
-               out << "quorvane_echo_rtt_seconds{" << h.labels << "} ";
+           [&out](const HostMetrics& h, const Starts& s) {
+               out << s.rtt;
                seconds(out, h.lastRttMs);
                out << "\n";
            });
-    family(out, hosts, Histogram, "histogram", "Round-trip times of the host's replies.",
-           [](const HostMetrics&) { return true; }, [&out](const HostMetrics& h) { histogram(out, h); });
+    family(out, hosts, Histogram.c_str(), "histogram", "Round-trip times of the host's replies.",
+           [](const HostMetrics&) { return true; },
+           [&out](const HostMetrics& h, const Starts& s) { histogram(out, h, s); });
     family(out, hosts, "quorvane_host_down", "gauge",
            "1 while the host counts as down (so many echoes lost in a row), else 0.",
            [](const HostMetrics&) { return true; },
-           [&out](const HostMetrics& h) { out << "quorvane_host_down{" << h.labels << "} " << (h.down ? "1\n" : "0\n"); });
+           [&out](const HostMetrics& h, const Starts& s) { out << s.down << (h.down ? "1\n" : "0\n"); });
     return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
 }

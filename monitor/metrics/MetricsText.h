@@ -26,8 +26,18 @@ struct HostMetrics {
     std::array<std::uint64_t, BucketBoundsMs.size() + 1> buckets{};
     std::uint64_t rttSumMs = 0;
     bool down = false;
-    // host and description as the file's labels; made from them when empty.
+    // host and description as the file's labels.
     std::string labels;
+
+    // Each of the host's lines up to its value, made again only when the
+    // labels change: the file is written at every tick, and the labels are
+    // the longest part of every line.
+    struct LineStarts {
+        std::string labels;
+        std::string requests, replies, lost, rtt, down, sum, count;
+        std::array<std::string, BucketBoundsMs.size() + 1> buckets;
+    };
+    mutable LineStarts lineStarts;
 
     void reply(std::uint32_t rttMs);
     static std::string labelsOf(const QString& host, const QString& description);
@@ -41,7 +51,8 @@ public:
     // otherwise be written, read and stored once per host at every tick.
     static constexpr qsizetype MaxLabelLength = 1000;
 
-    static QByteArray render(std::vector<HostMetrics> hosts);
+    // The hosts in the file's order, their labels made.
+    static QByteArray render(const std::vector<const HostMetrics*>& hosts);
     // A label value between its quotes: backslash, double quote and line
     // feed escaped as the format demands; any other control character,
     // which a reader might take for the line's end or drop, a space.
