@@ -8,8 +8,8 @@
 class HistoryWriter;
 class QThread;
 
-// The window's side of the history: it gathers the echoes of a second and
-// posts them to the history's thread (HistoryWriter), and never waits on
+// The window's side of the history: it gathers the echoes of five seconds
+// and posts them to the history's thread (HistoryWriter), and never waits on
 // it, but for at most QuitWaitMs at quit, to write the last batch. The
 // thread is started by the first echo kept, so a run without history has
 // none. Trouble is told on standard error and, with a display, in a box.
@@ -17,7 +17,10 @@ class HistoryRecorder : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int BatchMs = 1000;
+    // A transaction's commit costs more than a host's echoes of a second:
+    // five seconds share one. What a crash can take is in the log file too,
+    // and the view and quit post what was gathered first.
+    static constexpr int BatchMs = 5000;
     static constexpr int QuitWaitMs = 1000;
 
     explicit HistoryRecorder(QString folder, QObject* parent = nullptr, HistoryStore::Clock clock = {});

@@ -24,7 +24,12 @@ struct HistoryStore::Statements {
         , selectHost(c.prepare("SELECT id FROM hosts WHERE name = ?"))
         , insertNote(c.prepare("INSERT OR IGNORE INTO notes(text) VALUES(?)"))
         , selectNote(c.prepare("SELECT id FROM notes WHERE text = ?"))
+        , minuteRows(c.prepare("SELECT key, host, rtt_ms, outcome FROM raw WHERE key >= ? AND key < ?"))
+        , putMinute(c.prepare("INSERT OR REPLACE INTO minutes(host, minute, echoes, lost, min_ms, median_ms, max_ms)"
+                              " VALUES(?, ?, ?, ?, ?, ?, ?)"))
+        , putState(c.prepare("INSERT OR REPLACE INTO state(name, value) VALUES(?, ?)"))
     {
+        minuteRows.setForwardOnly(true);
     }
 
     SqliteStatement begin;
@@ -34,6 +39,11 @@ struct HistoryStore::Statements {
     QSqlQuery selectHost;
     QSqlQuery insertNote;
     QSqlQuery selectNote;
+    // Run once a minute: prepared once all the same, since preparing costs
+    // more than a minute's rows of one host.
+    QSqlQuery minuteRows;
+    QSqlQuery putMinute;
+    QSqlQuery putState;
 };
 
 HistoryStore::HistoryStore(QString path, Clock clock)
@@ -92,7 +102,7 @@ void HistoryStore::openFile()
     c.commit();
     m_statements = std::make_unique<Statements>(c);
     m_summarisedTo = readState("summarised_to", NotYet);
-    m_prunedAtMinute = 0;
+    m_prunedAtHour = 0;
     m_maintainedFor = NotYet;
 }
 
@@ -196,9 +206,11 @@ void HistoryStore::maintain()
             m_summarisedTo = closed;
             writeState("summarised_to", closed);
         }
-        if (minuteOf(now) != m_prunedAtMinute) {
+        // The limits are hours and days: an hour's grace costs nothing,
+        // and pruning each minute would cost more than the minute's rows.
+        if (now / HistoryLimits::HourMs != m_prunedAtHour) {
             prune(now);
-            m_prunedAtMinute = minuteOf(now);
+            m_prunedAtHour = now / HistoryLimits::HourMs;
         }
         m_statements->commit.run();
         m_lateMinutes.clear();
@@ -214,13 +226,11 @@ void HistoryStore::maintain()
 void HistoryStore::summarise(qint64 fromMinute, qint64 toMinute)
 {
     HistoryConnection& c = *m_connection;
-    QSqlQuery rows = c.prepare("SELECT key, host, rtt_ms, outcome FROM raw WHERE key >= ? AND key < ?");
-    rows.setForwardOnly(true);
+    QSqlQuery& rows = m_statements->minuteRows;
     rows.bindValue(0, firstKeyAt(fromMinute * MinuteMs));
     rows.bindValue(1, firstKeyAt(toMinute * MinuteMs));
     c.run(rows);
-    QSqlQuery put = c.prepare("INSERT OR REPLACE INTO minutes(host, minute, echoes, lost, min_ms, median_ms, max_ms)"
-                              " VALUES(?, ?, ?, ?, ?, ?, ?)");
+    QSqlQuery& put = m_statements->putMinute;
     std::map<int, SummaryBuilder> hosts;
     qint64 minute = fromMinute;
     const auto flush = [&] {
@@ -250,6 +260,7 @@ void HistoryStore::summarise(qint64 fromMinute, qint64 toMinute)
         hosts[rows.value(1).toInt()].addEcho(rtt.isNull() ? std::nullopt : std::optional<int>(rtt.toInt()),
                                             outcome != HistoryEcho::Outcome::Reply);
     }
+    rows.finish();
     flush();
 }
 
@@ -290,7 +301,7 @@ qint64 HistoryStore::readState(const char* name, qint64 fallback)
 
 void HistoryStore::writeState(const char* name, qint64 value)
 {
-    QSqlQuery query = m_connection->prepare("INSERT OR REPLACE INTO state(name, value) VALUES(?, ?)");
+    QSqlQuery& query = m_statements->putState;
     query.bindValue(0, QString::fromLatin1(name));
     query.bindValue(1, value);
     m_connection->run(query);

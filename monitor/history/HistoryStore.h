@@ -77,7 +77,7 @@ private:
     static constexpr qint64 NotYet = std::numeric_limits<qint64>::min();
     qint64 m_summarisedTo = NotYet;
     QSet<qint64> m_lateMinutes;  // summarised before an echo of theirs came
-    qint64 m_prunedAtMinute = 0;
+    qint64 m_prunedAtHour = 0;
     qint64 m_maintainedFor = NotYet;  // the closed minute of the last upkeep
     QString m_movedAside;
 };
