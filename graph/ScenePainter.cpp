@@ -164,6 +164,11 @@ QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, co
     return grownToTexts(is, area);
 }
 
+QRect TScenePainter::Part(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area) const
+{
+    return grownToTexts(textPlaces(canvas, scene), area.intersected(QRect(0, 0, canvas.Width(), canvas.Height())));
+}
+
 void TScenePainter::Paint(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area)
 {
     const QRect bitmap(0, 0, canvas.Width(), canvas.Height());

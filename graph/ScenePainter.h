@@ -40,6 +40,9 @@ public:
     QRect Changed(TRasterCanvas& canvas, const TVumoScene& before, const TVumoScene& after) const;
     // Paints scene within area, grown to whole texts.
     void Paint(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area);
+    // The pixels that Paint writes for `area`: within the canvas, grown to
+    // whole corner texts.
+    QRect Part(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area) const;
 
 private:
     struct TextPlace {

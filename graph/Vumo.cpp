@@ -87,6 +87,11 @@ void TVumo::PaintOnto(QImage target, const QRect& area)
     FBitmap.SwapPixels(std::move(own));
 }
 
+QRect TVumo::PartPainted(const QRect& area)
+{
+    return FPainter.Part(FBitmap, FScene, area);
+}
+
 QImage TVumo::Picture()
 {
     if (!FBitmapCurrent) {

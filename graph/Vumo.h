@@ -77,6 +77,8 @@ public:
     // which are painted whole. The bitmap is left as it was; Picture()
     // still gives the same pixels.
     void PaintOnto(QImage target, const QRect& area);
+    // The pixels PaintOnto writes for `area`.
+    QRect PartPainted(const QRect& area);
     std::int32_t Width() const { return FBitmap.Width(); }
     std::int32_t Height() const { return FBitmap.Height(); }
     const TGraphArray& Graphs() const { return FGraphs; }

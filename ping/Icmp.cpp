@@ -119,8 +119,9 @@ bool TICMP::ResolveLiteral()
 {
     TargetIsIpv6 = false;
     TargetScope6 = 0;
-    TargetAddr = Resolver::parseAddress(HostAddress);
-    auto literal6 = Resolver::parseAddress6(HostAddress);
+    const Resolver::Literal literal = Resolver::parseLiteral(HostAddress);
+    TargetAddr = literal.address;
+    auto literal6 = literal.address6;
     // ::ffff:a.b.c.d names an IPv4 host, which only IPv4 reaches.
     if (const auto mapped = literal6 ? Resolver::mappedIpv4(literal6->address) : std::nullopt) {
         TargetAddr = *mapped;

@@ -87,8 +87,9 @@ void GraphImage::paintEvent(QPaintEvent* event)
 // redirects the control to the store's image, at an offset; a render into
 // another painter shares that painter instead, and gets the picture. The
 // graph may paint a little beyond the event's region, to take a corner text
-// whole; it paints only its own pixels, so this control must be wholly in
-// view.
+// whole: within the region those pixels are Qt's to keep right, whatever
+// lies above this control; beyond it, only a control wholly in view may
+// paint.
 bool GraphImage::paintIntoBackingStore(const QPaintEvent& event)
 {
     if (sharedPainter() || devicePixelRatioF() != 1.0)
@@ -96,7 +97,12 @@ bool GraphImage::paintIntoBackingStore(const QPaintEvent& event)
     QPoint offset;
     QImage* store = backingImage(redirected(&offset));
     const QSize graph(m_graph->Width(), m_graph->Height());
-    if (!store || size() != graph || visibleRegion() != QRegion(rect()))
+    if (!store || size() != graph)
+        return false;
+    const QRegion& region = event.region();
+    const QRect area = region.boundingRect();
+    const bool withinRegion = region.rectCount() == 1 && area.contains(m_graph->PartPainted(area));
+    if (!withinRegion && visibleRegion() != QRegion(rect()))
         return false;
     const QPoint at = -offset;
     if (!QRect(QPoint(0, 0), store->size()).contains(QRect(at, graph)))
@@ -104,8 +110,7 @@ bool GraphImage::paintIntoBackingStore(const QPaintEvent& event)
     // As the paint engine does: into its pixels, never a detached copy.
     auto* first = const_cast<uchar*>(store->constBits()) + qsizetype(at.y()) * store->bytesPerLine()
         + qsizetype(at.x()) * 4;
-    m_graph->PaintOnto(QImage(first, graph.width(), graph.height(), store->bytesPerLine(), QImage::Format_RGB32),
-        event.region().boundingRect());
+    m_graph->PaintOnto(QImage(first, graph.width(), graph.height(), store->bytesPerLine(), QImage::Format_RGB32), area);
     return true;
 }
 

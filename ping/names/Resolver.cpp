@@ -138,6 +138,20 @@ std::optional<Resolver::Address6> Resolver::parseAddress6(const QString& text)
     return parsed;
 }
 
+Resolver::Literal Resolver::parseLiteral(const QString& text)
+{
+    if (text.contains('%'))
+        return {parseAddress(text), parseAddress6(text)};
+    // Ten slots' texts, and those of a few edits: a full table starts again.
+    constexpr qsizetype MaxKept = 64;
+    thread_local QHash<QString, Literal> kept;
+    if (const auto found = kept.constFind(text); found != kept.cend())
+        return *found;
+    if (kept.size() >= MaxKept)
+        kept.clear();
+    return *kept.insert(text, {parseAddress(text), parseAddress6(text)});
+}
+
 std::optional<std::uint32_t> Resolver::mappedIpv4(const Ipv6Address& address)
 {
     in6_addr a;

@@ -38,6 +38,16 @@ public:
     // interface name or index ("fe80::1%eth0", "::1%1").
     static std::optional<Address6> parseAddress6(const QString& text);
 
+    // An address text read both ways: NoAddress and nothing for a name.
+    struct Literal {
+        std::uint32_t address = NoAddress;
+        std::optional<Address6> address6;
+    };
+    // Kept per thread for texts without a zone, as each echo reads its
+    // slot's text anew; a zone's interface may come and go, so its text is
+    // always read again.
+    static Literal parseLiteral(const QString& text);
+
     // The IPv4 address that an IPv4-mapped IPv6 address (::ffff:a.b.c.d)
     // stands for, in network byte order.
     static std::optional<std::uint32_t> mappedIpv4(const Ipv6Address& address);

@@ -87,3 +87,21 @@ TEST_F(HostLabelPixels, LongHostIsCutWhereTheDescriptionBegins)
 }
 
 }
+
+// A graph repainted under the open threshold panel, however its corner
+// texts and lines change, leaves the panel as the user sees it.
+TEST_F(HostLabelPixels, GraphUnderTheThresholdPanelLeavesThePanelWhole)
+{
+    storeSetting("showaverage", "yes");
+    writeFile("hosts.txt", "127.0.0.1;;50\n");
+    start();
+    shown();
+    form->toggleThresholdPanel(1);
+    auto* panel = control<QWidget>(Slots[0].thresholdPanel);
+    const QRect panelRect(panel->mapTo(form.get(), QPoint()), panel->size());
+    const QImage before = shown().copy(panelRect);
+    for (const std::uint32_t rtt : {5u, 800u, 12u, 9000u, 1u, 77u}) {
+        reply("127.0.0.1", rtt);
+        EXPECT_EQ(shown().copy(panelRect), before) << "after a reply of " << rtt << " ms";
+    }
+}
