@@ -1,8 +1,14 @@
 #include "monitor/history/HistoryConnection.h"
 
 #include <QAtomicInteger>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <cerrno>
+
+#include <unistd.h>
 
 namespace {
 
@@ -11,6 +17,17 @@ QAtomicInteger<int> connections;
 // SQLite's primary result codes that mean the file is no database of ours.
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
+
+// SQLite says only that it cannot open the file; a folder that cannot be
+// written (read-only, or another user's) is the common reason, and the one
+// a user can mend.
+QString cannotOpenToWrite(const QString& path)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::access(folder.constData(), W_OK) == 0)
+        return "cannot open";
+    return QString("cannot open, as its folder cannot be written (%1)").arg(qt_error_string(errno));
+}
 
 bool damages(const QSqlError& error)
 {
@@ -38,7 +55,7 @@ HistoryConnection::HistoryConnection(const QString& path, Mode mode)
     m_database.setConnectOptions(mode == Mode::Read ? "QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_READONLY"
                                                     : "QSQLITE_BUSY_TIMEOUT=2000");
     if (!m_database.open())
-        fail("cannot open", m_database.lastError());
+        fail(mode == Mode::Write ? cannotOpenToWrite(path) : QString("cannot open"), m_database.lastError());
 }
 
 HistoryConnection::~HistoryConnection()

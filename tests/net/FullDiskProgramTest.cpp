@@ -15,6 +15,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <ostream>
+#include <string>
 
 #include <sys/mount.h>
 
@@ -50,6 +52,11 @@ public:
         return filler.resize(QFileInfo(filler).size() - 4096);
     }
     bool free() { return QFile::remove(path() + "/filler"); }
+    bool setReadOnly(bool on)
+    {
+        return ::mount(nullptr, QFile::encodeName(path()).constData(), nullptr, MS_REMOUNT | (on ? MS_RDONLY : 0),
+                       nullptr) == 0;
+    }
 
 private:
     QTemporaryDir m_point;
@@ -107,10 +114,26 @@ TEST(FullDisk, RecordsStayWholeAndResumeWhenThereIsRoom)
     EXPECT_EQ(errors.count("No space left on device"), 1) << "once per outage: " << errors.toStdString();
 }
 
-// The history on a full disk: told once, its echoes wait, and every one
-// of them is written once there is room again.
-TEST(FullDisk, HistoryWaitsForRoomAndKeepsEveryEcho)
+// What keeps the history from its disk for a while, and how it ends.
+struct Blocking {
+    const char* name;
+    bool (*block)(SmallDisk&);
+    bool (*unblock)(SmallDisk&);
+    const char* told;  // in the one message of the trouble
+    // A file open for writing keeps its disk from being made read-only:
+    // such a folder is read-only before the history's first echo.
+    bool beforeTheFirstEcho;
+
+    friend void PrintTo(const Blocking& b, std::ostream* out) { *out << b.name; }
+};
+
+class HistoryBlocked : public testing::TestWithParam<Blocking> {};
+
+// The history on a disk it cannot write: told once, its echoes wait, and
+// every one of them is written once the disk takes them again.
+TEST_P(HistoryBlocked, WaitsAndKeepsEveryEcho)
 {
+    const Blocking& b = GetParam();
     SmallDisk disk(4 * 1024 * 1024);
     ASSERT_TRUE(disk.mounted()) << "mount tmpfs: " << std::strerror(errno);
     const QString path = disk.path() + "/history.sqlite";
@@ -120,8 +143,13 @@ TEST(FullDisk, HistoryWaitsForRoomAndKeepsEveryEcho)
     QObject::connect(&writer, &HistoryWriter::troubled, [&](const QString& m) { troubled << m; });
     QObject::connect(&writer, &HistoryWriter::recovered, [&](const QString& m) { recovered << m; });
     qint64 at = 1'800'000'000'000;
+    if (b.beforeTheFirstEcho) {
+        ASSERT_TRUE(b.block(disk)) << std::strerror(errno);
+    }
     writer.take({historyEcho("first.test", at, 1)});
-    ASSERT_TRUE(disk.fillAllButAPage());
+    if (!b.beforeTheFirstEcho) {
+        ASSERT_TRUE(b.block(disk)) << std::strerror(errno);
+    }
     for (int batch = 0; batch < 50; ++batch) {
         HistoryBatch echoes;
         for (int i = 0; i < 100; ++i)
@@ -129,12 +157,20 @@ TEST(FullDisk, HistoryWaitsForRoomAndKeepsEveryEcho)
         writer.take(echoes);
     }
     ASSERT_EQ(troubled.size(), 1) << troubled.join('\n').toStdString();
-    EXPECT_TRUE(troubled[0].contains("full", Qt::CaseInsensitive)) << troubled[0].toStdString();
-    ASSERT_TRUE(disk.free());
+    EXPECT_TRUE(troubled[0].contains(b.told, Qt::CaseInsensitive)) << troubled[0].toStdString();
+    ASSERT_TRUE(b.unblock(disk)) << std::strerror(errno);
     writer.take({historyEcho("last.test", ++at, 2)});
     writer.finish();
     EXPECT_EQ(recovered.size(), 1);
     EXPECT_EQ(historyRows(path, "SELECT count(*) FROM echoes"), QStringList({"5002"}));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    FullDisk, HistoryBlocked,
+    testing::Values(Blocking{"full", [](SmallDisk& d) { return d.fillAllButAPage(); },
+                             [](SmallDisk& d) { return d.free(); }, "full", false},
+                    Blocking{"read_only", [](SmallDisk& d) { return d.setReadOnly(true); },
+                             [](SmallDisk& d) { return d.setReadOnly(false); }, "read-only", true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }
