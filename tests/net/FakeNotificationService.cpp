@@ -1,7 +1,5 @@
 #include "FakeNotificationService.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QMutexLocker>
 #include <QObject>
 #include <QVariantMap>
@@ -45,34 +43,9 @@ private:
 
 FakeNotificationService::FakeNotificationService(const QStringList& capabilities)
     : m_capabilities(capabilities)
+    , m_bus(Name, Connection, "/org/freedesktop/Notifications", [this] { return new Adaptor(*this); },
+            QDBusConnection::ExportAllSlots)
 {
-    m_home.moveToThread(&m_thread);
-    m_thread.start();
-    QMetaObject::invokeMethod(
-        &m_home,
-        [this] {
-            QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, Connection);
-            auto* adaptor = new Adaptor(*this);
-            adaptor->setParent(&m_home);
-            if (!bus.registerObject("/org/freedesktop/Notifications", adaptor, QDBusConnection::ExportAllSlots))
-                m_failure = "cannot register the service's object";
-            else if (!bus.registerService(Name))
-                m_failure = "cannot own " + QString(Name) + ": " + bus.lastError().message();
-        },
-        Qt::BlockingQueuedConnection);
-}
-
-FakeNotificationService::~FakeNotificationService()
-{
-    QMetaObject::invokeMethod(
-        &m_home,
-        [] {
-            QDBusConnection(Connection).unregisterService(Name);
-            QDBusConnection::disconnectFromBus(Connection);
-        },
-        Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
 }
 
 uint FakeNotificationService::notify(const QString& summary, const QString& body)

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "FakeBusService.h"
+
 #include <QMutex>
-#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 #include <vector>
 
@@ -20,10 +20,9 @@ public:
     };
 
     explicit FakeNotificationService(const QStringList& capabilities);
-    ~FakeNotificationService();
 
     // Empty when the service holds its name on the bus.
-    QString failure() const { return m_failure; }
+    QString failure() const { return m_bus.failure(); }
     std::vector<Notice> notices() const;
     std::vector<uint> closed() const;
 
@@ -34,11 +33,9 @@ public:
 
 private:
     QStringList m_capabilities;
-    QThread m_thread;
-    // Lives on the thread: what runs there runs in its name.
-    QObject m_home;
-    QString m_failure;
     mutable QMutex m_mutex;
     std::vector<Notice> m_notices;
     std::vector<uint> m_closed;
+    // Last: it serves from its construction, and goes before what it uses.
+    FakeBusService m_bus;
 };

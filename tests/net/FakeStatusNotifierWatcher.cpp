@@ -80,35 +80,9 @@ QImage largestPicture(const QDBusArgument& pictures)
 }
 
 FakeStatusNotifierWatcher::FakeStatusNotifierWatcher()
+    : m_bus(Name, Connection, "/StatusNotifierWatcher", [this] { return new Adaptor(*this); },
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
 {
-    m_home.moveToThread(&m_thread);
-    m_thread.start();
-    QMetaObject::invokeMethod(
-        &m_home,
-        [this] {
-            QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, Connection);
-            auto* adaptor = new Adaptor(*this);
-            adaptor->setParent(&m_home);
-            if (!bus.registerObject("/StatusNotifierWatcher", adaptor,
-                                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties))
-                m_failure = "cannot register the watcher's object";
-            else if (!bus.registerService(Name))
-                m_failure = "cannot own " + QString(Name) + ": " + bus.lastError().message();
-        },
-        Qt::BlockingQueuedConnection);
-}
-
-FakeStatusNotifierWatcher::~FakeStatusNotifierWatcher()
-{
-    QMetaObject::invokeMethod(
-        &m_home,
-        [] {
-            QDBusConnection(Connection).unregisterService(Name);
-            QDBusConnection::disconnectFromBus(Connection);
-        },
-        Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
 }
 
 QStringList FakeStatusNotifierWatcher::items() const

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "FakeBusService.h"
+
 #include <QImage>
 #include <QMutex>
-#include <QObject>
 #include <QString>
 #include <QStringList>
-#include <QThread>
 
 // A panel's StatusNotifierWatcher of the test's own on the session bus,
 // with a host registered, served on a thread of its own; it records the
@@ -13,10 +13,9 @@
 class FakeStatusNotifierWatcher {
 public:
     FakeStatusNotifierWatcher();
-    ~FakeStatusNotifierWatcher();
 
     // Empty when the watcher holds its name on the bus.
-    QString failure() const { return m_failure; }
+    QString failure() const { return m_bus.failure(); }
     QStringList items() const;
 
     // The tool tip's title and the largest icon picture of an item; empty
@@ -28,10 +27,8 @@ public:
     void registered(const QString& item);
 
 private:
-    QThread m_thread;
-    // Lives on the thread: what runs there runs in its name.
-    QObject m_home;
-    QString m_failure;
     mutable QMutex m_mutex;
     QStringList m_items;
+    // Last: it serves from its construction, and goes before what it uses.
+    FakeBusService m_bus;
 };
