@@ -1,20 +1,38 @@
 #include "monitor/files/LogFormat.h"
 
+#include <charconv>
+
 namespace {
 
 constexpr QStringView StampFormat = u"yyyy.MM.dd HH:mm:ss";
+
+// In place: a QString::number per field would be a text made and dropped
+// for every echo.
+void appendNumber(QString& text, qint64 number)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    text += QLatin1StringView(digits, end - digits);
+}
+
+void appendStampWithMilliseconds(QString& text, const QDateTime& when)
+{
+    text += LogFormat::stamp(when);
+    text += QLatin1Char('.');
+    appendNumber(text, when.time().msec());
+}
 
 QString reply(const QString& host, std::uint16_t dataSize, std::uint32_t roundTripTime)
 {
     // Put together rather than through arg(), so that a host text holding
     // "%2" stays as it is, and nothing is parsed on every echo.
     QString text;
-    text.reserve(host.size() + 48);
+    text.reserve(host.size() + 64);  // the stamp too
     text += host;
     text += QLatin1String(", ");
-    text += QString::number(dataSize);
+    appendNumber(text, dataSize);
     text += QLatin1String(" bytes, ");
-    text += QString::number(static_cast<std::int32_t>(roundTripTime));
+    appendNumber(text, static_cast<std::int32_t>(roundTripTime));
     text += QLatin1String("ms");
     return text;
 }
@@ -46,9 +64,8 @@ QString LogFormat::stamp(const QDateTime& when)
 
 QString LogFormat::stampWithMilliseconds(const QDateTime& when)
 {
-    QString text = stamp(when);
-    text += QLatin1Char('.');
-    text += QString::number(when.time().msec());
+    QString text;
+    appendStampWithMilliseconds(text, when);
     return text;
 }
 
@@ -62,7 +79,7 @@ QString LogFormat::replyLine(const QString& host, std::uint16_t dataSize, std::u
 {
     QString text = reply(host, dataSize, roundTripTime);
     text += QLatin1String(", ");
-    text += stampWithMilliseconds(when);
+    appendStampWithMilliseconds(text, when);
     return text;
 }
 
