@@ -1,46 +1,65 @@
 #include "monitor/metrics/MetricsText.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <string>
 
 namespace {
 
-// Appends in place to one reserved buffer: the file is made at every tick,
-// and a temporary text per piece, or a text that grows piece by piece,
-// would cost more than the rest of an echo's processing.
+// Writes in place into one array, sized once and grown by doubling: the
+// file is made at every tick, and a temporary text per piece, an append
+// that checks and grows the array piece by piece, or a copy of the whole
+// text for the writer would cost more than the rest of an echo's
+// processing. finish() cuts the array to what was written.
 class Out {
 public:
-    explicit Out(std::string& text)
+    explicit Out(QByteArray& text)
         : m_text(text)
+        , m_at(text.data())
+        , m_end(m_at + text.size())
     {
     }
     template <std::size_t N>
     Out& operator<<(const char (&literal)[N])
     {
-        m_text.append(literal, N - 1);
+        append(literal, N - 1);
         return *this;
     }
     Out& operator<<(const char* piece)
     {
-        m_text.append(piece);
+        append(piece, std::strlen(piece));
         return *this;
     }
     Out& operator<<(const std::string& piece)
     {
-        m_text.append(piece);
+        append(piece.data(), piece.size());
         return *this;
     }
-    void append(const char* piece, std::size_t length) { m_text.append(piece, length); }
     Out& operator<<(std::uint64_t number)
     {
         char digits[24];
         const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-        m_text.append(digits, static_cast<std::size_t>(end - digits));
+        append(digits, static_cast<std::size_t>(end - digits));
         return *this;
     }
+    void append(const char* piece, std::size_t length)
+    {
+        if (std::size_t(m_end - m_at) < length) {
+            const qsizetype used = m_at - m_text.data();
+            m_text.resize(std::max(2 * m_text.size(), used + qsizetype(length)));
+            m_at = m_text.data() + used;
+            m_end = m_text.data() + m_text.size();
+        }
+        std::memcpy(m_at, piece, length);
+        m_at += length;
+    }
+    void finish() { m_text.truncate(m_at - m_text.data()); }
 
 private:
-    std::string& m_text;
+    QByteArray& m_text;
+    char* m_at;
+    char* m_end;
 };
 
 // Milliseconds as seconds, exactly: a double would print 0.037 as
@@ -64,10 +83,13 @@ const std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1>& bucketBou
     static const auto bounds = [] {
         std::array<std::string, HostMetrics::BucketBoundsMs.size() + 1> texts;
         for (std::size_t i = 0; i < HostMetrics::BucketBoundsMs.size(); ++i) {
-            Out out(texts[i]);
+            QByteArray text;
+            Out out(text);
             out << ",le=\"";
             seconds(out, HostMetrics::BucketBoundsMs[i]);
             out << "\"} ";
+            out.finish();
+            texts[i] = text.toStdString();
         }
         texts.back() = ",le=\"+Inf\"} ";
         return texts;
@@ -186,11 +208,10 @@ QByteArray MetricsText::labelValue(const QString& text)
 
 QByteArray MetricsText::render(const std::vector<const HostMetrics*>& hosts)
 {
-    std::string text;
-    std::size_t size = 0;
+    qsizetype size = 2000;
     for (const HostMetrics* host : hosts)
-        size += 20 * (host->labels.size() + 70);
-    text.reserve(size + 2000);
+        size += 20 * (qsizetype(host->labels.size()) + 70);
+    QByteArray text(size, Qt::Uninitialized);
     Out out(text);
     using Starts = HostMetrics::LineStarts;
     counter(out, hosts, "quorvane_echo_requests_total", "Echoes sent to the host.", &HostMetrics::requests,
@@ -214,5 +235,6 @@ QByteArray MetricsText::render(const std::vector<const HostMetrics*>& hosts)
            "1 while the host counts as down (so many echoes lost in a row), else 0.",
            [](const HostMetrics&) { return true; },
            [&out](const HostMetrics& h, const Starts& s) { out << s.down << (h.down ? "1\n" : "0\n"); });
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+    out.finish();
+    return text;
 }
