@@ -164,7 +164,7 @@ QRect TScenePainter::Changed(TRasterCanvas& canvas, const TVumoScene& before, co
     return grownToTexts(is, area);
 }
 
-QRect TScenePainter::Part(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area) const
+QRect TScenePainter::PaintedArea(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area) const
 {
     return grownToTexts(textPlaces(canvas, scene), area.intersected(QRect(0, 0, canvas.Width(), canvas.Height())));
 }

@@ -42,7 +42,7 @@ public:
     void Paint(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area);
     // The pixels that Paint writes for `area`: within the canvas, grown to
     // whole corner texts.
-    QRect Part(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area) const;
+    QRect PaintedArea(TRasterCanvas& canvas, const TVumoScene& scene, const QRect& area) const;
 
 private:
     struct TextPlace {

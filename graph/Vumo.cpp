@@ -87,9 +87,9 @@ void TVumo::PaintOnto(QImage target, const QRect& area)
     FBitmap.SwapPixels(std::move(own));
 }
 
-QRect TVumo::PartPainted(const QRect& area)
+QRect TVumo::PaintedArea(const QRect& area)
 {
-    return FPainter.Part(FBitmap, FScene, area);
+    return FPainter.PaintedArea(FBitmap, FScene, area);
 }
 
 QImage TVumo::Picture()

@@ -78,7 +78,7 @@ public:
     // still gives the same pixels.
     void PaintOnto(QImage target, const QRect& area);
     // The pixels PaintOnto writes for `area`.
-    QRect PartPainted(const QRect& area);
+    QRect PaintedArea(const QRect& area);
     std::int32_t Width() const { return FBitmap.Width(); }
     std::int32_t Height() const { return FBitmap.Height(); }
     const TGraphArray& Graphs() const { return FGraphs; }

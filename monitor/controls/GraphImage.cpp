@@ -101,7 +101,7 @@ bool GraphImage::paintIntoBackingStore(const QPaintEvent& event)
         return false;
     const QRegion& region = event.region();
     const QRect area = region.boundingRect();
-    const bool withinRegion = region.rectCount() == 1 && area.contains(m_graph->PartPainted(area));
+    const bool withinRegion = region.rectCount() == 1 && area.contains(m_graph->PaintedArea(area));
     if (!withinRegion && visibleRegion() != QRegion(rect()))
         return false;
     const QPoint at = -offset;

@@ -69,13 +69,15 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
     const bool wasDown = watch.downSince(worker.HostText).has_value();
     bool trayChanged = false;
     switch (outcome.kind) {
-    case EchoOutcome::Kind::Reply:
+    case EchoOutcome::Kind::Reply: {
         watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
-        trayChanged = m_tray->replied(worker.HostText, CheckBox6->isChecked() && std::ranges::any_of(shown, [&](int n) {
-                            const auto threshold = slot(n).threshold();
-                            return threshold && worker.RoundTripTime > *threshold;
-                        }));
+        const bool above = CheckBox6->isChecked() && std::ranges::any_of(shown, [&](int n) {
+            const auto threshold = slot(n).threshold();
+            return threshold && worker.RoundTripTime > *threshold;
+        });
+        trayChanged = m_tray->replied(worker.HostText, above);
         break;
+    }
     case EchoOutcome::Kind::ForeignReply:
         watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, outcome.now);
         break;

@@ -21,7 +21,6 @@ public:
 
     // Empty when the service holds its name on the bus.
     QString failure() const { return m_failure; }
-    const char* connection() const { return m_connection; }
 
 private:
     const char* m_name;
