@@ -1,6 +1,7 @@
 #include "monitor/controls/UserDialogs.h"
 
 #include "common/ProductIdentity.h"
+#include "monitor/controls/FileTypeByName.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -17,6 +18,7 @@ public:
     QString openFileName(QWidget* parent, const QString& folder) override
     {
         QFileDialog dialog(parent, QString(), folder);
+        dialog.setIconProvider(&FileTypeByName::shared());
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
         if (dialog.exec() != QDialog::Accepted)
@@ -29,8 +31,13 @@ public:
     {
         // The path is used exactly as chosen: no extension is added and an
         // existing file is replaced without a question.
-        return QFileDialog::getSaveFileName(parent, QString(), QDir(folder).filePath(proposedName), filter,
-                                            nullptr, QFileDialog::DontConfirmOverwrite);
+        QFileDialog dialog(parent, QString(), QDir(folder).filePath(proposedName), filter);
+        dialog.setIconProvider(&FileTypeByName::shared());
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (dialog.exec() != QDialog::Accepted)
+            return {};
+        return dialog.selectedFiles().value(0);
     }
 
     // The box waits for nobody: polling and the records go on while it is

@@ -2,6 +2,7 @@
 
 #include "monitor/history/HistoryConnection.h"
 #include "monitor/history/HistorySchema.h"
+#include "monitor/history/SpanBuckets.h"
 
 #include <QFileInfo>
 #include <QSqlQuery>
@@ -17,6 +18,13 @@ namespace {
 std::optional<int> optionalInt(const QVariant& value)
 {
     return value.isNull() ? std::nullopt : std::optional<int>(value.toInt());
+}
+
+// Where the minutes give way to the echoes, inside the span: a span moved
+// back before the oldest echo is read from its minutes alone.
+qint64 within(const HistorySpanRequest& request, qint64 atMs)
+{
+    return std::clamp(atMs, request.fromMs, std::max(request.fromMs, request.toMs));
 }
 
 }
@@ -63,14 +71,14 @@ HistoryQuery::Bounds HistoryQuery::bounds(int host, const HistorySpanRequest& re
         QSqlQuery state = m_connection->prepare("SELECT value FROM state WHERE name = 'summarised_to'");
         m_connection->run(state);
         const qint64 summarisedTo = state.next() ? state.value(0).toLongLong() * MinuteMs : oldestRaw;
-        return {std::max(request.fromMs, std::max(summarisedTo, oldestRaw)), false};
+        return {within(request, std::max(summarisedTo, oldestRaw)), false};
     }
     QSqlQuery older = m_connection->prepare("SELECT 1 FROM minutes WHERE host = ? AND minute >= ? AND minute < ? LIMIT 1");
     older.bindValue(0, host);
     older.bindValue(1, minuteOf(request.fromMs));
     older.bindValue(2, minuteOf(oldestRaw));
     m_connection->run(older);
-    return {std::max(request.fromMs, oldestRaw), !older.next()};
+    return {within(request, oldestRaw), !older.next()};
 }
 
 void HistoryQuery::readMinutes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const MinuteRow&)>& take)
@@ -115,34 +123,24 @@ void HistoryQuery::readEchoes(int host, qint64 fromMs, qint64 toMs, const std::f
 HistorySpan HistoryQuery::span(const HistorySpanRequest& request)
 {
     HistorySpan span{request, {}, {}, {}};
-    const qint64 bucketMs = std::max<qint64>(1, request.bucketMs);
-    const auto count = static_cast<std::size_t>(std::max<qint64>(0, (request.toMs - request.fromMs + bucketMs - 1) / bucketMs));
-    std::vector<SummaryBuilder> builders(count);
-    SummaryBuilder total;
+    SpanBuckets buckets(request);
     try {
         open();
         const int host = hostId(request.host);
         if (host >= 0) {
             const Bounds b = bounds(host, request, true);
-            const auto index = [&](qint64 atMs) { return static_cast<std::size_t>((atMs - request.fromMs) / bucketMs); };
-            readMinutes(host, request.fromMs, b.rawFromMs, [&](const MinuteRow& row) {
-                builders[index(row.atMs)].addSummary(row.summary);
-                total.addSummary(row.summary);
-            });
+            readMinutes(host, request.fromMs, b.rawFromMs,
+                        [&](const MinuteRow& row) { buckets.addSummary(row.atMs, row.summary); });
             readEchoes(host, b.rawFromMs, request.toMs, [&](const HistoryEcho& e) {
-                const std::optional<int> rtt = e.rttMs == HistoryEcho::NoTime ? std::nullopt : std::optional<int>(e.rttMs);
-                builders[index(e.atMs)].addEcho(rtt, e.lost());
-                total.addEcho(rtt, e.lost());
+                buckets.addEcho(e.atMs, e.rttMs == HistoryEcho::NoTime ? std::nullopt : std::optional<int>(e.rttMs),
+                                e.lost());
             });
         }
     } catch (const HistoryFailure& failure) {
         m_connection.reset();
         span.error = QString::fromStdString(failure.what());
     }
-    span.buckets.reserve(count);
-    for (SummaryBuilder& b : builders)
-        span.buckets.push_back(b.take());
-    span.total = total.take();
+    buckets.takeInto(span);
     return span;
 }
 
