@@ -15,6 +15,8 @@ namespace {
 QAtomicInteger<int> connections;
 
 // SQLite's primary result codes that mean the file is no database of ours.
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
 constexpr int SqliteCorrupt = 11;
 constexpr int SqliteNotADatabase = 26;
 
@@ -29,22 +31,28 @@ QString cannotOpenToWrite(const QString& path)
     return QString("cannot open, as its folder cannot be written (%1)").arg(qt_error_string(errno));
 }
 
-bool damages(const QSqlError& error)
+HistoryFailure::Kind kindOf(const QSqlError& error)
 {
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
-    return ok && (code == SqliteCorrupt || code == SqliteNotADatabase);
+    if (!ok)
+        return HistoryFailure::Kind::Passing;
+    if (code == SqliteCorrupt || code == SqliteNotADatabase)
+        return HistoryFailure::Kind::Damaged;
+    if (code == SqliteBusy || code == SqliteLocked)
+        return HistoryFailure::Kind::Busy;
+    return HistoryFailure::Kind::Passing;
 }
 
 }
 
-HistoryFailure::HistoryFailure(const QString& message, bool damaged)
+HistoryFailure::HistoryFailure(const QString& message, Kind kind)
     : std::runtime_error(message.toStdString())
-    , m_damaged(damaged)
+    , m_kind(kind)
 {
 }
 
-HistoryConnection::HistoryConnection(const QString& path, Mode mode)
+HistoryConnection::HistoryConnection(const QString& path, Mode mode, int busyMs)
     : m_path(path)
     , m_name(QString("quorvane-history-%1").arg(connections.fetchAndAddRelaxed(1)))
     , m_database(QSqlDatabase::addDatabase("QSQLITE", m_name))
@@ -52,8 +60,8 @@ HistoryConnection::HistoryConnection(const QString& path, Mode mode)
     m_database.setDatabaseName(path);
     // A lock held by another copy of the program is waited for a little, on
     // this thread only; past that the batch stays for the next try.
-    m_database.setConnectOptions(mode == Mode::Read ? "QSQLITE_BUSY_TIMEOUT=2000;QSQLITE_OPEN_READONLY"
-                                                    : "QSQLITE_BUSY_TIMEOUT=2000");
+    const QString busy = QString("QSQLITE_BUSY_TIMEOUT=%1").arg(busyMs);
+    m_database.setConnectOptions(mode == Mode::Read ? busy + ";QSQLITE_OPEN_READONLY" : busy);
     if (!m_database.open())
         fail(mode == Mode::Write ? cannotOpenToWrite(path) : QString("cannot open"), m_database.lastError());
 }
@@ -86,25 +94,25 @@ void HistoryConnection::run(QSqlQuery& query)
         fail("cannot run \"" + query.lastQuery().left(40) + "\"", query.lastError());
 }
 
-void HistoryConnection::begin()
+void HistoryConnection::beginWriting()
 {
-    if (!m_database.transaction())
-        fail("cannot begin a transaction", m_database.lastError());
+    run("BEGIN IMMEDIATE");
 }
 
 void HistoryConnection::commit()
 {
-    if (!m_database.commit())
-        fail("cannot commit", m_database.lastError());
+    run("COMMIT");
 }
 
+// Nothing to undo is no failure: a failed COMMIT may have ended the
+// transaction already.
 void HistoryConnection::rollback()
 {
-    m_database.rollback();
+    QSqlQuery(m_database).exec("ROLLBACK");
 }
 
 void HistoryConnection::fail(const QString& what, const QSqlError& error) const
 {
     const QString reason = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    throw HistoryFailure(QString("The history \"%1\" %2: %3").arg(m_path, what, reason), damages(error));
+    throw HistoryFailure(QString("The history \"%1\" %2: %3").arg(m_path, what, reason), kindOf(error));
 }

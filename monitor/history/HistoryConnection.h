@@ -7,16 +7,22 @@
 
 class QSqlQuery;
 
-// Why the history could not be read or written. A damaged file is told
-// apart: it is moved aside and a new one started, where any other failure
-// (a full disk, a lock, a folder that cannot be written) is waited out.
+// Why the history could not be read or written, and what to do about it.
 class HistoryFailure : public std::runtime_error {
 public:
-    HistoryFailure(const QString& message, bool damaged);
-    bool damaged() const { return m_damaged; }
+    enum class Kind {
+        Passing,  // a full disk, a folder that cannot be written: waited out
+        Busy,     // another connection's lock: tried again within seconds
+        Damaged,  // moved aside, and a new file started
+        Foreign,  // not a file of ours to write: left as it is for the run
+    };
+
+    HistoryFailure(const QString& message, Kind kind);
+    Kind kind() const { return m_kind; }
+    bool damaged() const { return m_kind == Kind::Damaged; }
 
 private:
-    bool m_damaged;
+    Kind m_kind;
 };
 
 // One SQLite connection of its own, used only on the thread that opened it
@@ -24,8 +30,10 @@ private:
 class HistoryConnection {
 public:
     enum class Mode { Write, Read };
+    static constexpr int DefaultBusyMs = 2000;
 
-    HistoryConnection(const QString& path, Mode mode);
+    // Waits up to busyMs for another connection's lock at each statement.
+    HistoryConnection(const QString& path, Mode mode, int busyMs = DefaultBusyMs);
     ~HistoryConnection();
     HistoryConnection(const HistoryConnection&) = delete;
     HistoryConnection& operator=(const HistoryConnection&) = delete;
@@ -37,7 +45,9 @@ public:
     QSqlQuery prepare(const QString& statement);
     // Runs a prepared query; throws with what went wrong.
     void run(QSqlQuery& query);
-    void begin();
+    // A write transaction takes its lock at once, so that a lock held
+    // elsewhere is waited for here rather than failing a later statement.
+    void beginWriting();
     void commit();
     void rollback();
 

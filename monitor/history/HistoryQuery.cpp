@@ -1,6 +1,8 @@
 #include "monitor/history/HistoryQuery.h"
 
 #include "monitor/history/HistoryConnection.h"
+#include "monitor/history/HistoryFiles.h"
+#include "monitor/history/HistoryOwnership.h"
 #include "monitor/history/HistorySchema.h"
 #include "monitor/history/SpanBuckets.h"
 
@@ -42,9 +44,13 @@ void HistoryQuery::open()
 {
     if (m_connection)
         return;
-    if (!QFileInfo(m_path).isFile())
-        throw HistoryFailure(QString("No history has been kept in \"%1\" yet").arg(m_path), false);
-    m_connection = std::make_unique<HistoryConnection>(m_path, HistoryConnection::Mode::Read);
+    if (!QFileInfo::exists(m_path))
+        throw HistoryFailure(QString("No history has been kept in \"%1\" yet").arg(m_path),
+                             HistoryFailure::Kind::Passing);
+    HistoryFiles(m_path).refuseUnusual();
+    auto connection = std::make_unique<HistoryConnection>(m_path, HistoryConnection::Mode::Read);
+    HistoryOwnership::check(*connection, HistoryOwnership::Purpose::Read);
+    m_connection = std::move(connection);
 }
 
 int HistoryQuery::hostId(const QString& host)

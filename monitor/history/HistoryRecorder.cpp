@@ -25,17 +25,25 @@ HistoryRecorder::HistoryRecorder(QString folder, QObject* parent, HistoryStore::
 }
 
 // A disk that hangs holds the thread, not the quit: past QuitWaitMs the
-// thread is left to the end of the process.
+// thread is left to the end of the process, and what it still holds is
+// told, not dropped in silence.
 HistoryRecorder::~HistoryRecorder()
 {
     if (!m_thread)
         return;
     flush();
     QMetaObject::invokeMethod(m_writer, [writer = m_writer] { writer->finish(); }, Qt::QueuedConnection);
-    if (m_thread->wait(QDeadlineTimer(QuitWaitMs)))
+    if (m_thread->wait(QDeadlineTimer(QuitWaitMs))) {
         delete m_thread;
-    else
-        leftBehind = true;
+        return;
+    }
+    leftBehind = true;
+    if (const qint64 unwritten = *m_unwritten; unwritten > 0)
+        ErrorHandler::tell(QString("The history \"%1\" could not keep the last %2 echoes before quitting: "
+                                   "its disk or another program's lock did not let go within %3 s")
+                               .arg(m_path)
+                               .arg(unwritten)
+                               .arg(QuitWaitMs / 1000.0));
 }
 
 bool HistoryRecorder::threadLeftBehind()
@@ -78,6 +86,7 @@ void HistoryRecorder::flush()
     if (m_batch.empty())
         return;
     start();
+    *m_unwritten += static_cast<qint64>(m_batch.size());
     QMetaObject::invokeMethod(m_writer, [writer = m_writer, batch = std::move(m_batch)]() mutable {
         writer->take(std::move(batch));
     }, Qt::QueuedConnection);
@@ -90,7 +99,7 @@ void HistoryRecorder::start()
         return;
     m_thread = new QThread;
     m_thread->setObjectName("history");
-    m_writer = new HistoryWriter(m_path, m_clock);
+    m_writer = new HistoryWriter(m_path, m_clock, m_unwritten);
     m_writer->setLimits(m_limits);
     m_writer->moveToThread(m_thread);
     connect(m_thread, &QThread::finished, m_writer, &QObject::deleteLater);

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QTimer>
 
+#include <atomic>
+#include <memory>
+
 class HistoryWriter;
 class QThread;
 
@@ -21,7 +24,9 @@ public:
     // five seconds share one. What a crash can take is in the log file too,
     // and the view and quit post what was gathered first.
     static constexpr int BatchMs = 5000;
-    static constexpr int QuitWaitMs = 1000;
+    // Long enough for the writer's last try to wait out another program's
+    // lock (HistoryWriter::QuitBusyMs) and write.
+    static constexpr int QuitWaitMs = 2500;
 
     explicit HistoryRecorder(QString folder, QObject* parent = nullptr, HistoryStore::Clock clock = {});
     ~HistoryRecorder() override;
@@ -54,6 +59,8 @@ private:
     HistoryLimits m_limits;
     bool m_keeping = true;
     HistoryBatch m_batch;
+    // Posted to the writer and neither written nor told lost by it yet.
+    std::shared_ptr<std::atomic<qint64>> m_unwritten = std::make_shared<std::atomic<qint64>>(0);
     QTimer m_batchTimer;
     QThread* m_thread = nullptr;
     HistoryWriter* m_writer = nullptr;

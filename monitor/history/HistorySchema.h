@@ -5,6 +5,8 @@
 
 #include <QtGlobal>
 
+#include <array>
+
 // The layout of history.sqlite. Users query the views `echoes` and
 // `echo_minutes`; the tables under them are ours and may change with the
 // schema version.
@@ -23,6 +25,15 @@ inline qint64 firstKeyAt(qint64 atMs) { return atMs * KeysPerMs; }
 // Floor division, so that times before 1970 keep their order too.
 inline qint64 atMsOfKey(qint64 key) { return key >= 0 ? key / KeysPerMs : -((-key + KeysPerMs - 1) / KeysPerMs); }
 inline qint64 minuteOf(qint64 atMs) { return atMs >= 0 ? atMs / MinuteMs : -((-atMs + MinuteMs - 1) / MinuteMs); }
+
+// A table or view of ours, as made.
+struct Object {
+    const char* type;  // "TABLE" or "VIEW"
+    const char* name;
+    const char* rest;  // what follows the name
+    QString definition() const;
+};
+const std::array<Object, 7>& objects();
 
 QStringList creation();
 

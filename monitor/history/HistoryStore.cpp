@@ -1,6 +1,7 @@
 #include "monitor/history/HistoryStore.h"
 
 #include "monitor/history/HistoryConnection.h"
+#include "monitor/history/HistoryOwnership.h"
 #include "monitor/history/HistorySchema.h"
 #include "monitor/history/HistorySummary.h"
 #include "monitor/history/SqliteStatement.h"
@@ -17,7 +18,7 @@ using namespace HistorySchema;
 
 struct HistoryStore::Statements {
     explicit Statements(HistoryConnection& c)
-        : begin(c, "BEGIN")
+        : begin(c, "BEGIN IMMEDIATE")
         , commit(c, "COMMIT")
         , insertEcho(c, "INSERT OR IGNORE INTO raw(key, host, rtt_ms, outcome, note) VALUES(?, ?, ?, ?, ?)")
         , insertHost(c.prepare("INSERT OR IGNORE INTO hosts(name) VALUES(?)"))
@@ -49,6 +50,7 @@ struct HistoryStore::Statements {
 HistoryStore::HistoryStore(QString path, Clock clock)
     : m_path(std::move(path))
     , m_clock(clock ? std::move(clock) : Clock(&QDateTime::currentMSecsSinceEpoch))
+    , m_files(m_path)
 {
 }
 
@@ -61,13 +63,18 @@ void HistoryStore::open()
 {
     close();
     try {
-        openFile();
-    } catch (const HistoryFailure& failure) {
-        if (!failure.damaged())
-            throw;
+        try {
+            openFile();
+        } catch (const HistoryFailure& failure) {
+            if (!failure.damaged())
+                throw;
+            close();
+            moveAside();
+            openFile();
+        }
+    } catch (const HistoryFailure&) {
         close();
-        moveAside();
-        openFile();
+        throw;
     }
 }
 
@@ -78,25 +85,29 @@ void HistoryStore::close()
     forgetIds();
 }
 
-// The quick check reads every page once: the file is opened once a run,
-// on the history's own thread, and a damaged page found now is cheaper than
-// one found by a write.
+// Nothing is written before the file is known to be ours. The quick check
+// reads every page once: the file is opened once a run, on the history's
+// own thread, and a damaged page found now is cheaper than one found by a
+// write.
 void HistoryStore::openFile()
 {
-    m_connection = std::make_unique<HistoryConnection>(m_path, HistoryConnection::Mode::Write);
+    m_files.refuseUnusual();
+    m_connection = std::make_unique<HistoryConnection>(m_path, HistoryConnection::Mode::Write, m_busyMs);
     HistoryConnection& c = *m_connection;
+    HistoryOwnership::check(c, HistoryOwnership::Purpose::Write);
     QSqlQuery check = c.prepare("PRAGMA quick_check");
     c.run(check);
     if (!check.next() || check.value(0).toString() != "ok")
-        throw HistoryFailure(QString("The history \"%1\" is damaged").arg(m_path), true);
+        throw HistoryFailure(QString("The history \"%1\" is damaged").arg(m_path), HistoryFailure::Kind::Damaged);
     check.finish();
     QSqlQuery journal = c.prepare("PRAGMA journal_mode=WAL");
     c.run(journal);
     if (!journal.next() || journal.value(0).toString().compare("wal", Qt::CaseInsensitive) != 0)
-        throw HistoryFailure(QString("The history \"%1\" cannot keep a write-ahead log").arg(m_path), false);
+        throw HistoryFailure(QString("The history \"%1\" cannot keep a write-ahead log").arg(m_path),
+                             HistoryFailure::Kind::Passing);
     journal.finish();
     c.run("PRAGMA synchronous=NORMAL");
-    c.begin();
+    c.beginWriting();
     for (const QString& statement : creation())
         c.run(statement);
     c.commit();
@@ -104,6 +115,8 @@ void HistoryStore::openFile()
     m_summarisedTo = readState("summarised_to", NotYet);
     m_prunedAtHour = 0;
     m_maintainedFor = NotYet;
+    m_pruning.start(m_clock(), newestKept());
+    m_files.remember();
 }
 
 // Beside the file, under a name that says what it was and when it was put
@@ -116,7 +129,8 @@ void HistoryStore::moveAside()
     if (QFile::exists(m_path + "-wal"))
         QFile::rename(m_path + "-wal", aside + "-wal");
     if (!QFile::rename(m_path, aside))
-        throw HistoryFailure(QString("The history \"%1\" is damaged and cannot be moved aside").arg(m_path), false);
+        throw HistoryFailure(QString("The history \"%1\" is damaged and cannot be moved aside").arg(m_path),
+                             HistoryFailure::Kind::Passing);
     m_movedAside = aside;
 }
 
@@ -135,7 +149,8 @@ int HistoryStore::idOf(QHash<QString, int>& cache, QSqlQuery& insert, QSqlQuery&
     select.bindValue(0, value);
     m_connection->run(select);
     if (!select.next())
-        throw HistoryFailure(QString("The history \"%1\" lost a name it had just written").arg(m_path), true);
+        throw HistoryFailure(QString("The history \"%1\" lost a name it had just written").arg(m_path),
+                             HistoryFailure::Kind::Damaged);
     const int id = select.value(0).toInt();
     select.finish();
     cache.insert(value, id);
@@ -148,6 +163,10 @@ void HistoryStore::write(const HistoryBatch& batch)
 {
     if (!m_connection)
         open();
+    else if (!m_files.unchanged()) {
+        open();
+        m_reopened = true;
+    }
     try {
         m_statements->begin.run();
         for (const HistoryEcho& echo : batch)
@@ -187,8 +206,11 @@ void HistoryStore::maintain()
 {
     if (!m_connection)
         open();
-    const qint64 now = m_clock();
-    const qint64 closed = minuteOf(now - SettleMs);
+    // Summarising deletes nothing, and a minute summarised too early by a
+    // clock that ran ahead is summarised again when its late echoes come.
+    const qint64 wall = m_clock();
+    const qint64 closed = minuteOf(wall - SettleMs);
+    const qint64 now = m_pruning.now(wall);
     const qint64 rawCut = minuteOf(now - m_limits.rawMs);
     // Between the closing of two minutes there is nothing to do.
     if (closed == m_maintainedFor && m_lateMinutes.isEmpty())
@@ -281,6 +303,24 @@ void HistoryStore::prune(qint64 nowMs)
         minutes.bindValue(1, summaryCut);
         c.run(minutes);
     }
+}
+
+std::optional<qint64> HistoryStore::newestKept()
+{
+    QSqlQuery last = m_connection->prepare("SELECT max(key) FROM raw");
+    m_connection->run(last);
+    if (last.next() && !last.value(0).isNull())
+        return atMsOfKey(last.value(0).toLongLong());
+    if (m_summarisedTo != NotYet)
+        return m_summarisedTo * MinuteMs;
+    return std::nullopt;
+}
+
+void HistoryStore::setBusyMs(int ms)
+{
+    m_busyMs = ms;
+    if (m_connection)
+        m_connection->run(QString("PRAGMA busy_timeout = %1").arg(ms));
 }
 
 qint64 HistoryStore::oldestMinute()

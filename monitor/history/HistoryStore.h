@@ -1,6 +1,9 @@
 #pragma once
 
+#include "monitor/history/HistoryConnection.h"
 #include "monitor/history/HistoryEcho.h"
+#include "monitor/history/HistoryFiles.h"
+#include "monitor/history/PruningClock.h"
 
 #include <QHash>
 #include <QSet>
@@ -8,10 +11,10 @@
 
 #include <functional>
 #include <limits>
+#include <optional>
 #include <memory>
 #include <utility>
 
-class HistoryConnection;
 class QSqlQuery;
 
 // How long the history keeps what: every echo for rawMs, then one summary
@@ -44,12 +47,17 @@ public:
     void close();
     bool isOpen() const { return m_connection != nullptr; }
     QString takeMovedAside() { return std::exchange(m_movedAside, QString()); }
+    // Whether a write found the file moved, replaced or its write-ahead log
+    // deleted under the open connection, and opened the file anew (once).
+    bool takeReopened() { return std::exchange(m_reopened, false); }
+    // How long each statement waits for another connection's lock.
+    void setBusyMs(int ms);
     const QString& path() const { return m_path; }
 
     void setLimits(const HistoryLimits& limits) { m_limits = limits; }
     void write(const HistoryBatch& batch);
     // Summarises the minutes that have closed and prunes past the limits,
-    // as of the clock.
+    // as of the clock (PruningClock says why pruning does not trust it).
     void maintain();
 
 private:
@@ -60,12 +68,17 @@ private:
     void summarise(qint64 fromMinute, qint64 toMinute);
     void prune(qint64 nowMs);
     qint64 oldestMinute();
+    std::optional<qint64> newestKept();
     qint64 readState(const char* name, qint64 fallback);
     void writeState(const char* name, qint64 value);
     void forgetIds();
 
     QString m_path;
     Clock m_clock;
+    HistoryFiles m_files;
+    PruningClock m_pruning;
+    int m_busyMs = HistoryConnection::DefaultBusyMs;
+    bool m_reopened = false;
     HistoryLimits m_limits;
     std::unique_ptr<HistoryConnection> m_connection;
     struct Statements;
