@@ -1,8 +1,13 @@
 #include "ProgramRun.h"
 #include "TestNet.h"
+#include "XvfbDisplay.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
@@ -96,6 +101,102 @@ TEST(ProgramHistory, RowsMatchTheLogFileOverTwoRuns)
     EXPECT_EQ(kinds[testnet::FastName], QSet<QString>{"reply"});
     EXPECT_EQ(kinds[testnet::SilentName], QSet<QString>{"timeout"});
     EXPECT_EQ(kinds[testnet::Unrouted], QSet<QString>{"failure"});
+}
+
+// A tool's standard output; the tool runs on the test's own display.
+QString run(const QString& tool, const QStringList& arguments, const QString& display = {})
+{
+    QProcess process;
+    if (!display.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("DISPLAY", display);
+        process.setProcessEnvironment(environment);
+    }
+    process.start(tool, arguments);
+    EXPECT_TRUE(process.waitForFinished(10000)) << tool.toStdString() << " did not end (is it installed?)";
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
+// The program's file dialogs open in the folder of its history, and
+// whatever they read there, the program's locks on the history stay: a
+// closed descriptor takes every POSIX lock of the process on its file with
+// it. Without them a user's sqlite3 takes itself for the history's only
+// user, folds the write-ahead file into it and removes the one the program
+// goes on writing; its later queries see no newer echo, and what the
+// program wrote since is gone once it quits beside an open shell.
+TEST(DesktopDialogs, OutsideReaderAfterAFileDialogLosesNoEcho)
+{
+    XvfbDisplay screen;
+    ASSERT_TRUE(screen.failure().isEmpty()) << screen.failure().toStdString();
+    ProgramRun program({QString(testnet::FastName) + ";fast", QString(testnet::EchoName) + ";echo",
+                        QString(testnet::SilentName) + ";silent"},
+                       {"interval=1", "writelog=yes"});
+    program.setEnvironment("QT_QPA_PLATFORM", {});
+    program.setEnvironment("DISPLAY", screen.display());
+    program.start();
+    const QString history = program.path("history.sqlite");
+    ASSERT_TRUE(within(15000, [&] {
+        return QFile::exists(history + "-wal") && program.logRecords().filter(testnet::FastName).size() >= 6;
+    })) << "no batch of echoes written";
+
+    const auto windows = [&] {
+        return run("xdotool", {"search", "--onlyvisible", "--pid", QString::number(program.pid())}, screen.display())
+            .split('\n', Qt::SkipEmptyParts);
+    };
+    ASSERT_TRUE(within(5000, [&] { return windows().size() == 1; })) << "no window shown";
+    const QString window = windows().constFirst();
+    // No window manager hands out the keyboard: xdotool does. File > Open
+    // host file opens in the program's folder, where the history lies.
+    run("xdotool", {"windowfocus", "--sync", window}, screen.display());
+    run("xdotool", {"key", "--delay", "150", "alt+f", "o"}, screen.display());
+    QString dialog;
+    ASSERT_TRUE(within(5000, [&] {
+        for (const QString& shown : windows())
+            if (shown != window)
+                dialog = shown;
+        return !dialog.isEmpty();
+    })) << "no file dialog shown";
+    // The dialog reads the folder on a thread of its own.
+    QThread::msleep(2000);
+    run("xdotool", {"windowfocus", "--sync", dialog}, screen.display());
+    run("xdotool", {"key", "Escape"}, screen.display());
+    ASSERT_TRUE(within(5000, [&] { return windows() == QStringList{window}; })) << "the file dialog stayed";
+
+    // A user's queries, some seconds apart: each sees the last batch, which
+    // is at most five seconds old.
+    for (int query = 1; query <= 3; ++query) {
+        const QStringList read = run("sqlite3", {history, "SELECT count(*), max(at_ms) FROM echoes"}).split('|');
+        ASSERT_EQ(read.size(), 2) << "sqlite3 (package sqlite3) read nothing";
+        const qint64 age = QDateTime::currentMSecsSinceEpoch() - read[1].toLongLong();
+        EXPECT_LT(age, 10000) << "query " << query << " saw " << read[0].toStdString() << " echoes, the newest "
+                              << age << " ms old";
+        if (query < 3)
+            QThread::msleep(6000);
+    }
+    QThread::msleep(30000);
+
+    // The user's shell is still open when the program quits: the program
+    // cannot fold its write-ahead file into the history then, and leaves it
+    // for whoever closes last.
+    QProcess shell;
+    shell.start("sqlite3", {history});
+    shell.write("SELECT count(*) FROM echoes;\n");
+    ASSERT_TRUE(shell.waitForReadyRead(5000)) << "the shell read nothing";
+    ASSERT_EQ(program.stop(SIGTERM, 3000), 0);
+    shell.closeWriteChannel();
+    ASSERT_TRUE(shell.waitForFinished(5000));
+
+    std::map<QString, QSet<QString>> kinds;
+    const Outcomes kept = fromHistory(history, kinds);
+    const Outcomes logged = fromLog(program.logRecords());
+    const auto counted = [](const Outcomes& outcomes) {
+        QString text;
+        for (const auto& [host, list] : outcomes)
+            text += QString("%1: %2 echoes\n").arg(host).arg(list.size());
+        return text.toStdString();
+    };
+    ASSERT_EQ(counted(kept), counted(logged));
+    EXPECT_EQ(shown(kept), shown(logged));
 }
 
 }
