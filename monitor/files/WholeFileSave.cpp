@@ -1,5 +1,7 @@
 #include "monitor/files/WholeFileSave.h"
 
+#include "monitor/files/RecordsInUse.h"
+
 #include <QFile>
 #include <QSaveFile>
 
@@ -24,6 +26,8 @@ namespace {
 // open would wait for a reader, and a device's could act on the device.
 void WholeFileSave::refuseIfNotRegular(const QString& path, const QString& failure)
 {
+    if (RecordsInUse::holds(path))
+        fail(failure, path, "it is this program's history, which is in use");
     const int fd = ::open(QFile::encodeName(path).constData(), O_PATH | O_CLOEXEC);
     if (fd < 0) {
         // Not there yet: the save creates it.

@@ -16,7 +16,8 @@ public:
     // write puts the contents into the file it is given; false on failure.
     // Throws std::runtime_error "<failure> \"<path>\": <reason>".
     static void save(const QString& path, const QString& failure, const std::function<bool(QIODevice&)>& write);
-    // Throws as save() does when path leads to anything but a regular file;
+    // Throws as save() does when path leads to anything but a regular file,
+    // or names one of the records this program keeps open (RecordsInUse);
     // a missing one passes.
     static void refuseIfNotRegular(const QString& path, const QString& failure);
 };

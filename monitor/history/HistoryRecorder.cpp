@@ -2,6 +2,7 @@
 
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/UserDialogs.h"
+#include "monitor/files/RecordsInUse.h"
 #include "monitor/history/HistoryWriter.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@ HistoryRecorder::HistoryRecorder(QString folder, QObject* parent, HistoryStore::
     , m_path(QDir(folder).filePath(HistoryStore::FileName))
     , m_clock(std::move(clock))
 {
+    RecordsInUse::addHistory(m_path);
     m_batchTimer.setSingleShot(true);
     m_batchTimer.setInterval(BatchMs);
     connect(&m_batchTimer, &QTimer::timeout, this, &HistoryRecorder::flush);

@@ -1,3 +1,4 @@
+#include "monitor/files/RecordsInUse.h"
 #include "monitor/files/WholeFileSave.h"
 
 #include <QDir>
@@ -8,6 +9,8 @@
 
 #include <ostream>
 #include <stdexcept>
+
+#include <unistd.h>
 
 namespace {
 
@@ -59,6 +62,56 @@ INSTANTIATE_TEST_SUITE_P(
                     SaveCase{"Replaced", "old contents", false, "first half, second half"},
                     SaveCase{"NewFileFailing", nullptr, true, nullptr},
                     SaveCase{"ReplacementFailing", "old contents", true, "old contents"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The history in use under the name chosen, or under another name of the
+// same file: refused with its reason, and the history left as it was.
+struct InUseCase {
+    const char* name;
+    const char* chosen;  // in the history's folder
+    bool linked;         // made as a hard link to the history
+    bool refused;
+
+    friend void PrintTo(const InUseCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class SavingOverRecords : public testing::TestWithParam<InUseCase> {};
+
+TEST_P(SavingOverRecords, RefusesTheHistoryInUse)
+{
+    const InUseCase& c = GetParam();
+    QTemporaryDir folder;
+    const QString history = QDir(folder.path()).filePath("history.sqlite");
+    QFile file(history);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("SQLite format 3");
+    file.close();
+    RecordsInUse::addHistory(history);
+    const QString chosen = QDir(folder.path()).filePath(c.chosen);
+    if (c.linked) {
+        ASSERT_EQ(::link(QFile::encodeName(history).constData(), QFile::encodeName(chosen).constData()), 0);
+    }
+    const auto save = [&] { WholeFileSave::save(chosen, "Cannot save", [](QIODevice& d) { return d.write("x") == 1; }); };
+    if (c.refused) {
+        try {
+            save();
+            ADD_FAILURE() << "saved";
+        } catch (const std::runtime_error& e) {
+            EXPECT_TRUE(QString(e.what()).contains("history, which is in use")) << e.what();
+        }
+    } else {
+        EXPECT_NO_THROW(save());
+    }
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "SQLite format 3");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, SavingOverRecords,
+    testing::Values(InUseCase{"the_history", "history.sqlite", false, true},
+                    InUseCase{"its_write_ahead_log_not_there_yet", "history.sqlite-wal", false, true},
+                    InUseCase{"a_hard_link_to_it", "other.csv", true, true},
+                    InUseCase{"a_name_of_its_own", "history.csv", false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }
