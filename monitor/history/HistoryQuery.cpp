@@ -87,6 +87,17 @@ HistoryQuery::Bounds HistoryQuery::bounds(int host, const HistorySpanRequest& re
     return {within(request, oldestRaw), !older.next()};
 }
 
+// Read from the newest row back, so that only the rows after the span are
+// passed over.
+std::optional<qint64> HistoryQuery::newestAfter(int host, qint64 atMs)
+{
+    QSqlQuery query = m_connection->prepare("SELECT key FROM raw WHERE key >= ? AND host = ? ORDER BY key DESC LIMIT 1");
+    query.bindValue(0, firstKeyAt(atMs));
+    query.bindValue(1, host);
+    m_connection->run(query);
+    return query.next() ? std::optional<qint64>(atMsOfKey(query.value(0).toLongLong())) : std::nullopt;
+}
+
 void HistoryQuery::readMinutes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const MinuteRow&)>& take)
 {
     if (fromMs >= toMs)
@@ -128,7 +139,7 @@ void HistoryQuery::readEchoes(int host, qint64 fromMs, qint64 toMs, const std::f
 
 HistorySpan HistoryQuery::span(const HistorySpanRequest& request)
 {
-    HistorySpan span{request, {}, {}, {}};
+    HistorySpan span{request, {}, {}, {}, {}};
     SpanBuckets buckets(request);
     try {
         open();
@@ -141,6 +152,7 @@ HistorySpan HistoryQuery::span(const HistorySpanRequest& request)
                 buckets.addEcho(e.atMs, e.rttMs == HistoryEcho::NoTime ? std::nullopt : std::optional<int>(e.rttMs),
                                 e.lost());
             });
+            span.newestAfterMs = newestAfter(host, request.toMs);
         }
     } catch (const HistoryFailure& failure) {
         m_connection.reset();

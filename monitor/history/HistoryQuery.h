@@ -39,6 +39,7 @@ private:
     void open();
     Bounds bounds(int host, const HistorySpanRequest& request, bool forBuckets);
     int hostId(const QString& host);
+    std::optional<qint64> newestAfter(int host, qint64 atMs);
     void readMinutes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const MinuteRow&)>& take);
     void readEchoes(int host, qint64 fromMs, qint64 toMs, const std::function<void(const HistoryEcho&)>& take);
 

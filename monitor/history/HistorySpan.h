@@ -5,6 +5,7 @@
 #include <QMetaType>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 // A stretch of one host's history asked for: [fromMs, toMs) in buckets of
@@ -23,6 +24,8 @@ struct HistorySpan {
     std::vector<HistorySummary> buckets;
     HistorySummary total;
     QString error;
+    // The host's newest echo kept after the span's end, if any.
+    std::optional<qint64> newestAfterMs;
 };
 
 Q_DECLARE_METATYPE(HistorySpan)

@@ -94,7 +94,8 @@ void HistoryView::showHost(const QString& host, const QString& description)
                                          : QString("History of %1 (%2)").arg(host, description));
     m_chart->setAccessibleName(QString("Round-trip times of %1").arg(host));
     m_spanBox->setCurrentIndex(0);
-    m_endMs = latestEnd();
+    m_newestAheadMs.reset();
+    m_endMs = nowEnd();
     m_chart->setSpan({});
     ask();
     show();
@@ -104,11 +105,19 @@ void HistoryView::showHost(const QString& host, const QString& description)
 }
 
 // Spans end on a whole bucket, so that a bucket's summary is the same
-// whichever span shows it; the latest ends after now.
-qint64 HistoryView::latestEnd() const
+// whichever span shows it.
+qint64 HistoryView::nowEnd() const
 {
     const qint64 bucket = Spans[static_cast<std::size_t>(std::max(0, m_spanBox->currentIndex()))].bucketMs;
     return (m_clock() / bucket + 1) * bucket;
+}
+
+// Echoes stamped ahead of now (by a clock that ran ahead) are shown at
+// their stamps: the span may be moved on to the newest of them.
+qint64 HistoryView::latestEnd() const
+{
+    const qint64 bucket = Spans[static_cast<std::size_t>(std::max(0, m_spanBox->currentIndex()))].bucketMs;
+    return std::max(nowEnd(), m_newestAheadMs ? (*m_newestAheadMs / bucket + 1) * bucket : nowEnd());
 }
 
 void HistoryView::ask()
@@ -123,6 +132,8 @@ void HistoryView::ask()
 void HistoryView::answered(const HistorySpan& span)
 {
     m_answered = span.request.serial;
+    if (span.newestAfterMs && *span.newestAfterMs > m_clock())
+        m_newestAheadMs = std::max(m_newestAheadMs.value_or(*span.newestAfterMs), *span.newestAfterMs);
     if (span.request.serial != m_asked)
         return;
     m_chart->setSpan(span);
@@ -167,7 +178,7 @@ void HistoryView::scroll(int quarters)
 
 void HistoryView::latest()
 {
-    m_endMs = latestEnd();
+    m_endMs = nowEnd();
     ask();
 }
 

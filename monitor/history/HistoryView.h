@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 
 class HistoryChart;
 class HistoryReader;
@@ -43,6 +44,7 @@ private:
     void scroll(int quarters);
     void latest();
     void exportCsv();
+    qint64 nowEnd() const;
     qint64 latestEnd() const;
     QString describe(const HistorySpan& span) const;
 
@@ -55,6 +57,7 @@ private:
     QPushButton* m_export = nullptr;
     QString m_host;
     qint64 m_endMs = 0;
+    std::optional<qint64> m_newestAheadMs;
     int m_asked = 0;
     int m_answered = 0;
 };

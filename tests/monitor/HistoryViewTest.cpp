@@ -21,10 +21,13 @@
 namespace {
 
 constexpr qint64 Minute = 60'000;
+constexpr qint64 Hour = 60 * Minute;
+constexpr qint64 Day = 24 * Hour;
 constexpr qint64 Now = 1'800'000'000'000;  // 2027-01-15T08:00:00Z, a whole minute
 
 // Three days ago a minute of one reply and one loss, now summarised; twenty
-// minutes ago a reply, a time-out and a failure whose text needs quoting.
+// minutes ago a reply, a time-out and a failure whose text needs quoting;
+// another host's echo stamped two hours ahead by a clock that ran ahead.
 class HistoryWorld {
 public:
     HistoryWorld()
@@ -36,7 +39,8 @@ public:
                      historyEcho("view.test", Now - 3 * 1440 * Minute + 1000, -1),
                      historyEcho("view.test", Now - 20 * Minute, 12),
                      historyEcho("view.test", Now - 20 * Minute + 1000, -1), failure,
-                     historyEcho("other.test", Now - 20 * Minute, 99)});
+                     historyEcho("other.test", Now - 20 * Minute, 99), historyEcho("ahead.test", Now - 5 * Minute, 8),
+                     historyEcho("ahead.test", Now + 2 * Hour, 7)});
         store.maintain();
     }
     QString path() const { return QDir(m_folder.path()).filePath(HistoryStore::FileName); }
@@ -63,6 +67,7 @@ struct KeysCase {
     const char* span;
     qint64 endBeforeLatestMs;
     const char* loss;
+    const char* host = "view.test";
 
     friend void PrintTo(const KeysCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -77,10 +82,10 @@ TEST_P(HistoryViewKeys, ZoomAndMoveTheSpanAtEachShowing)
     auto* view = new HistoryView(world.path(), &window, [] { return Now; });
     for (int showing = 1; showing <= 2; ++showing) {
         SCOPED_TRACE(showing);
-        view->showHost("view.test", "the test host");
+        view->showHost(c.host, "the test host");
         HistoryWorld::waitUntilRead(*view);
         ASSERT_TRUE(view->isVisible());
-        EXPECT_EQ(view->windowTitle(), "History of view.test (the test host)");
+        EXPECT_EQ(view->windowTitle(), QString("History of %1 (the test host)").arg(c.host));
         auto* chart = view->findChild<HistoryChart*>("historyChart");
         ASSERT_EQ(QApplication::focusWidget(), chart);
         const qint64 latest = chart->span().request.toMs;
@@ -99,9 +104,6 @@ TEST_P(HistoryViewKeys, ZoomAndMoveTheSpanAtEachShowing)
     }
 }
 
-constexpr qint64 Hour = 60 * Minute;
-constexpr qint64 Day = 24 * Hour;
-
 INSTANTIATE_TEST_SUITE_P(
     Rows, HistoryViewKeys,
     testing::Values(KeysCase{"opens_on_the_last_hour", {}, "1 hour", 0, "lost 2 of 3 echoes (66.67 %)"},
@@ -117,7 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
                     KeysCase{"end_comes_back_to_now", {Qt::Key_PageUp, Qt::Key_PageUp, Qt::Key_End}, "1 hour", 0,
                              "lost 2 of 3"},
                     KeysCase{"right_stops_at_now", {Qt::Key_Right}, "1 hour", 0, "lost 2 of 3"},
-                    KeysCase{"plus_at_the_shortest_span_stays", {Qt::Key_Plus}, "1 hour", 0, "lost 2 of 3"}),
+                    KeysCase{"plus_at_the_shortest_span_stays", {Qt::Key_Plus}, "1 hour", 0, "lost 2 of 3"},
+                    KeysCase{"right_reaches_echoes_stamped_ahead", std::vector<Qt::Key>(10, Qt::Key_Right), "1 hour",
+                             -2 * Hour, "lost 0 of 1 echoes", "ahead.test"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The shown span exported: echo by echo while every echo of it is kept,
