@@ -26,7 +26,10 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-run: build
+# The programs alone, not the tests and benchmarks; cmake's progress lines
+# show how far a first build has come.
+run: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target quorvane-programs
 	@bash tools/run.sh
 
 test: build
