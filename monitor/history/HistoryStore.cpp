@@ -202,14 +202,16 @@ void HistoryStore::insertEcho(const HistoryEcho& echo)
         m_lateMinutes.insert(minute);
 }
 
-void HistoryStore::maintain()
+void HistoryStore::maintain(Upkeep upkeep)
 {
     if (!m_connection)
         open();
     // Summarising deletes nothing, and a minute summarised too early by a
     // clock that ran ahead is summarised again when its late echoes come.
+    // At quit no more echoes of this run can come: the minute under way is
+    // summarised too, and summarised again should the next run add to it.
     const qint64 wall = m_clock();
-    const qint64 closed = minuteOf(wall - SettleMs);
+    const qint64 closed = upkeep == Upkeep::AtQuit ? minuteOf(wall) + 1 : minuteOf(wall - SettleMs);
     const qint64 now = m_pruning.now(wall);
     const qint64 rawCut = minuteOf(now - m_limits.rawMs);
     // Between the closing of two minutes there is nothing to do.

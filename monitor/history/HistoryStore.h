@@ -58,7 +58,8 @@ public:
     void write(const HistoryBatch& batch);
     // Summarises the minutes that have closed and prunes past the limits,
     // as of the clock (PruningClock says why pruning does not trust it).
-    void maintain();
+    enum class Upkeep { Running, AtQuit };
+    void maintain(Upkeep upkeep = Upkeep::Running);
 
 private:
     void openFile();

@@ -56,6 +56,13 @@ void HistoryWriter::finish()
         }
         writeWaiting();
     }
+    if (m_waiting.empty() && m_store.isOpen()) {
+        try {
+            m_store.maintain(HistoryStore::Upkeep::AtQuit);
+        } catch (const HistoryFailure&) {
+            // The minutes are summarised at the next run's first upkeep.
+        }
+    }
     if (const qint64 lost = static_cast<qint64>(m_waiting.size()) + m_dropped; lost > 0)
         ErrorHandler::tell(QString("The history \"%1\" could not keep the last %2 echoes before quitting (%3); "
                                    "the log file has them where it is written")

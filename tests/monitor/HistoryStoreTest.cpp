@@ -42,6 +42,7 @@ struct KeepingCase {
     QStringList echoes;   // rtt_ms|outcome of the `echoes` view, in time order
     QStringList minutes;  // minutes ago|echoes|lost|min|median|max of `echo_minutes`
     qint64 clockAheadMs = 0;  // how far the wall clock is ahead for the second batch
+    HistoryStore::Upkeep last = HistoryStore::Upkeep::Running;
 
     friend void PrintTo(const KeepingCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -67,7 +68,7 @@ TEST_P(HistoryKeeping, SummarisesClosedMinutesAndPrunesPastTheLimits)
     ASSERT_NO_THROW(store.write(batch(c.second)));
     ASSERT_NO_THROW(store.maintain());
     clock = Now;
-    ASSERT_NO_THROW(store.maintain());
+    ASSERT_NO_THROW(store.maintain(c.last));
     store.close();
 
     EXPECT_EQ(historyRows(path, "SELECT rtt_ms, outcome FROM echoes ORDER BY at_ms, rtt_ms"), c.echoes);
@@ -96,7 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
         KeepingCase{"two_echoes_of_one_millisecond_are_both_kept", {{M3, 1}, {M3, 2}}, {},
                     {"1|reply", "2|reply"}, {"3|2|0|1|1|2"}},
         KeepingCase{"a_clock_three_days_ahead_for_a_moment_deletes_nothing", {{47 * Hour, 20}, {M3, 10}}, {},
-                    {"20|reply", "10|reply"}, {"2820|1|0|20|20|20", "3|1|0|10|10|10"}, 3 * Day}),
+                    {"20|reply", "10|reply"}, {"2820|1|0|20|20|20", "3|1|0|10|10|10"}, 3 * Day},
+        KeepingCase{"at_quit_the_minute_under_way_is_summarised_too", {{M3, 10}, {10'000, 5}}, {},
+                    {"10|reply", "5|reply"}, {"3|1|0|10|10|10", "1|1|0|5|5|5"}, 0, HistoryStore::Upkeep::AtQuit}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A damaged file is moved aside, told once, and a new one takes the echoes;
