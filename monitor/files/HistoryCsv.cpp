@@ -5,9 +5,11 @@
 
 namespace {
 
+// A spreadsheet takes a cell that starts with one of these for a formula,
+// some after dropping a leading tab or carriage return.
 QString field(QString text)
 {
-    if (!text.isEmpty() && QString("=+-@").contains(text.front()))
+    if (!text.isEmpty() && QString("=+-@\t\r").contains(text.front()))
         text.prepend('\'');
     if (text.contains(',') || text.contains('"') || text.contains('\n') || text.contains('\r'))
         return '"' + text.replace("\"", "\"\"") + '"';

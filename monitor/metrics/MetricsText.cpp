@@ -157,6 +157,29 @@ void histogram(Out& out, const HostMetrics& host, const HostMetrics::LineStarts&
     out << "\n" << starts.count << cumulative << "\n";
 }
 
+// Control characters other than the line feed spelled \xHH: a reader might
+// take one for the line's end or drop it, and two hosts that differ only
+// there must stay two series. A run of backslashes before such an escape or
+// before an x is doubled, so that no text spells another's escape; every
+// other backslash stays as it was.
+QString spelledOut(const QString& text)
+{
+    QString spelled;
+    spelled.reserve(text.size());
+    qsizetype backslashes = 0;
+    for (const QChar c : text) {
+        const bool control = c.category() == QChar::Other_Control && c != '\n';
+        if (control || c == 'x')
+            spelled += QString(backslashes, '\\');
+        backslashes = c == '\\' ? backslashes + 1 : 0;
+        if (control)
+            spelled += QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        else
+            spelled += c;
+    }
+    return spelled;
+}
+
 }
 
 std::string HostMetrics::labelsOf(const QString& host, const QString& description)
@@ -187,17 +210,16 @@ QByteArray MetricsText::labelValue(const QString& text)
         const qsizetype cut = kept.at(MaxLabelLength - 1).isHighSurrogate() ? MaxLabelLength - 1 : MaxLabelLength;
         kept = kept.left(cut) + QChar(0x2026);
     }
+    const QString spelled = spelledOut(kept);
     QString value;
-    value.reserve(kept.size() + 2);
-    for (const QChar c : std::as_const(kept)) {
+    value.reserve(spelled.size() + 2);
+    for (const QChar c : spelled) {
         if (c == '\\')
             value += QLatin1String("\\\\");
         else if (c == '"')
             value += QLatin1String("\\\"");
         else if (c == '\n')
             value += QLatin1String("\\n");
-        else if (c.category() == QChar::Other_Control)
-            value += ' ';
         else
             value += c;
     }

@@ -53,8 +53,9 @@ public:
 
     // The hosts in the file's order, their labels made.
     static QByteArray render(const std::vector<const HostMetrics*>& hosts);
-    // A label value between its quotes: backslash, double quote and line
-    // feed escaped as the format demands; any other control character,
-    // which a reader might take for the line's end or drop, a space.
+    // A label value between its quotes: any control character but the line
+    // feed spelled \xHH, which a reader might take for the line's end or
+    // drop, then backslash, double quote and line feed escaped as the
+    // format demands. Two texts that are not cut never give one value.
     static QByteArray labelValue(const QString& text);
 };

@@ -9,6 +9,7 @@
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -33,6 +34,7 @@ struct Starts {
     std::optional<Clock::time_point> last;
     std::chrono::milliseconds wait{0};
     IcmpHelperProcess::Shortfall shortfall = IcmpHelperProcess::Shortfall::None;
+    int cannotRunError = 0;
 };
 
 std::mutex stateMutex;
@@ -55,6 +57,18 @@ std::string programFolder()
         return ".";
     const std::string self(path.data(), static_cast<std::size_t>(n));
     return self.substr(0, self.rfind('/'));
+}
+
+// 0 when we may run the program at path, else why not: a missing execute
+// bit and a file system mounted noexec both give EACCES.
+int whyNotRunnable(const std::string& path)
+{
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0)
+        return errno;
+    if (S_ISDIR(status.st_mode))
+        return EISDIR;
+    return access(path.c_str(), X_OK) == 0 ? 0 : errno;
 }
 
 // Whether the helper will get CAP_NET_RAW when we start it: run by root
@@ -118,6 +132,11 @@ std::unique_ptr<IcmpHelperProcess> IcmpHelperProcess::start(std::size_t family)
         }
         if (access(path.c_str(), F_OK) != 0) {
             s.shortfall = Shortfall::Missing;
+            return nullptr;
+        }
+        if (const int error = whyNotRunnable(path)) {
+            s.shortfall = Shortfall::CannotRun;
+            s.cannotRunError = error;
             return nullptr;
         }
         if (!helperWouldBePrivileged(path)) {
@@ -205,8 +224,11 @@ std::vector<std::string> IcmpHelperProcess::placesLookedAt()
 std::string IcmpHelperProcess::programPath()
 {
     const auto places = placesLookedAt();
-    const auto found = std::find_if(places.begin(), places.end(),
-                                    [](const std::string& path) { return access(path.c_str(), X_OK) == 0; });
+    auto found = std::find_if(places.begin(), places.end(),
+                              [](const std::string& path) { return whyNotRunnable(path) == 0; });
+    if (found == places.end())
+        found = std::find_if(places.begin(), places.end(),
+                             [](const std::string& path) { return access(path.c_str(), F_OK) == 0; });
     return found != places.end() ? *found : places.back();
 }
 
@@ -228,4 +250,10 @@ IcmpHelperProcess::Shortfall IcmpHelperProcess::shortfall(std::size_t family)
 {
     const std::lock_guard lock(stateMutex);
     return starts[family].shortfall;
+}
+
+int IcmpHelperProcess::cannotRunError(std::size_t family)
+{
+    const std::lock_guard lock(stateMutex);
+    return starts[family].cannotRunError;
 }

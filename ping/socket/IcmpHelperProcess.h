@@ -19,6 +19,7 @@ public:
     enum class Shortfall {
         None,          // it started
         Missing,       // no program where it is looked for
+        CannotRun,     // one is there, but not to be run (cannotRunError() tells why)
         Unprivileged,  // it would not get the raw-socket privilege
         Waiting,       // it keeps dying: its next start waits
         NotStarted,    // no socket pair, no process
@@ -28,6 +29,8 @@ public:
     // waits for the helper.
     static std::unique_ptr<IcmpHelperProcess> start(std::size_t family);
     static Shortfall shortfall(std::size_t family);
+    // The errno value of the family's last Shortfall::CannotRun.
+    static int cannotRunError(std::size_t family);
     ~IcmpHelperProcess();
     IcmpHelperProcess(const IcmpHelperProcess&) = delete;
     IcmpHelperProcess& operator=(const IcmpHelperProcess&) = delete;
@@ -50,7 +53,9 @@ public:
     bool gone() const { return m_gone; }
 
     // Where the helper is looked for: beside the program (a build), else in
-    // ../lib/quorvane (an installation); the latter when neither exists.
+    // ../lib/quorvane (an installation). Where neither can be run, the first
+    // that is there, so that what is wrong with it is told; the latter when
+    // neither exists.
     static std::string programPath();
     // Every path programPath() tries, in its order.
     static std::vector<std::string> placesLookedAt();
