@@ -56,7 +56,6 @@ public:
     // the canvas's 96 dpi.
     QImage SwapPixels(QImage pixels);
 
-    TColor PenColor() const { return FPenColor; }
     void SetPenColor(TColor color) { FPenColor = color; }
     void SetPenWidth(std::int32_t width) { FPenWidth = width; }
     void SetBrushColor(TColor color) { FBrushColor = color; }

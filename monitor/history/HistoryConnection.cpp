@@ -3,11 +3,14 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QVariant>
 
 #include <cerrno>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 namespace {
@@ -71,6 +74,25 @@ HistoryConnection::~HistoryConnection()
     m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
+}
+
+sqlite3* HistoryConnection::handle()
+{
+    if (m_handle)
+        return m_handle;
+    const QVariant handle = m_database.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        fail("cannot be written", QSqlError("Qt's driver gives no SQLite handle", {}, QSqlError::ConnectionError));
+    QSqlQuery source = prepare("SELECT sqlite_source_id()");
+    run(source);
+    const QString theirs = source.next() ? source.value(0).toString() : QString();
+    if (theirs != QString::fromLatin1(sqlite3_sourceid()))
+        throw HistoryFailure(QString("The history \"%1\" cannot be written: the SQLite under Qt's driver (%2) is not "
+                                     "the one this program calls (%3)")
+                                 .arg(m_path, theirs, QString::fromLatin1(sqlite3_sourceid())),
+                             HistoryFailure::Kind::Foreign);
+    m_handle = *static_cast<sqlite3* const*>(handle.constData());
+    return m_handle;
 }
 
 void HistoryConnection::run(const QString& statement)

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 class QSqlQuery;
+struct sqlite3;
 
 // Why the history could not be read or written, and what to do about it.
 class HistoryFailure : public std::runtime_error {
@@ -39,6 +40,10 @@ public:
     HistoryConnection& operator=(const HistoryConnection&) = delete;
 
     QSqlDatabase& database() { return m_database; }
+    // SQLite's own handle under Qt's driver, for statements run on SQLite's
+    // interface. Throws unless the driver's SQLite is the one this program
+    // calls: a handle of another copy of the library is not ours to use.
+    sqlite3* handle();
     const QString& path() const { return m_path; }
 
     void run(const QString& statement);
@@ -57,4 +62,5 @@ private:
     QString m_path;
     QString m_name;
     QSqlDatabase m_database;
+    sqlite3* m_handle = nullptr;
 };

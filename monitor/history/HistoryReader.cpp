@@ -1,6 +1,6 @@
 #include "monitor/history/HistoryReader.h"
 
-#include "monitor/files/HistoryCsv.h"
+#include "monitor/history/HistoryCsv.h"
 #include "monitor/history/HistoryConnection.h"
 #include "monitor/history/HistoryRecorder.h"
 

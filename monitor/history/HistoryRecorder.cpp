@@ -117,5 +117,4 @@ void HistoryRecorder::tell(const QString& message, bool withBox)
     const QString platform = QGuiApplication::platformName();
     if (withBox && platform != "offscreen" && platform != "minimal")
         UserDialogs::active().showError(QApplication::activeWindow(), message);
-    emit told(message);
 }

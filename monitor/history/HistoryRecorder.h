@@ -46,10 +46,6 @@ public:
     static bool threadLeftBehind();
     static void noteThreadLeftBehind();
 
-signals:
-    // What was told, for whoever wants to know besides the user.
-    void told(const QString& message);
-
 private:
     void start();
     void tell(const QString& message, bool withBox);

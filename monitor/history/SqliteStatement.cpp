@@ -2,32 +2,15 @@
 
 #include "monitor/history/HistoryConnection.h"
 
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QVariant>
 
 #include <sqlite3.h>
 
-namespace {
-
-// The connection's own handle, as Qt's SQLite driver hands it out.
-sqlite3* handleOf(QSqlDatabase& database)
-{
-    const QVariant handle = database.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3* const*>(handle.constData());
-}
-
-}
-
 SqliteStatement::SqliteStatement(HistoryConnection& connection, const char* sql)
     : m_connection(connection)
 {
-    sqlite3* database = handleOf(connection.database());
-    if (!database)
-        connection.fail("cannot prepare a statement", QSqlError("no SQLite handle", {}, QSqlError::ConnectionError));
-    if (const int code = sqlite3_prepare_v3(database, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
+    if (const int code = sqlite3_prepare_v3(connection.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &m_statement, nullptr);
         code != SQLITE_OK)
         fail("cannot prepare a statement", code);
 }
@@ -65,7 +48,7 @@ bool SqliteStatement::run()
 // damaged file is recognised the same way.
 void SqliteStatement::fail(const char* what, int code)
 {
-    sqlite3* database = m_statement ? sqlite3_db_handle(m_statement) : handleOf(m_connection.database());
+    sqlite3* database = m_statement ? sqlite3_db_handle(m_statement) : m_connection.handle();
     const QString reason = QString::fromUtf8(database ? sqlite3_errmsg(database) : sqlite3_errstr(code));
     m_connection.fail(what, QSqlError(reason, reason, QSqlError::StatementError, QString::number(code)));
 }

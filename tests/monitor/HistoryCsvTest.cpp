@@ -1,4 +1,4 @@
-#include "monitor/files/HistoryCsv.h"
+#include "monitor/history/HistoryCsv.h"
 
 #include <gtest/gtest.h>
 
