@@ -2,7 +2,7 @@
 
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/HostEntryCheck.h"
-#include "monitor/window/MakeControl.h"
+#include "monitor/controls/MakeControl.h"
 
 #include "widgets/ScreenCentre.h"
 

@@ -2,10 +2,10 @@
 
 #include "monitor/controls/DigitKeyFilter.h"
 #include "monitor/controls/GraphImage.h"
+#include "monitor/controls/MakeControl.h"
 #include "monitor/controls/ScaleLabel.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/HostListHolder.h"
-#include "monitor/window/MakeControl.h"
 #include "monitor/window/Slot.h"
 #include "monitor/window/TickPaintGate.h"
 #include "monitor/window/WindowMetrics.h"
