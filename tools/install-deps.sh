@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake make pkg-config ca-certificates
-  qt6-base-dev qt6-base-private-dev libgl-dev libzstd-dev libqt6sql6-sqlite libsqlite3-dev sqlite3
+  qt6-base-dev qt6-base-private-dev libgl-dev libxcb1-dev libzstd-dev libqt6sql6-sqlite libsqlite3-dev sqlite3
   libgtest-dev googletest libbenchmark-dev
   fonts-liberation fonts-dejavu-core
   iproute2 procps nftables libcap2-bin util-linux

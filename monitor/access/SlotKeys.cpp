@@ -1,5 +1,6 @@
 #include "monitor/access/SlotKeys.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -17,6 +18,14 @@ bool asksForMenu(const QKeyEvent& key)
            || (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier);
 }
 
+// The window system turns the Menu key into a context-menu event before
+// the key itself arrives; a mouse's right click keeps its own way.
+bool asksForMenuByKey(const QEvent& event)
+{
+    return event.type() == QEvent::ContextMenu
+           && static_cast<const QContextMenuEvent&>(event).reason() == QContextMenuEvent::Keyboard;
+}
+
 }
 
 SlotKeys::SlotKeys(QWidget* image, QWidget* pollLog, Commands commands)
@@ -31,6 +40,11 @@ SlotKeys::SlotKeys(QWidget* image, QWidget* pollLog, Commands commands)
 
 bool SlotKeys::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == m_image && asksForMenuByKey(*event)) {
+        event->accept();
+        m_commands.openMenu();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress)
         return false;
     const auto& key = static_cast<const QKeyEvent&>(*event);

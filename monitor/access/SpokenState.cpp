@@ -1,33 +1,41 @@
 #include "monitor/access/SpokenState.h"
 
-QString SpokenState::next(const Reading& reading)
+bool SpokenState::follow(const Reading& reading)
 {
     if (reading.host != m_host) {
         m_host = reading.host;
         m_state = State::Unknown;
+        m_told = State::Unknown;
         m_lostInARow = 0;
     }
     m_lostInARow = reading.answered ? 0 : m_lostInARow + 1;
-    State now = m_state;
-    if (reading.downSince)
-        now = State::Down;
-    else if (reading.answered)
-        now = reading.above ? State::Above : State::Answering;
+    m_threshold = reading.threshold;
+    if (!reading.answered)
+        m_status = reading.status;
+    if (reading.downSince) {
+        m_state = State::Down;
+        m_downSince = *reading.downSince;
+    } else if (reading.answered)
+        m_state = reading.above ? State::Above : State::Answering;
     else if (m_state == State::Down)
-        now = State::Unknown;  // told up elsewhere (a restart of the watch): nothing to claim
-    const State before = m_state;
-    m_state = now;
-    if (now == before)
-        return {};
+        m_state = State::Unknown;  // told up elsewhere (a restart of the watch): nothing to claim
+    return m_state != m_told;
+}
 
-    const QString limit = reading.threshold ? QString(" %1 ms").arg(*reading.threshold) : QString();
-    switch (now) {
+QString SpokenState::settle()
+{
+    const State before = m_told;
+    m_told = m_state;
+    if (m_state == before)
+        return {};
+    const QString limit = m_threshold ? QString(" %1 ms").arg(*m_threshold) : QString();
+    switch (m_state) {
     case State::Down:
         // As the down notice words it.
         return QString("%1 down: %2 %3 lost since %4, %5")
             .arg(m_host)
             .arg(m_lostInARow)
-            .arg(m_lostInARow == 1 ? "echo" : "echoes", reading.downSince->toString("HH:mm:ss"), reading.status);
+            .arg(m_lostInARow == 1 ? "echo" : "echoes", m_downSince.toString("HH:mm:ss"), m_status);
     case State::Above:
         return before == State::Down ? QString("%1 up again, above threshold%2").arg(m_host, limit)
                                      : QString("%1 above threshold%2").arg(m_host, limit);

@@ -13,10 +13,13 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -176,6 +179,24 @@ QString namedAddresses()
     return "unix:path=" + QString::fromUtf8(bus.toUtf8().toPercentEncoding("/", "~"));
 }
 
+// The socket file a Unix address names, by device and inode; nothing for an
+// abstract name, nor for a peer's relative name, which was bound in the
+// bus's working folder, not ours.
+std::optional<std::pair<dev_t, ino_t>> socketFile(const sockaddr_un& where, socklen_t length, bool ownName)
+{
+    if (where.sun_family != AF_UNIX || length <= offsetof(sockaddr_un, sun_path) || where.sun_path[0] == '\0'
+        || (!ownName && where.sun_path[0] != '/'))
+        return std::nullopt;
+    // The kernel need not end a peer's name with a NUL.
+    char path[sizeof where.sun_path + 1] = {};
+    const std::size_t named = length - offsetof(sockaddr_un, sun_path);
+    std::memcpy(path, where.sun_path, std::min(named, sizeof where.sun_path));
+    struct stat file{};
+    if (stat(path, &file) != 0 || !S_ISSOCK(file.st_mode))
+        return std::nullopt;
+    return std::make_pair(file.st_dev, file.st_ino);
+}
+
 }
 
 SessionBus::Reached SessionBus::reach(int timeoutMs, const std::function<bool()>& givenUp)
@@ -207,20 +228,28 @@ SessionBus::Reached SessionBus::reach(int timeoutMs, const std::function<bool()>
     return {{}, "the session bus cannot be reached at " + named};
 }
 
+// The kernel names a peer by the name the bus bound, which the address
+// may spell otherwise: through a link, with "//", as "/var/run" for "/run",
+// or relative to our folder. So a peer is the bus when its name is the
+// address's, or leads to the same socket file.
 void SessionBus::cut(const QString& address)
 {
     sockaddr_un where;
     socklen_t length = 0;
     if (!socketAddress(address, where, length))
         return;
+    const auto busFile = socketFile(where, length, true);
     const QStringList descriptors = QDir("/proc/self/fd").entryList(QDir::Files | QDir::System);
     for (const QString& name : descriptors) {
         bool number = false;
         const int fd = name.toInt(&number);
         sockaddr_un peer{};
         socklen_t peerLength = sizeof peer;
-        if (number && getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) == 0 && peerLength == length
-            && std::memcmp(&peer, &where, length) == 0)
+        if (!number || getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0
+            || peer.sun_family != AF_UNIX)
+            continue;
+        const bool spelt = peerLength == length && std::memcmp(&peer, &where, length) == 0;
+        if (spelt || (busFile && socketFile(peer, peerLength, false) == busFile))
             shutdown(fd, SHUT_RDWR);
     }
 }

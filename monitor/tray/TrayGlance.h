@@ -13,6 +13,7 @@ struct TrayGlance {
         QString host;
         QString description;
         bool down = false;
+        // As any of its graphs signals it: yellow or orange.
         bool aboveThreshold = false;
     };
 

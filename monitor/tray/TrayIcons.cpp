@@ -1,11 +1,12 @@
 #include "monitor/tray/TrayIcons.h"
 
 #include <QPainter>
-#include <QPixmap>
 
 #include <array>
 
 namespace {
+
+constexpr std::array<int, 5> Sizes{16, 22, 24, 32, 64};
 
 // Told apart by brightness too, not by hue alone.
 QColor dark(const QColor& colour)
@@ -13,18 +14,20 @@ QColor dark(const QColor& colour)
     return colour.darker(170);
 }
 
-QPixmap disc(const QColor& colour, int size)
+// Drawn on an image, which any thread may paint: the panel item is served
+// off the GUI thread.
+QImage disc(const QColor& colour, int size)
 {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     const qreal rim = size / 16.0 + 0.5;
     painter.setPen(QPen(dark(colour), rim));
     painter.setBrush(colour);
     const qreal inset = rim / 2 + size / 16.0;
     painter.drawEllipse(QRectF(inset, inset, size - 2 * inset, size - 2 * inset));
-    return pixmap;
+    return image;
 }
 
 }
@@ -44,11 +47,10 @@ QColor TrayIcons::colourOf(TrayGlance::Level level)
     return QColor(0x9a, 0x9a, 0x9a);
 }
 
-QIcon TrayIcons::of(TrayGlance::Level level)
+std::vector<QImage> TrayIcons::pictures(TrayGlance::Level level)
 {
-    static constexpr std::array<int, 5> Sizes{16, 22, 24, 32, 64};
-    QIcon icon;
+    std::vector<QImage> all;
     for (const int size : Sizes)
-        icon.addPixmap(disc(colourOf(level), size));
-    return icon;
+        all.push_back(disc(colourOf(level), size));
+    return all;
 }

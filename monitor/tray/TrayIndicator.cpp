@@ -1,76 +1,50 @@
 #include "monitor/tray/TrayIndicator.h"
 
-#include "monitor/alerts/QtSessionBus.h"
-#include "monitor/tray/TrayIcons.h"
+#include "monitor/tray/TrayPanel.h"
+#include "monitor/tray/XEmbedTray.h"
 
 #include <QGuiApplication>
 #include <QMenu>
-#include <QSystemTrayIcon>
 
 TrayIndicator::TrayIndicator(QObject* parent)
     : QObject(parent)
 {
 }
 
-namespace {
-
-// Kept to the end of the process: see the destructor.
-QSystemTrayIcon* panelItemLeft = nullptr;
-QMenu* panelMenuLeft = nullptr;
-
-}
-
-// A panel's item is withdrawn with calls on the session bus that wait for
-// their answer, which a bus that hangs never gives: at quit the item goes
-// with the process instead, as the panel sees its connection close. An
-// XEmbed icon goes with its window. The menu belongs to no widget.
+// The panel item goes with the process, as the panel sees its connection
+// close (TrayPanel); an XEmbed icon goes with its window, before the menu
+// it pops. The menu belongs to no widget.
 TrayIndicator::~TrayIndicator()
 {
-    if (m_icon && m_icon->isVisible() && QtSessionBus::given()) {
-        panelItemLeft = m_icon;
-        panelMenuLeft = m_menu;
-        return;
-    }
-    delete m_icon;
+    delete m_xembed;
     delete m_menu;
 }
 
+// Which tray takes the item is known only once the panel item's thread has
+// heard from the bus.
 void TrayIndicator::setWanted(bool wanted)
 {
+    if (m_panel && wanted == m_wanted)
+        return;
     m_wanted = wanted;
-    if (!wanted) {
-        if (m_icon)
-            m_icon->hide();
-        return;
-    }
     // Without a display there is no desktop, and no tray to look for.
-    if (QGuiApplication::platformName() == "offscreen" || !QSystemTrayIcon::isSystemTrayAvailable())
+    if (QGuiApplication::platformName() == "offscreen" || (!m_panel && !wanted))
         return;
-    if (!m_icon)
+    if (!m_panel)
         build();
-    refresh();
-    m_icon->show();
+    m_onPanel = Panel::Unknown;
+    m_panel->setWanted(wanted);
+    placeXEmbed();
 }
 
-bool TrayIndicator::replied(const QString& host, bool aboveThreshold)
+void TrayIndicator::show(bool polling, const std::vector<TrayGlance::Host>& hosts)
 {
-    const auto known = m_above.constFind(host);
-    if (known != m_above.cend() && *known == aboveThreshold)
-        return false;
-    m_above.insert(host, aboveThreshold);
-    return true;
-}
-
-void TrayIndicator::show(bool polling, std::vector<TrayGlance::Host> hosts)
-{
-    for (TrayGlance::Host& h : hosts)
-        h.aboveThreshold = !h.down && m_above.value(h.host);
     const TrayGlance glance = TrayGlance::of(polling, hosts);
     if (glance.level == m_glance.level && glance.toolTip == m_glance.toolTip && polling == m_polling)
         return;
     m_glance = glance;
     m_polling = polling;
-    if (m_icon)
+    if (m_panel)
         refresh();
 }
 
@@ -88,18 +62,36 @@ void TrayIndicator::build()
     quit->setObjectName("TrayQuit");
     connect(quit, &QAction::triggered, this, &TrayIndicator::quitRequested);
 
-    m_icon = new QSystemTrayIcon;
-    m_icon->setObjectName("TrayIcon1");
-    m_icon->setContextMenu(m_menu);
-    connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            emit showRequested();
+    m_panel = new TrayPanel(this);
+    connect(m_panel, &TrayPanel::onPanel, this, [this](bool taken) {
+        m_onPanel = taken ? Panel::Taken : Panel::None;
+        placeXEmbed();
     });
+    connect(m_panel, &TrayPanel::activated, this, &TrayIndicator::showRequested);
+    connect(m_panel, &TrayPanel::contextMenuAsked, this, [this](QPoint at) { m_menu->popup(at); });
+    connect(m_panel, &TrayPanel::startStopChosen, this, &TrayIndicator::startStopRequested);
+    connect(m_panel, &TrayPanel::showChosen, this, &TrayIndicator::showRequested);
+    connect(m_panel, &TrayPanel::quitChosen, this, &TrayIndicator::quitRequested);
+    refresh();
 }
 
 void TrayIndicator::refresh()
 {
     m_startStop->setText(m_polling ? "&Stop" : "&Start");
-    m_icon->setIcon(TrayIcons::of(m_glance.level));
-    m_icon->setToolTip(m_glance.toolTip);
+    m_panel->show(m_glance.level, m_glance.toolTip, m_polling);
+    if (m_xembed)
+        m_xembed->showGlance(m_glance.level, m_glance.toolTip);
+}
+
+// XEmbed only where no panel's watcher took the item.
+void TrayIndicator::placeXEmbed()
+{
+    const bool wanted = m_wanted && m_onPanel == Panel::None;
+    if (wanted && !m_xembed && XEmbedTray::onX11()) {
+        m_xembed = new XEmbedTray(m_menu, this);
+        connect(m_xembed, &XEmbedTray::activated, this, &TrayIndicator::showRequested);
+        m_xembed->showGlance(m_glance.level, m_glance.toolTip);
+    }
+    if (m_xembed)
+        m_xembed->setWanted(wanted);
 }

@@ -2,17 +2,19 @@
 
 #include "monitor/tray/TrayGlance.h"
 
-#include <QHash>
 #include <QObject>
 
 class QAction;
 class QMenu;
-class QSystemTrayIcon;
+class TrayPanel;
+class XEmbedTray;
 
-// The program's item in the desktop's tray: a StatusNotifierItem where the
-// panel offers one and Qt was given the session bus, an XEmbed icon
-// otherwise. It shows a glance of the hosts and offers Start/Stop, Show
-// and Quit; it holds no state of the window, which tells it each change.
+// The program's item in the desktop's tray: a StatusNotifierItem of our own
+// where a panel's watcher takes it (TrayPanel, off the GUI thread), an
+// XEmbed icon where none does and the X screen has a tray (XEmbedTray). It
+// shows a glance of the hosts and offers Start/Stop, Show and Quit; it
+// holds no state of the window, which tells it each change. Nothing here
+// waits on the session bus.
 class TrayIndicator : public QObject {
     Q_OBJECT
 
@@ -20,19 +22,14 @@ public:
     explicit TrayIndicator(QObject* parent = nullptr);
     ~TrayIndicator() override;
 
-    // Shown only where the desktop has a tray; off, the icon is removed.
+    // Shown only where the desktop has a tray, and put there when a panel
+    // or a tray comes later; off, the item is removed.
     void setWanted(bool wanted);
     bool wanted() const { return m_wanted; }
 
-    // A reply, above its slot's threshold as the graph signals it or not;
-    // what is known of thresholds starts afresh with polling. True when it
-    // changes what the tray knows, so that the glance needs a refresh.
-    bool replied(const QString& host, bool aboveThreshold);
-    void restart() { m_above.clear(); }
-
-    // The hosts in slot order, each once; whether each is above its
-    // threshold is the tray's to fill in.
-    void show(bool polling, std::vector<TrayGlance::Host> hosts);
+    // The hosts in slot order, each once, down by the down-watch and above
+    // their threshold as their graphs signal it.
+    void show(bool polling, const std::vector<TrayGlance::Host>& hosts);
     TrayGlance::Level level() const { return m_glance.level; }
     QString toolTip() const { return m_glance.toolTip; }
 
@@ -42,13 +39,18 @@ signals:
     void quitRequested();
 
 private:
+    // Whether a panel's watcher took the item: not known until it answers.
+    enum class Panel { Unknown, Taken, None };
+
     void build();
     void refresh();
+    void placeXEmbed();
 
-    QSystemTrayIcon* m_icon = nullptr;
+    TrayPanel* m_panel = nullptr;
+    XEmbedTray* m_xembed = nullptr;
+    Panel m_onPanel = Panel::Unknown;
     QMenu* m_menu = nullptr;
     QAction* m_startStop = nullptr;
-    QHash<QString, bool> m_above;
     TrayGlance m_glance;
     bool m_polling = false;
     bool m_wanted = false;

@@ -2,7 +2,6 @@
 
 #include "monitor/controls/GraphImage.h"
 #include "monitor/files/StrictInteger.h"
-#include "monitor/window/SignalColours.h"
 
 #include "widgets/LogView.h"
 #include "widgets/zavTransLabel.h"
@@ -63,16 +62,16 @@ QString TForm1::Slot::stateDescription() const
     const auto limit = threshold();
     if (signalsAbove() && limit) {
         // Until there is an average, the orange compares the single time.
-        const bool byAverage = graph->BackColor() == Signal::Orange && !average.isEmpty();
+        const bool byAverage = m_signal == Signal::Level::AverageAbove && !average.isEmpty();
         text += QString(byAverage ? ", average at or above threshold %1 ms" : ", above threshold %1 ms").arg(*limit);
     }
     return text;
 }
 
-bool TForm1::Slot::signalsAbove() const
+void TForm1::Slot::showSignal(Signal::Level level)
 {
-    const TColor colour = graph->BackColor();
-    return colour == Signal::Yellow || colour == Signal::Orange;
+    m_signal = level;
+    graph->SetBackColor(Signal::colourOf(level));
 }
 
 void TForm1::Slot::publish()

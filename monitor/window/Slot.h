@@ -5,6 +5,7 @@
 #include "monitor/access/SpokenState.h"
 #include "monitor/statistics/EchoStatistics.h"
 #include "monitor/statistics/FixedRing.h"
+#include "monitor/window/SignalColours.h"
 
 #include "graph/Vumo.h"
 
@@ -14,6 +15,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 
 // One host slot: its controls, found by their names in the slot table, its
 // graph, and the statistics of the outcomes the graph shows. The window keeps
@@ -42,6 +44,7 @@ struct TForm1::Slot {
     std::unique_ptr<TVumo> graph;
     EchoStatistics statistics;
     SpokenState spoken;  // what a screen reader was last told of the graph
+    QTimer* spokenGathering = nullptr;  // the span over which its changes are gathered
     // The error text of the last outcome if it failed; empty after a reply.
     QString lastFailure;
 
@@ -59,8 +62,12 @@ struct TForm1::Slot {
     // or "last echo: Request timed out", and the threshold signal shown.
     // A reply from another address is lost, and told by that address.
     QString stateDescription() const;
+    // The graph's threshold signal, as the reply processing worked it out,
+    // shown as its background; the description, the screen reader's words
+    // and the tray read it from here.
+    void showSignal(Signal::Level level);
     // The graph shows its host above the threshold (yellow or orange).
-    bool signalsAbove() const;
+    bool signalsAbove() const { return Signal::isAbove(m_signal); }
 
     // The only way a graph changes on screen: redrawn, then its picture
     // handed to the slot's image.
@@ -94,4 +101,5 @@ private:
     FixedRing<std::int64_t, MaxRecentTimes> m_recent;
     std::int64_t m_recentSum = 0;
     std::optional<std::int64_t> m_threshold;
+    Signal::Level m_signal = Signal::Level::Normal;
 };

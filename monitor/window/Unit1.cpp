@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 
 TForm1::TForm1(const Options& options)
     : m_options(options)
@@ -131,6 +132,7 @@ void TForm1::connectHandlers()
         handle(s.thresholdEdit, &QLineEdit::textChanged, [this, n] { thresholdChanged(n); });
         handle(s.image, &GraphImage::doubleClicked, [this, n] { showPollLog(n); });
         handle(s.pollLog, &LogView::doubleClicked, [this, n] { hidePollLog(n); });
+        handle(s.spokenGathering, &QTimer::timeout, [this, n] { tellGatheredChange(n); });
         new SlotKeys(s.image, s.pollLog,
                      {[this, n] { runHandler([this, n] { openGraphMenu(n); }); },
                       [this, n] { runHandler([this, n] { showPollLog(n); }); },

@@ -41,6 +41,9 @@ class TVumo;
 class TzavTransLabel;
 class TzavWebLabel;
 class WindowTimer;
+namespace Signal {
+enum class Level;
+}
 
 // The monitor window: ten host slots, the top bar, the menus, the logs and
 // the polling cycle. It keeps no model apart from its controls.
@@ -189,6 +192,7 @@ private:
     std::optional<std::int32_t> payloadForTick();
     void storeSetting(const QString& name, const QString& value);
 
+    Signal::Level sampleSignal(const Slot& slot, std::int32_t rtt) const;
     void sampleProcedure(Slot& slot, const EchoOutcome& outcome);
     void foreignReplyProcedure(Slot& slot, const EchoOutcome& outcome);
     void failureProcedure(Slot& slot, const EchoOutcome& outcome);
@@ -206,9 +210,11 @@ private:
 
     void buildNotificationItems(QMenu* options);
     void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
-    // After the slots took an outcome: a change of their state in words, to
-    // a screen reader on the slot's graph or poll log.
+    // After the slots took an outcome: their changes of state, gathered over
+    // a span; at its end, where the state ended in words, to a screen reader
+    // on the slot's graph or poll log.
     void tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& shown);
+    void tellGatheredChange(int slot);
     SlotNumbers slotsShowing(const QString& host) const;
     void buildTrayItem(QMenu* options);
     void refreshTray();

@@ -137,10 +137,11 @@ void TForm1::Button3Click()
     // The last value stays until the slot's next outcome.
     for (int n = 1; n <= SlotCount; ++n) {
         Slot& s = slot(n);
-        s.graph->SetBackColor(clWhite);
+        s.showSignal(Signal::Level::Normal);
         s.clearReadings();
     }
     m_downAlerts->watch().restart();
+    refreshTray();
 }
 
 void TForm1::saveGraph(int n)

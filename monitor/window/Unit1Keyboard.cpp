@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 // After the top bar, slot by slot: the graph (or the poll log shown in its
 // place), then the "T" button and the threshold panel it opens; the
@@ -34,6 +35,9 @@ void TForm1::buildKeyboardAccess()
         next(s.thresholdEdit);
         next(s.closeButton);
         framed << s.image << s.pollLog;
+        s.spokenGathering = new QTimer(this);
+        s.spokenGathering->setObjectName("SpokenGathering");
+        s.spokenGathering->setSingleShot(true);
     }
     next(Memo1);
 
@@ -60,7 +64,8 @@ void TForm1::openGraphMenu(int n)
 }
 
 // Every slot's state follows each outcome, focused or not, so that the
-// focus arriving later finds no stale change to tell.
+// focus arriving later finds no stale change to tell. A change opens the
+// slot's span of gathering, which later changes leave as it is.
 void TForm1::tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& shown)
 {
     if (outcome.kind == EchoOutcome::Kind::Untold)
@@ -69,10 +74,18 @@ void TForm1::tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& sho
     for (const int n : shown) {
         Slot& s = slot(n);
         const QString host = s.host();
-        const QString words = s.spoken.next({host, outcome.kind == EchoOutcome::Kind::Reply, s.signalsAbove(),
-                                             s.threshold(), watch.downSince(host), s.lastFailure});
-        QWidget* focused = focusWidget();
-        if (!words.isEmpty() && (focused == s.image || focused == s.pollLog))
-            SpokenChange::tell(focused, words);
+        const bool changed = s.spoken.follow({host, outcome.kind == EchoOutcome::Kind::Reply, s.signalsAbove(),
+                                              s.threshold(), watch.downSince(host), s.lastFailure});
+        if (changed && !s.spokenGathering->isActive())
+            s.spokenGathering->start(SpokenState::GatheringMs);
     }
+}
+
+void TForm1::tellGatheredChange(int n)
+{
+    Slot& s = slot(n);
+    const QString words = s.spoken.settle();
+    QWidget* focused = focusWidget();
+    if (!words.isEmpty() && (focused == s.image || focused == s.pollLog))
+        SpokenChange::tell(focused, words);
 }

@@ -4,7 +4,6 @@
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/SettingsStore.h"
-#include "monitor/tray/TrayIndicator.h"
 #include "monitor/window/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
@@ -13,10 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QMenu>
-
-#include <algorithm>
 
 // After every item the menu had, so that each keeps its place.
 void TForm1::buildNotificationItems(QMenu* options)
@@ -53,7 +49,7 @@ void TForm1::Notifyafter1Click()
 // report, or a reply from another address. While polling is stopped
 // nothing is told, and Start counts afresh. A host that goes down while the
 // window is not the active one makes it ask for attention (the task bar's
-// urgency hint), and the tray follows every change of what it shows.
+// urgency hint), and the tray follows every change of a host's state.
 void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown)
 {
     if (!Timer1->enabled() || shown.isEmpty())
@@ -67,17 +63,10 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
     const TPingThread& worker = outcome.worker;
     HostDownWatch& watch = m_downAlerts->watch();
     const bool wasDown = watch.downSince(worker.HostText).has_value();
-    bool trayChanged = false;
     switch (outcome.kind) {
-    case EchoOutcome::Kind::Reply: {
+    case EchoOutcome::Kind::Reply:
         watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
-        const bool above = CheckBox6->isChecked() && std::ranges::any_of(shown, [&](int n) {
-            const auto threshold = slot(n).threshold();
-            return threshold && worker.RoundTripTime > *threshold;
-        });
-        trayChanged = m_tray->replied(worker.HostText, above);
         break;
-    }
     case EchoOutcome::Kind::ForeignReply:
         watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, outcome.now);
         break;
@@ -92,6 +81,6 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
     const bool down = watch.downSince(worker.HostText).has_value();
     if (!wasDown && down && !isActiveWindow())
         QApplication::alert(this);
-    if (trayChanged || down != wasDown)
+    if (down != wasDown)
         refreshTray();
 }

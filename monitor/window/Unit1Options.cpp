@@ -55,9 +55,10 @@ void TForm1::CheckBox6Click()
     if (CheckBox6->isChecked())
         return;
     for (int n = 1; n <= SlotCount; ++n)
-        graph(n).SetBackColor(clWhite);
+        slot(n).showSignal(Signal::Level::Normal);
     for (int n = 1; n <= SlotCount; ++n)
         slot(n).publish();
+    refreshTray();
 }
 
 void TForm1::toggleThresholdPanel(int n)

@@ -6,7 +6,6 @@
 #include "monitor/files/LocalClock.h"
 #include "monitor/files/LogFormat.h"
 #include "monitor/files/StrictInteger.h"
-#include "monitor/tray/TrayIndicator.h"
 #include "monitor/metrics/EchoMetrics.h"
 #include "monitor/window/Slot.h"
 #include "monitor/window/TickPaintGate.h"
@@ -39,7 +38,6 @@ void TForm1::Button2Click()
         m_downAlerts->stopped();
     } else {
         m_downAlerts->watch().restart();
-        m_tray->restart();
         Timer1->setEnabled(true);
         Button2->setText("&Stop");
         Memo1->clear();

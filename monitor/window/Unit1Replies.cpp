@@ -21,6 +21,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int MaxCombinedLines = 1000;
@@ -46,6 +48,10 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
         ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError));
     }
     const SlotNumbers shown = slotsShowing(worker->HostText);
+    const auto signalsAbove = [this, &shown] {
+        return std::ranges::any_of(shown, [this](int n) { return slot(n).signalsAbove(); });
+    };
+    const bool wasAbove = signalsAbove();
     watchEcho(outcome, echo, shown);
     m_metrics->ended(outcome, echo);
     recordHistory(outcome, echo);
@@ -76,6 +82,8 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now.wall));
     }
+    if (signalsAbove() != wasAbove)
+        refreshTray();
     tellStateChanges(outcome, shown);
 }
 
@@ -94,48 +102,52 @@ void TForm1::setGridAfterSample(Slot& s, int smallStep)
     s.graph->SetGridY(maximum <= 20 ? smallStep : static_cast<std::int32_t>(maximum / 10));
 }
 
+// The one place a reply's threshold signal is decided. With "Show average"
+// the average decides the orange; until a slot has an average, the orange
+// compares the sum of its recent times: with a single time, that time itself.
+Signal::Level TForm1::sampleSignal(const Slot& s, std::int32_t rtt) const
+{
+    const auto thr = s.threshold();
+    if (!CheckBox6->isChecked() || !thr)
+        return Signal::Level::Normal;
+    const bool byAverage = CheckBox3->isChecked();
+    const auto average = s.average();
+    if (byAverage && (average ? *average : s.recentSum()) >= *thr)
+        return Signal::Level::AverageAbove;
+    if (rtt > *thr && (!byAverage || s.row.keepsSampleColourBelowAverage))
+        return Signal::Level::LastAbove;
+    return Signal::Level::Normal;
+}
+
 void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
 {
     TVumo& g = *s.graph;
     const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
-    const bool signalling = CheckBox6->isChecked();
-    const auto thr = s.threshold();
 
     s.statistics.addReply(rtt, outcome.now.wall);
     s.lastFailure.clear();
+    // The recent times first: the signal reads their average.
+    s.addRecentTime(rtt);
     g.AddValue(0, rtt);
     setGridAfterSample(s, s.row.smallGridStep);
-    const TColor sampleColour = signalling && thr && rtt > *thr ? Signal::Yellow : Signal::White;
-    g.SetBackColor(sampleColour);
+    s.showSignal(sampleSignal(s, rtt));
     g.SetTopRightText(QString::number(rtt));
-    // With "Show average" the picture is published again below, before
-    // anything can paint it: drawing it here too would never be seen.
+    // With "Show average" the picture is published below, with its average,
+    // before anything can paint it: drawing it here too would never be seen.
     if (!CheckBox3->isChecked())
         s.publish();
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
-    s.addRecentTime(rtt);
     const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
                                               outcome.worker.RoundTripTime, outcome.now.wall);
     addCombinedLine(line);
     s.pollLog->addLine(line);
 
-    const auto average = s.average();
-    if (average) {
+    if (const auto average = s.average()) {
         g.SetTopLeftText(QString::number(*average));
         g.AddValue(1, *average);
     }
-
-    if (!CheckBox3->isChecked())
-        return;
-    if (!signalling)
-        g.SetBackColor(Signal::White);
-    // Until a slot has an average, the orange signal compares the sum of
-    // its recent times: with a single time, that time itself.
-    else if (thr && (average ? *average : s.recentSum()) >= *thr)
-        g.SetBackColor(Signal::Orange);
-    else if (!s.row.keepsSampleColourBelowAverage)
-        g.SetBackColor(Signal::White);
-    s.publish();
+    if (CheckBox3->isChecked())
+        s.publish();
 }
 
 // What a foreign reply and a failure share: a zero in both series, the red
@@ -146,7 +158,7 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
     TVumo& g = *s.graph;
     g.AddValue(0, 0);
     g.AddValue(1, 0);
-    g.SetBackColor(CheckBox6->isChecked() ? Signal::Red : Signal::White);
+    s.showSignal(CheckBox6->isChecked() ? Signal::Level::Failed : Signal::Level::Normal);
     setGridAfterSample(s, 20);
     if (!zeroAfterPublishing)
         g.SetTopRightText("0");

@@ -47,7 +47,8 @@ void TForm1::bringToFront()
     activateWindow();
 }
 
-// Each host text once, in slot order, named as the notices name it.
+// Each host text once, in slot order, named as the notices name it; above
+// its threshold where any of its graphs signals it, yellow or orange.
 void TForm1::refreshTray()
 {
     std::vector<TrayGlance::Host> hosts;
@@ -56,12 +57,13 @@ void TForm1::refreshTray()
         if (host.isEmpty() || std::ranges::any_of(hosts, [&host](const auto& h) { return h.host == host; }))
             continue;
         QString description;
+        bool above = false;
         for (const int shown : slotsShowing(host)) {
-            description = slot(shown).descriptionLabel->Caption();
-            if (!description.isEmpty())
-                break;
+            if (description.isEmpty())
+                description = slot(shown).descriptionLabel->Caption();
+            above = above || slot(shown).signalsAbove();
         }
-        hosts.push_back({host, description, m_downAlerts->watch().downSince(host).has_value(), false});
+        hosts.push_back({host, description, m_downAlerts->watch().downSince(host).has_value(), above});
     }
-    m_tray->show(Timer1->enabled(), std::move(hosts));
+    m_tray->show(Timer1->enabled(), hosts);
 }

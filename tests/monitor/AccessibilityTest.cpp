@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <map>
 #include <set>
@@ -68,6 +69,18 @@ protected:
             names[key] = w->objectName();
         }
         return names;
+    }
+
+    // Every graph's gathering of changes, 5 s long, ends now.
+    void gatheringPasses()
+    {
+        for (QTimer* gathering : form->findChildren<QTimer*>("SpokenGathering")) {
+            if (!gathering->isActive())
+                continue;
+            EXPECT_EQ(gathering->interval(), 5000);
+            gathering->start(0);
+            EXPECT_TRUE(QTest::qWaitFor([gathering] { return !gathering->isActive(); }));
+        }
     }
 };
 
@@ -247,29 +260,39 @@ TEST_F(Accessibility, GraphDescriptionSaysWhatTheGraphShows)
 }
 
 // While polling runs, the focused graph's changes of state are told in
-// words, each once; numbers that change every second are not, nor is
-// anything of a graph without the focus. The tray follows each change too.
+// words, at most one in a graph's span of gathering, saying where it ended;
+// numbers that change every second are not, nor is anything of a graph
+// without the focus. The tray follows each change too, yellow for a graph's
+// yellow or orange.
 TEST_F(Accessibility, StateChangesOfTheFocusedGraphAreToldInWordsOnce)
 {
+    // Echoes: -1 a time-out, -2 a reply from another address, Passes the end
+    // of the gathering, which each row ends with too.
+    constexpr int Passes = -3;
     struct Row {
         int focusedSlot;
-        std::vector<int> echoes;  // -1: a time-out, -2: a reply from another address
+        std::vector<int> echoes;
         QStringList told;
         TrayGlance::Level tray;
+        bool showAverage = false;
     };
     using enum TrayGlance::Level;
     const std::vector<Row> rows{
         {5, {10, 12, 11}, {}, Answering},
-        {5, {40, 45, 10, 12}, {"127.0.0.5 above threshold 30 ms", "127.0.0.5 back below threshold 30 ms"}, Answering},
-        {5, {-1, 10, -1, -1, 10}, {}, Answering},
-        {5, {-1, -1, -1, -1, 10}, {"127.0.0.5 down: 3 echoes lost since T, Request timed out", "127.0.0.5 up again"},
+        {5, {40, 45, Passes, 10, 12}, {"127.0.0.5 above threshold 30 ms", "127.0.0.5 back below threshold 30 ms"},
          Answering},
-        {5, {-2, -2, -2, 40}, {"127.0.0.5 down: 3 echoes lost since T, Reply from 198.18.7.3",
-                        "127.0.0.5 up again, above threshold 30 ms"}, AboveThreshold},
+        {5, {-1, 10, -1, -1, 10}, {}, Answering},
+        {5, {-1, -1, -1, Passes, -1, 10},
+         {"127.0.0.5 down: 3 echoes lost since T, Request timed out", "127.0.0.5 up again"}, Answering},
+        {5, {-2, -2, -2, Passes, 40}, {"127.0.0.5 down: 3 echoes lost since T, Reply from 198.18.7.3",
+                                       "127.0.0.5 up again, above threshold 30 ms"}, AboveThreshold},
         {5, {-1, -1, -1}, {"127.0.0.5 down: 3 echoes lost since T, Request timed out"}, Down},
         {4, {-1, -1, -1, 40}, {}, AboveThreshold},
         {5, {10}, {"127.0.0.5 back below threshold 30 ms"}, Answering},
         {5, {40}, {"127.0.0.5 above threshold 30 ms"}, AboveThreshold},
+        {5, {10, 40, 10, 40, 10, 40}, {}, AboveThreshold},
+        {5, {-1, -1, -1, 40, -1, -1, -1}, {"127.0.0.5 down: 3 echoes lost since T, Request timed out"}, Down},
+        {5, {300, 20}, {"127.0.0.5 up again, above threshold 30 ms"}, AboveThreshold, true},
     };
     const auto* tray = form->findChild<TrayIndicator*>();
     ASSERT_TRUE(tray);
@@ -277,22 +300,26 @@ TEST_F(Accessibility, StateChangesOfTheFocusedGraphAreToldInWordsOnce)
     SpokenChange::setListener([&told](QWidget*, const QString& words) {
         told << QString(words).replace(QRegularExpression("\\d\\d:\\d\\d:\\d\\d"), "T");
     });
-    setChecked("CheckBox3", false);
     setChecked("CheckBox6", true);
     setThreshold(5, "30");
     form->Button2Click();
     for (const Row& row : rows) {
+        setChecked("CheckBox3", row.showAverage);
         slotControl(row.focusedSlot, &SlotRow::image)->setFocus();
         told.clear();
         for (int echo : row.echoes) {
-            if (echo == -1)
+            if (echo == Passes)
+                gatheringPasses();
+            else if (echo == -1)
                 failure("127.0.0.5");
             else if (echo == -2)
                 reply("127.0.0.5", 0, "198.18.7.3");
             else
                 reply("127.0.0.5", static_cast<std::uint32_t>(echo));
         }
-        EXPECT_EQ(told, row.told) << "echoes " << ::testing::PrintToString(row.echoes);
+        gatheringPasses();
+        EXPECT_EQ(told.join(" | ").toStdString(), row.told.join(" | ").toStdString())
+            << "echoes " << ::testing::PrintToString(row.echoes);
         EXPECT_EQ(tray->level(), row.tray) << "echoes " << ::testing::PrintToString(row.echoes);
     }
     SpokenChange::setListener({});

@@ -4,7 +4,8 @@
 #include <QDBusError>
 
 FakeBusService::FakeBusService(const char* name, const char* connection, const char* path,
-                               std::function<QObject*()> adaptor, QDBusConnection::RegisterOptions options)
+                               std::function<QObject*()> adaptor, QDBusConnection::RegisterOptions options,
+                               const QString& address)
     : m_name(name)
     , m_connection(connection)
 {
@@ -13,7 +14,9 @@ FakeBusService::FakeBusService(const char* name, const char* connection, const c
     QMetaObject::invokeMethod(
         &m_home,
         [&] {
-            QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connection);
+            QDBusConnection bus = address.isEmpty()
+                                      ? QDBusConnection::connectToBus(QDBusConnection::SessionBus, m_connection)
+                                      : QDBusConnection::connectToBus(address, m_connection);
             QObject* object = adaptor();
             object->setParent(&m_home);
             if (!bus.registerObject(path, object, options))

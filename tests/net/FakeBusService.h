@@ -12,9 +12,10 @@
 // owns its name on a connection of its own, with one object at one path.
 class FakeBusService {
 public:
-    // `adaptor` is made on the service's thread, which then owns it.
+    // `adaptor` is made on the service's thread, which then owns it. The
+    // service is on the bus at `address`, else on the test's session bus.
     FakeBusService(const char* name, const char* connection, const char* path, std::function<QObject*()> adaptor,
-                   QDBusConnection::RegisterOptions options);
+                   QDBusConnection::RegisterOptions options, const QString& address = {});
     ~FakeBusService();
     FakeBusService(const FakeBusService&) = delete;
     FakeBusService& operator=(const FakeBusService&) = delete;

@@ -79,9 +79,9 @@ QImage largestPicture(const QDBusArgument& pictures)
 
 }
 
-FakeStatusNotifierWatcher::FakeStatusNotifierWatcher()
+FakeStatusNotifierWatcher::FakeStatusNotifierWatcher(const QString& address)
     : m_bus(Name, Connection, "/StatusNotifierWatcher", [this] { return new Adaptor(*this); },
-            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties)
+            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties, address)
 {
 }
 

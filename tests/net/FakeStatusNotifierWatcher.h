@@ -12,7 +12,8 @@
 // items that register and reads their tool tip and icon as a panel does.
 class FakeStatusNotifierWatcher {
 public:
-    FakeStatusNotifierWatcher();
+    // On the bus at `address`, else on the test's session bus.
+    explicit FakeStatusNotifierWatcher(const QString& address = {});
 
     // Empty when the watcher holds its name on the bus.
     QString failure() const { return m_bus.failure(); }

@@ -1,5 +1,7 @@
 #include "FakeNotificationService.h"
+#include "FakeStatusNotifierWatcher.h"
 #include "ProgramRun.h"
+#include "ShowInTrayKeys.h"
 #include "TestNet.h"
 #include "XvfbDisplay.h"
 
@@ -13,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -84,6 +87,7 @@ public:
         }
     }
     QString address() const { return m_address; }
+    QString folder() const { return m_folder.path(); }
     // A real bus stops answering anyone.
     void hang() { ::kill(static_cast<pid_t>(m_daemon.processId()), SIGSTOP); }
 
@@ -138,6 +142,28 @@ int recordsOf(const ProgramRun& program, const char* host)
     return static_cast<int>(program.logRecords().filter(ofHost).size());
 }
 
+// How the program's environment names the bus: as it was bound, through a
+// link to its folder, or by no address and a runtime folder spelt with a
+// trailing slash. The kernel names a peer as it was bound, not as reached.
+enum class Spelling { AsBound, ThroughLinkedFolder, RuntimeFolderWithSlash };
+
+void nameBus(ProgramRun& program, const HungBus& bus, Spelling spelling, const QTemporaryDir& links)
+{
+    switch (spelling) {
+    case Spelling::AsBound:
+        program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.address());
+        return;
+    case Spelling::ThroughLinkedFolder:
+        EXPECT_TRUE(QFile::link(bus.folder(), links.filePath("link")));
+        program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + links.filePath("link") + "/bus");
+        return;
+    case Spelling::RuntimeFolderWithSlash:
+        program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", {});
+        program.setEnvironment("XDG_RUNTIME_DIR", bus.folder() + "/");
+        return;
+    }
+}
+
 struct HungCase {
     const char* name;
     int signal;
@@ -148,6 +174,10 @@ struct HungCase {
     // On an X display Qt's platform theme, tray and accessibility bridge
     // reach the bus too.
     bool onDisplay = false;
+    Spelling spelling = Spelling::AsBound;
+    // A panel's watcher on the bus, and Show in tray ticked off and on once
+    // the bus hung.
+    bool trayTicked = false;
 
     friend void PrintTo(const HungCase& c, std::ostream* out) { *out << c.name; }
 };
@@ -160,10 +190,15 @@ class HungSessionBus : public testing::TestWithParam<HungCase> {};
 TEST_P(HungSessionBus, NeverHoldsThePollingNorTheQuit)
 {
     const HungCase& c = GetParam();
+    // Ends after the bus: it leaves no name on a bus that hangs.
+    std::optional<FakeStatusNotifierWatcher> panel;
     HungBus bus(c.hang);
+    if (c.trayTicked)
+        panel.emplace(bus.address());
     ProgramRun program({testnet::Unrouted, testnet::FastName},
                        {"interval=1", "notify=yes", "notifyafter=1", "writelog=yes"});
-    program.setEnvironment("DBUS_SESSION_BUS_ADDRESS", bus.address());
+    const QTemporaryDir links;
+    nameBus(program, bus, c.spelling, links);
     std::optional<XvfbDisplay> screen;
     if (c.onDisplay) {
         screen.emplace();
@@ -173,12 +208,16 @@ TEST_P(HungSessionBus, NeverHoldsThePollingNorTheQuit)
     }
     program.keepErrors();
     program.start();
+    QElapsedTimer running;
+    running.start();
     constexpr int AnsweredForMs = 1500;
     if (c.hang == Hang::StoppedLater) {
         QThread::msleep(AnsweredForMs);
         bus.hang();
     }
-    QThread::msleep(static_cast<unsigned long>(c.runMs - (c.hang == Hang::StoppedLater ? AnsweredForMs : 0)));
+    for (int tick = 0; c.trayTicked && tick < 2; ++tick)
+        tickShowInTray(program.pid(), screen->display());
+    QThread::msleep(static_cast<unsigned long>(std::max<qint64>(0, c.runMs - running.elapsed())));
     const int records = recordsOf(program, testnet::FastName);
     EXPECT_GE(records, c.runMs / 1000 - 2);
     QElapsedTimer quitting;
@@ -205,7 +244,14 @@ INSTANTIATE_TEST_SUITE_P(DesktopNotifications, HungSessionBus,
                                          HungCase{"OnDisplayHungAfterAnswering", SIGTERM, 5000,
                                                   Hang::AfterTheFirstClient, true},
                                          HungCase{"OnDisplayStoppedWhileInUse", SIGTERM, 8000, Hang::StoppedLater,
-                                                  true}),
+                                                  true},
+                                         HungCase{"OnDisplayStoppedThenTrayTicked", SIGTERM, 10000,
+                                                  Hang::StoppedLater, true, Spelling::AsBound, true},
+                                         HungCase{"OnDisplayHungAfterAnsweringThroughALinkedFolder", SIGTERM, 5000,
+                                                  Hang::AfterTheFirstClient, true, Spelling::ThroughLinkedFolder},
+                                         HungCase{"OnDisplayHungAfterAnsweringInARuntimeFolderWithSlash", SIGTERM,
+                                                  5000, Hang::AfterTheFirstClient, true,
+                                                  Spelling::RuntimeFolderWithSlash}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct MarkupCase {
