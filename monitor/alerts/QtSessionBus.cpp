@@ -26,7 +26,7 @@ QString answered;
 
 void tell(const QString& failure)
 {
-    std::fprintf(stderr, "quorvane: %s; screen readers and the tray's panel item are off for this run\n",
+    std::fprintf(stderr, "quorvane: %s; screen readers and the global menu are off for this run\n",
                  qPrintable(failure));
 }
 
@@ -86,9 +86,4 @@ void QtSessionBus::settle(int waitMs)
         qputenv(Variable, userAddress);
     else
         qunsetenv(Variable);
-}
-
-bool QtSessionBus::given()
-{
-    return qtGiven;
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 // Qt reaches the session bus by itself on the GUI thread, and waits on it
-// there: the platform theme when a menu bar is made (the global menu) and
-// when a tray icon is asked for (a StatusNotifierItem), and the
-// accessibility bridge at the first change a screen reader could hear. Each
+// there: the platform theme when a menu bar is made (the global menu), and
+// the accessibility bridge at the first change a screen reader could hear
+// (the tray item is ours, on a thread of its own: TrayPanel). Each
 // asks once per run and keeps the answer. So Qt is given the bus only if our
 // own check (SessionBus) has seen it answer within a short wait before the
 // application object is made; otherwise the D-Bus library is given, for the
@@ -21,8 +21,5 @@ void decide(int waitMs = StartWaitMs);
 // thread, within waitMs or not at all (a connection that hangs is cut),
 // and its view of the bus is fixed for the run.
 void settle(int waitMs = StartWaitMs);
-
-// Whether Qt was given the bus.
-bool given();
 
 }

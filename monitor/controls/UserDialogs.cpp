@@ -11,6 +11,17 @@
 
 namespace {
 
+// The file chosen, or nothing when the user cancelled. The files shown are
+// typed by name alone (FileTypeByName).
+QString chosenFile(QFileDialog& dialog, QFileDialog::AcceptMode mode)
+{
+    dialog.setIconProvider(&FileTypeByName::shared());
+    dialog.setAcceptMode(mode);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
 class QtDialogs final : public UserDialogs {
 public:
     // A name that does not exist is taken too: the window then keeps its
@@ -18,12 +29,8 @@ public:
     QString openFileName(QWidget* parent, const QString& folder) override
     {
         QFileDialog dialog(parent, QString(), folder);
-        dialog.setIconProvider(&FileTypeByName::shared());
-        dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::AnyFile);
-        if (dialog.exec() != QDialog::Accepted)
-            return {};
-        return dialog.selectedFiles().value(0);
+        return chosenFile(dialog, QFileDialog::AcceptOpen);
     }
 
     QString saveFileName(QWidget* parent, const QString& folder, const QString& proposedName,
@@ -32,12 +39,8 @@ public:
         // The path is used exactly as chosen: no extension is added and an
         // existing file is replaced without a question.
         QFileDialog dialog(parent, QString(), QDir(folder).filePath(proposedName), filter);
-        dialog.setIconProvider(&FileTypeByName::shared());
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (dialog.exec() != QDialog::Accepted)
-            return {};
-        return dialog.selectedFiles().value(0);
+        return chosenFile(dialog, QFileDialog::AcceptSave);
     }
 
     // The box waits for nobody: polling and the records go on while it is
