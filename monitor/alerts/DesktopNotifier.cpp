@@ -1,25 +1,14 @@
 #include "monitor/alerts/DesktopNotifier.h"
 
 #include "monitor/alerts/NotificationSession.h"
-
-#include <QThread>
-
-#include <atomic>
-
-namespace {
-std::atomic<bool> leftBehind{false};
-}
+#include "monitor/threads/BackgroundThread.h"
 
 DesktopNotifier::DesktopNotifier(QObject* parent)
     : QObject(parent)
-    , m_thread(new QThread)
     , m_session(new NotificationSession)
+    , m_thread(std::make_unique<BackgroundThread>("notifications", m_session))
 {
-    m_thread->setObjectName("notifications");
-    m_session->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_session, &QObject::deleteLater);
     connect(m_session, &NotificationSession::activated, this, &DesktopNotifier::activated);
-    m_thread->start();
 }
 
 // Asking the thread to give up ends a search for a bus that does not
@@ -28,21 +17,10 @@ DesktopNotifier::DesktopNotifier(QObject* parent)
 // is left to the end of the process rather than waited for.
 DesktopNotifier::~DesktopNotifier()
 {
-    m_thread->requestInterruption();
-    QMetaObject::invokeMethod(m_session, [session = m_session] { session->withdrawAndEnd(); }, Qt::QueuedConnection);
-    if (m_thread->wait(QDeadlineTimer(QuitWaitMs)))
-        delete m_thread;
-    else
-        leftBehind = true;
-}
-
-bool DesktopNotifier::threadLeftBehind()
-{
-    return leftBehind;
+    m_thread->end([session = m_session] { session->withdrawAndEnd(); }, QuitWaitMs);
 }
 
 void DesktopNotifier::show(const HostStateNotice& notice)
 {
-    const auto post = [session = m_session, notice] { session->show(notice); };
-    QMetaObject::invokeMethod(m_session, post, Qt::QueuedConnection);
+    m_thread->post([session = m_session, notice] { session->show(notice); });
 }

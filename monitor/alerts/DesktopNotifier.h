@@ -2,8 +2,10 @@
 
 #include <QObject>
 
+#include <memory>
+
+class BackgroundThread;
 class NotificationSession;
-class QThread;
 struct HostStateNotice;
 
 // Shows notices through the desktop's notification service on the
@@ -25,14 +27,11 @@ public:
 
     void show(const HostStateNotice& notice);
 
-    // Whether a notifier's thread was left in the D-Bus library at quit.
-    static bool threadLeftBehind();
-
 signals:
     // The user chose a notice of ours (its default action).
     void activated();
 
 private:
-    QThread* m_thread = nullptr;
-    NotificationSession* m_session = nullptr;
+    NotificationSession* m_session;  // lives on m_thread
+    std::unique_ptr<BackgroundThread> m_thread;
 };

@@ -1,7 +1,5 @@
-#include "monitor/alerts/DesktopNotifier.h"
 #include "monitor/app/Quorvane.h"
-#include "monitor/history/HistoryRecorder.h"
-#include "monitor/tray/TrayPanel.h"
+#include "monitor/threads/BackgroundThread.h"
 
 #include "ping/start/Privileges.h"
 
@@ -14,10 +12,10 @@ int main(int argc, char* argv[])
         return 1;
     const int status = Quorvane::run(argc, argv);
     // The D-Bus library's clean-up at exit would wait for a bus that hung
-    // under a notifier's or the panel item's thread, and a history thread
-    // may still be on a hung disk; everything else of ours is closed by now.
-    if (DesktopNotifier::threadLeftBehind() || TrayPanel::threadLeftBehind()
-        || HistoryRecorder::threadLeftBehind()) {
+    // under a notifier's or the panel item's thread, and a history or
+    // metrics thread may still be on a hung disk; everything else of ours
+    // is closed by now.
+    if (BackgroundThread::anyLeftBehind()) {
         std::fflush(nullptr);
         _exit(status);
     }

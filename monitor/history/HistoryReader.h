@@ -6,8 +6,9 @@
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
-class QThread;
+class BackgroundThread;
 
 // The view's reading thread: questions are posted to it, answers posted
 // back to the asker's thread, so that the GUI thread never waits on the
@@ -30,7 +31,6 @@ public:
 
 private:
     QObject* m_owner;
-    QThread* m_thread;
-    QObject* m_worker;  // lives on m_thread
+    std::unique_ptr<BackgroundThread> m_thread;
     std::shared_ptr<HistoryQuery> m_query;
 };

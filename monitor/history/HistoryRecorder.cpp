@@ -4,16 +4,10 @@
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/files/RecordsInUse.h"
 #include "monitor/history/HistoryWriter.h"
+#include "monitor/threads/BackgroundThread.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QThread>
-
-#include <atomic>
-
-namespace {
-std::atomic<bool> leftBehind{false};
-}
 
 HistoryRecorder::HistoryRecorder(QString folder, QObject* parent, HistoryStore::Clock clock)
     : QObject(parent)
@@ -34,28 +28,14 @@ HistoryRecorder::~HistoryRecorder()
     if (!m_thread)
         return;
     flush();
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer] { writer->finish(); }, Qt::QueuedConnection);
-    if (m_thread->wait(QDeadlineTimer(QuitWaitMs))) {
-        delete m_thread;
+    if (m_thread->end([writer = m_writer] { writer->finish(); }, QuitWaitMs))
         return;
-    }
-    leftBehind = true;
     if (const qint64 unwritten = *m_unwritten; unwritten > 0)
         ErrorHandler::tell(QString("The history \"%1\" could not keep the last %2 echoes before quitting: "
                                    "its disk or another program's lock did not let go within %3 s")
                                .arg(m_path)
                                .arg(unwritten)
                                .arg(QuitWaitMs / 1000.0));
-}
-
-bool HistoryRecorder::threadLeftBehind()
-{
-    return leftBehind;
-}
-
-void HistoryRecorder::noteThreadLeftBehind()
-{
-    leftBehind = true;
 }
 
 void HistoryRecorder::setKeeping(bool on)
@@ -68,9 +48,8 @@ void HistoryRecorder::setKeeping(bool on)
 void HistoryRecorder::setLimits(const HistoryLimits& limits)
 {
     m_limits = limits;
-    if (m_writer)
-        QMetaObject::invokeMethod(m_writer, [writer = m_writer, limits] { writer->setLimits(limits); },
-                                  Qt::QueuedConnection);
+    if (m_thread)
+        m_thread->post([writer = m_writer, limits] { writer->setLimits(limits); });
 }
 
 void HistoryRecorder::record(HistoryEcho echo)
@@ -89,9 +68,7 @@ void HistoryRecorder::flush()
         return;
     start();
     *m_unwritten += static_cast<qint64>(m_batch.size());
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer, batch = std::move(m_batch)]() mutable {
-        writer->take(std::move(batch));
-    }, Qt::QueuedConnection);
+    m_thread->post([writer = m_writer, batch = std::move(m_batch)]() mutable { writer->take(std::move(batch)); });
     m_batch = HistoryBatch();
 }
 
@@ -99,15 +76,11 @@ void HistoryRecorder::start()
 {
     if (m_thread)
         return;
-    m_thread = new QThread;
-    m_thread->setObjectName("history");
     m_writer = new HistoryWriter(m_path, m_clock, m_unwritten);
     m_writer->setLimits(m_limits);
-    m_writer->moveToThread(m_thread);
-    connect(m_thread, &QThread::finished, m_writer, &QObject::deleteLater);
     connect(m_writer, &HistoryWriter::troubled, this, [this](const QString& message) { tell(message, true); });
     connect(m_writer, &HistoryWriter::recovered, this, [this](const QString& message) { tell(message, false); });
-    m_thread->start(QThread::LowPriority);
+    m_thread = std::make_unique<BackgroundThread>("history", m_writer, QThread::LowPriority);
 }
 
 // A box needs someone to read it: offscreen, standard error is all there is.

@@ -8,8 +8,8 @@
 #include <atomic>
 #include <memory>
 
+class BackgroundThread;
 class HistoryWriter;
-class QThread;
 
 // The window's side of the history: it gathers the echoes of five seconds
 // and posts them to the history's thread (HistoryWriter), and never waits on
@@ -41,11 +41,6 @@ public:
     // Posts what was gathered now rather than at the end of its second.
     void flush();
 
-    // Whether a history thread (this one's or a reader's) was still on the
-    // disk at quit.
-    static bool threadLeftBehind();
-    static void noteThreadLeftBehind();
-
 private:
     void start();
     void tell(const QString& message, bool withBox);
@@ -58,6 +53,6 @@ private:
     // Posted to the writer and neither written nor told lost by it yet.
     std::shared_ptr<std::atomic<qint64>> m_unwritten = std::make_shared<std::atomic<qint64>>(0);
     QTimer m_batchTimer;
-    QThread* m_thread = nullptr;
-    HistoryWriter* m_writer = nullptr;
+    HistoryWriter* m_writer = nullptr;  // lives on m_thread
+    std::unique_ptr<BackgroundThread> m_thread;
 };

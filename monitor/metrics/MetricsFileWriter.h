@@ -6,6 +6,9 @@
 
 #include <memory>
 
+class BackgroundThread;
+class MetricsFileWorker;
+
 // Keeps one file replaced whole by the newest text it is handed, on a
 // thread of its own: the GUI thread only hands over, and a slow or hung
 // disk costs it nothing. A text handed over while the thread still writes
@@ -38,11 +41,10 @@ signals:
     void news(const QString& message);
 
 private:
-    struct Shared;
+    MetricsFileWorker& worker();
+    void drainIf(bool wanted);
 
-    // Under the shared mutex.
-    void wakeThread();
-
-    std::shared_ptr<Shared> m_shared;
+    MetricsFileWorker* m_worker = nullptr;  // lives on m_thread
+    std::unique_ptr<BackgroundThread> m_thread;
     QString m_path;
 };

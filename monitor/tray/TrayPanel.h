@@ -5,7 +5,9 @@
 #include <QObject>
 #include <QPoint>
 
-class QThread;
+#include <memory>
+
+class BackgroundThread;
 class TrayPanelSession;
 
 // The StatusNotifierItem seen from the GUI thread: the item is served on a
@@ -25,9 +27,6 @@ public:
     void setWanted(bool wanted);
     void show(TrayGlance::Level level, const QString& toolTip, bool polling);
 
-    // Whether a panel item's thread was left in the D-Bus library at quit.
-    static bool threadLeftBehind();
-
 signals:
     void onPanel(bool shown);
     void activated();
@@ -37,6 +36,6 @@ signals:
     void quitChosen();
 
 private:
-    QThread* m_thread = nullptr;
-    TrayPanelSession* m_session = nullptr;
+    TrayPanelSession* m_session;  // lives on m_thread
+    std::unique_ptr<BackgroundThread> m_thread;
 };
