@@ -1,9 +1,6 @@
 #include "monitor/alerts/HostDownWatch.h"
 
-#include "monitor/files/LocalClock.h"
-
 #include <algorithm>
-#include <chrono>
 
 namespace {
 
@@ -40,12 +37,6 @@ bool readsAsMarkup(const QString& text)
     return text.contains('<') || text.contains('>') || text.contains('&');
 }
 
-}
-
-Moment Moment::now()
-{
-    const auto steady = std::chrono::steady_clock::now().time_since_epoch();
-    return {LocalClock::current(), std::chrono::duration_cast<std::chrono::milliseconds>(steady).count()};
 }
 
 SentEcho HostDownWatch::send(const Moment& now)

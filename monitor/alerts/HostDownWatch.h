@@ -1,5 +1,8 @@
 #pragma once
 
+#include "monitor/echo/Moment.h"
+#include "monitor/echo/SentEcho.h"
+
 #include <QDateTime>
 #include <QString>
 
@@ -8,23 +11,6 @@
 #include <optional>
 #include <set>
 #include <vector>
-
-// A moment as the user reads it (wall) and as durations are measured
-// (steadyMs, the monotonic clock): a step of the wall clock must neither
-// delay a notice nor make a host down for an hour.
-struct Moment {
-    QDateTime wall;
-    qint64 steadyMs = 0;
-
-    static Moment now();
-};
-
-// When and in which order one echo was sent: outcomes arrive in the order
-// the echoes finish, but a host is judged by the order they were sent.
-struct SentEcho {
-    std::uint64_t sequence = 0;
-    Moment at;
-};
 
 // What one desktop notification says: every change of host state within
 // a second of the first.

@@ -1,35 +1,28 @@
 #include "monitor/history/HistoryEcho.h"
 
-#include "monitor/alerts/HostDownWatch.h"
-#include "monitor/window/EchoOutcome.h"
+#include "monitor/echo/EchoOutcome.h"
 
-#include "ping/EchoService.h"
-#include "ping/PingThrd.h"
-
-HistoryEcho HistoryEcho::of(const EchoOutcome& outcome, const SentEcho& echo)
+HistoryEcho HistoryEcho::of(const EchoOutcome& outcome)
 {
-    const TPingThread& worker = outcome.worker;
     HistoryEcho kept;
-    kept.host = worker.HostText;
-    kept.atMs = echo.at.wall.toMSecsSinceEpoch();
+    kept.host = outcome.host;
+    kept.atMs = outcome.sent.at.wall.toMSecsSinceEpoch();
     switch (outcome.kind) {
     case EchoOutcome::Kind::Reply:
         kept.outcome = Outcome::Reply;
-        kept.rttMs = static_cast<int>(worker.RoundTripTime);
+        kept.rttMs = static_cast<int>(outcome.roundTripMs);
         break;
     case EchoOutcome::Kind::ForeignReply:
         kept.outcome = Outcome::OtherAddress;
-        kept.rttMs = static_cast<int>(worker.RoundTripTime);
-        kept.text = worker.ReplyAddress;
+        kept.rttMs = static_cast<int>(outcome.roundTripMs);
+        kept.text = outcome.replyAddress;
         break;
     case EchoOutcome::Kind::Failure:
     case EchoOutcome::Kind::NotSent:
-    case EchoOutcome::Kind::Untold: {
-        const std::uint32_t status = worker.ReplyCount == 0 ? worker.ErrorNumber : worker.ReplyStatus;
-        kept.outcome = status == IpStatus::RequestTimedOut ? Outcome::Timeout : Outcome::Failure;
+    case EchoOutcome::Kind::Untold:
+        kept.outcome = outcome.timedOut ? Outcome::Timeout : Outcome::Failure;
         kept.text = outcome.errorText;
         break;
-    }
     }
     return kept;
 }

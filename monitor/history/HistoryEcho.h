@@ -6,7 +6,6 @@
 #include <vector>
 
 struct EchoOutcome;
-struct SentEcho;
 
 // One echo as the history keeps it: who, when it was sent (UTC ms), what
 // came back.
@@ -24,7 +23,7 @@ struct HistoryEcho {
 
     // An outcome with nothing to tell still leaves a record in the log
     // file; it is kept as a failure without a text, so that the two agree.
-    static HistoryEcho of(const EchoOutcome& outcome, const SentEcho& echo);
+    static HistoryEcho of(const EchoOutcome& outcome);
 
     bool lost() const { return outcome != Outcome::Reply; }
     static const char* outcomeName(Outcome outcome);

@@ -1,7 +1,5 @@
 #include "monitor/metrics/EchoMetrics.h"
 
-#include "ping/PingThrd.h"
-
 #include <set>
 
 EchoMetrics::EchoMetrics(const HostDownWatch& watch, QObject* parent)
@@ -31,18 +29,18 @@ void EchoMetrics::sent(const QString& host, const SentEcho& echo)
     ++m_hosts[host].requests;
 }
 
-void EchoMetrics::ended(const EchoOutcome& outcome, const SentEcho& echo)
+void EchoMetrics::ended(const EchoOutcome& outcome)
 {
-    if (!m_counting || echo.sequence < m_firstSequence)
+    if (!m_counting || outcome.sent.sequence < m_firstSequence)
         return;
-    const auto found = m_hosts.find(outcome.worker.HostText);
+    const auto found = m_hosts.find(outcome.host);
     if (found == m_hosts.end())
         return;
     // An echo that could not be sent was never a request, nor the host's loss.
     if (outcome.kind == EchoOutcome::Kind::NotSent && found->second.requests > 0)
         --found->second.requests;
     else if (outcome.kind == EchoOutcome::Kind::Reply)
-        found->second.reply(outcome.worker.RoundTripTime);
+        found->second.reply(outcome.roundTripMs);
     else
         ++found->second.lost;
 }

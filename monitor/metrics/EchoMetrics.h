@@ -1,9 +1,9 @@
 #pragma once
 
 #include "monitor/alerts/HostDownWatch.h"
+#include "monitor/echo/EchoOutcome.h"
 #include "monitor/metrics/MetricsFileWriter.h"
 #include "monitor/metrics/MetricsText.h"
-#include "monitor/window/EchoOutcome.h"
 
 #include <QObject>
 #include <QString>
@@ -38,7 +38,7 @@ public:
     bool on() const { return !path().isEmpty(); }
 
     void sent(const QString& host, const SentEcho& echo);
-    void ended(const EchoOutcome& outcome, const SentEcho& echo);
+    void ended(const EchoOutcome& outcome);
     // Once per tick, with every slot that has a host, in slot order.
     void tick(const std::vector<ShownHost>& shown);
 

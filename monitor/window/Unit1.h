@@ -3,7 +3,8 @@
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFileOutage.h"
 #include "monitor/files/SettingsStore.h"
-#include "monitor/window/EchoOutcome.h"
+#include "monitor/echo/EchoOutcome.h"
+#include "monitor/window/SlotNumbers.h"
 #include "monitor/window/SlotTable.h"
 
 #include <QDateTime>
@@ -206,10 +207,10 @@ private:
     // Show history... in the slot's graph menu, after the items it had.
     QAction* addHistoryItem(int slot);
     void applyHistorySettings();
-    void recordHistory(const EchoOutcome& outcome, const SentEcho& echo);
+    void recordHistory(const EchoOutcome& outcome);
 
     void buildNotificationItems(QMenu* options);
-    void watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown);
+    void watchEcho(const EchoOutcome& outcome, const SlotNumbers& shown);
     // After the slots took an outcome: their changes of state, gathered over
     // a span; at its end, where the state ended in words, to a screen reader
     // on the slot's graph or poll log.

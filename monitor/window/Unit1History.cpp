@@ -6,7 +6,7 @@
 #include "monitor/history/HistoryEcho.h"
 #include "monitor/history/HistoryRecorder.h"
 #include "monitor/history/HistoryView.h"
-#include "monitor/window/EchoOutcome.h"
+#include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/zavTransLabel.h"
@@ -83,12 +83,12 @@ void TForm1::Keephistory1Click()
     storeSetting("keephistory", SettingsStore::yesNo(on));
 }
 
-void TForm1::recordHistory(const EchoOutcome& outcome, const SentEcho& echo)
+void TForm1::recordHistory(const EchoOutcome& outcome)
 {
     // An echo that could not be sent left nothing on the network to keep;
     // its reason is in the logs.
     if (m_history->keeping() && outcome.kind != EchoOutcome::Kind::NotSent)
-        m_history->record(HistoryEcho::of(outcome, echo));
+        m_history->record(HistoryEcho::of(outcome));
 }
 
 // What was gathered of the last second is posted first, so that the view

@@ -3,7 +3,7 @@
 #include "monitor/access/SpokenChange.h"
 #include "monitor/alerts/HostDownAlerts.h"
 #include "monitor/controls/GraphImage.h"
-#include "monitor/window/EchoOutcome.h"
+#include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/LogView.h"

@@ -4,10 +4,9 @@
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/SettingsStore.h"
-#include "monitor/window/EchoOutcome.h"
+#include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
-#include "ping/PingThrd.h"
 #include "widgets/zavTransLabel.h"
 
 #include <QAction>
@@ -50,7 +49,7 @@ void TForm1::Notifyafter1Click()
 // nothing is told, and Start counts afresh. A host that goes down while the
 // window is not the active one makes it ask for attention (the task bar's
 // urgency hint), and the tray follows every change of a host's state.
-void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const SlotNumbers& shown)
+void TForm1::watchEcho(const EchoOutcome& outcome, const SlotNumbers& shown)
 {
     if (!Timer1->enabled() || shown.isEmpty())
         return;
@@ -60,25 +59,24 @@ void TForm1::watchEcho(const EchoOutcome& outcome, const SentEcho& echo, const S
         if (!description.isEmpty())
             break;
     }
-    const TPingThread& worker = outcome.worker;
     HostDownWatch& watch = m_downAlerts->watch();
-    const bool wasDown = watch.downSince(worker.HostText).has_value();
+    const bool wasDown = watch.downSince(outcome.host).has_value();
     switch (outcome.kind) {
     case EchoOutcome::Kind::Reply:
-        watch.answered(worker.HostText, description, echo, worker.RoundTripTime, outcome.now);
+        watch.answered(outcome.host, description, outcome.sent, outcome.roundTripMs, outcome.now);
         break;
     case EchoOutcome::Kind::ForeignReply:
-        watch.lost(worker.HostText, description, echo, "Reply from " + worker.ReplyAddress, outcome.now);
+        watch.lost(outcome.host, description, outcome.sent, "Reply from " + outcome.replyAddress, outcome.now);
         break;
     case EchoOutcome::Kind::Failure:
-        watch.lost(worker.HostText, description, echo, outcome.errorText, outcome.now);
+        watch.lost(outcome.host, description, outcome.sent, outcome.errorText, outcome.now);
         break;
     case EchoOutcome::Kind::NotSent:
     case EchoOutcome::Kind::Untold:
         break;
     }
     m_downAlerts->changed();
-    const bool down = watch.downSince(worker.HostText).has_value();
+    const bool down = watch.downSince(outcome.host).has_value();
     if (!wasDown && down && !isActiveWindow())
         QApplication::alert(this);
     if (down != wasDown)

@@ -6,12 +6,11 @@
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFormat.h"
 #include "monitor/metrics/EchoMetrics.h"
-#include "monitor/window/EchoOutcome.h"
+#include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/SignalColours.h"
 #include "monitor/window/Slot.h"
 
 #include "graph/Vumo.h"
-#include "ping/Icmp.h"
 #include "ping/PingThrd.h"
 #include "ping/start/PermissionAdvice.h"
 #include "widgets/LogView.h"
@@ -41,26 +40,26 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     const auto* worker = qobject_cast<TPingThread*>(sender);
     if (!worker)
         return;
-    const EchoOutcome outcome = EchoOutcome::of(*worker, Moment::now());
+    const EchoOutcome outcome = EchoOutcome::of(*worker, echo, Moment::now());
 
-    if (!worker->ConstructionError.isEmpty() && !m_permissionErrorShown) {
+    if (outcome.kind == EchoOutcome::Kind::NotSent && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
-        ErrorHandler::report(PermissionAdvice::text(worker->ConstructionError));
+        ErrorHandler::report(PermissionAdvice::text(outcome.errorText));
     }
-    const SlotNumbers shown = slotsShowing(worker->HostText);
+    const SlotNumbers shown = slotsShowing(outcome.host);
     const auto signalsAbove = [this, &shown] {
         return std::ranges::any_of(shown, [this](int n) { return slot(n).signalsAbove(); });
     };
     const bool wasAbove = signalsAbove();
-    watchEcho(outcome, echo, shown);
-    m_metrics->ended(outcome, echo);
-    recordHistory(outcome, echo);
+    watchEcho(outcome, shown);
+    m_metrics->ended(outcome);
+    recordHistory(outcome);
 
     if (outcome.answered()) {
         while (Memo1->lineCount() > MaxCombinedLines)
             Memo1->deleteFirstLine();
         if (CheckBox4->isChecked())
-            writeLogRecord(LogFormat::replyRecord(worker->HostText, worker->ReplyDataSize, worker->RoundTripTime,
+            writeLogRecord(LogFormat::replyRecord(outcome.host, outcome.replyDataSize, outcome.roundTripMs,
                                                   outcome.now.wall));
         for (const int n : shown) {
             if (outcome.kind == EchoOutcome::Kind::Reply)
@@ -80,7 +79,7 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
             refreshStatisticsToolTip(n);
         }
         if (CheckBox4->isChecked())
-            writeLogRecord(LogFormat::failureRecord(worker->HostText, outcome.errorText, outcome.now.wall));
+            writeLogRecord(LogFormat::failureRecord(outcome.host, outcome.errorText, outcome.now.wall));
     }
     if (signalsAbove() != wasAbove)
         refreshTray();
@@ -122,7 +121,7 @@ Signal::Level TForm1::sampleSignal(const Slot& s, std::int32_t rtt) const
 void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
 {
     TVumo& g = *s.graph;
-    const auto rtt = static_cast<std::int32_t>(outcome.worker.RoundTripTime);
+    const auto rtt = static_cast<std::int32_t>(outcome.roundTripMs);
 
     s.statistics.addReply(rtt, outcome.now.wall);
     s.lastFailure.clear();
@@ -137,8 +136,8 @@ void TForm1::sampleProcedure(Slot& s, const EchoOutcome& outcome)
     if (!CheckBox3->isChecked())
         s.publish();
     s.topScale->setText(QString::number(g.Graphs()[0]->MaxValue()));
-    const QString line = LogFormat::replyLine(outcome.worker.HostText, outcome.worker.ReplyDataSize,
-                                              outcome.worker.RoundTripTime, outcome.now.wall);
+    const QString line = LogFormat::replyLine(outcome.host, outcome.replyDataSize, outcome.roundTripMs,
+                                              outcome.now.wall);
     addCombinedLine(line);
     s.pollLog->addLine(line);
 
@@ -173,10 +172,10 @@ void TForm1::zeroSample(Slot& s, bool zeroAfterPublishing)
 void TForm1::foreignReplyProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addLoss(outcome.now.wall);
-    s.lastFailure = "Reply from " + outcome.worker.ReplyAddress;
+    s.lastFailure = "Reply from " + outcome.replyAddress;
     zeroSample(s, s.row.zeroesLastValueAfterPublishing);
     const QString line =
-        LogFormat::foreignReplyLine(outcome.worker.HostText, outcome.worker.ErrorText, outcome.now.wall);
+        LogFormat::foreignReplyLine(outcome.host, outcome.errorText, outcome.now.wall);
     addCombinedLine(line);
     s.pollLog->addLine(line);
 }
@@ -186,7 +185,7 @@ void TForm1::failureProcedure(Slot& s, const EchoOutcome& outcome)
     s.statistics.addLoss(outcome.now.wall);
     s.lastFailure = outcome.errorText;
     zeroSample(s, false);
-    const QString& host = outcome.worker.HostText;
+    const QString& host = outcome.host;
     const QString& error = outcome.errorText;
     addCombinedLine(LogFormat::failureLine(host, error, outcome.now.wall, s.row.prefixesCombinedFailureLine));
     s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now.wall, true));
@@ -197,7 +196,7 @@ void TForm1::failureProcedure(Slot& s, const EchoOutcome& outcome)
 void TForm1::notSentProcedure(Slot& s, const EchoOutcome& outcome)
 {
     s.statistics.addNotSent(outcome.now.wall);
-    const QString& host = outcome.worker.HostText;
+    const QString& host = outcome.host;
     const QString& error = outcome.errorText;
     addCombinedLine(LogFormat::failureLine(host, error, outcome.now.wall, s.row.prefixesCombinedFailureLine));
     s.pollLog->addLine(LogFormat::failureLine(host, error, outcome.now.wall, true));

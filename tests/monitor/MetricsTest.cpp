@@ -95,7 +95,7 @@ QByteArray run(const ScriptCase& c, const QString& path)
             worker.RoundTripTime = word.value(2).toUInt();
             worker.ErrorText = word.value(2) == "timeout" ? "Request timed out" : "";
             worker.ConstructionError = word.value(2) == "notsent" ? "Unable to get ping handle" : "";
-            metrics.ended(EchoOutcome::of(worker, Moment::now()), echoes.at(word[1]));
+            metrics.ended(EchoOutcome::of(worker, echoes.at(word[1]), Moment::now()));
         } else if (word[0] == "down") {
             for (const auto& [name, echo] : echoes)
                 if (name.startsWith(word[1]))

@@ -18,9 +18,9 @@
 #include <stdexcept>
 #include <string>
 
-std::vector<EchoOutcome> runEchoes(const std::vector<EchoInput>& inputs, int waitMs)
+std::vector<EchoCopy> runEchoes(const std::vector<EchoInput>& inputs, int waitMs)
 {
-    std::vector<EchoOutcome> outcomes(inputs.size());
+    std::vector<EchoCopy> outcomes(inputs.size());
     std::size_t pending = inputs.size();
     QEventLoop loop;
     QElapsedTimer clock;
@@ -30,7 +30,7 @@ std::vector<EchoOutcome> runEchoes(const std::vector<EchoInput>& inputs, int wai
         RegisterWorker(worker);
         worker->OnTerminate = [&, i](QObject* sender) {
             const auto* w = qobject_cast<TPingThread*>(sender);
-            EchoOutcome& o = outcomes[i];
+            EchoCopy& o = outcomes[i];
             o.done = true;
             o.elapsedMs = clock.elapsed();
             o.hostText = w->HostText;
@@ -62,7 +62,7 @@ std::vector<EchoOutcome> runEchoes(const std::vector<EchoInput>& inputs, int wai
     return outcomes;
 }
 
-EchoOutcome runEcho(const EchoInput& input)
+EchoCopy runEcho(const EchoInput& input)
 {
     return runEchoes({input}).front();
 }

@@ -17,7 +17,9 @@ struct EchoInput {
     bool reverseLookup = false;
 };
 
-struct EchoOutcome {
+// The worker's own fields, copied as they are: the engine's tests look
+// beneath what the monitor makes of them (its EchoOutcome).
+struct EchoCopy {
     bool done = false;
     QString hostText, hostIP, replyAddress, replyHostName, errorText, constructionError;
     std::uint32_t replyStatus = 0, roundTripTime = 0, errorNumber = 0;
@@ -26,8 +28,8 @@ struct EchoOutcome {
     qint64 elapsedMs = 0;  // from the start of the batch to the callback
 };
 
-std::vector<EchoOutcome> runEchoes(const std::vector<EchoInput>& inputs, int waitMs = 8000);
-EchoOutcome runEcho(const EchoInput& input);
+std::vector<EchoCopy> runEchoes(const std::vector<EchoInput>& inputs, int waitMs = 8000);
+EchoCopy runEcho(const EchoInput& input);
 
 // The client namespace's count of echo requests sent, from /proc/net/snmp.
 long icmpEchoesSent();

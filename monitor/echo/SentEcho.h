@@ -1,0 +1,12 @@
+#pragma once
+
+#include "monitor/echo/Moment.h"
+
+#include <cstdint>
+
+// When and in which order one echo was sent: outcomes arrive in the order
+// the echoes finish, but a host is judged by the order they were sent.
+struct SentEcho {
+    std::uint64_t sequence = 0;
+    Moment at;
+};
