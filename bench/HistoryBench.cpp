@@ -1,6 +1,6 @@
-#include "monitor/history/HistoryChart.h"
+#include "monitor/history/view/HistoryChart.h"
 #include "monitor/history/HistoryStore.h"
-#include "monitor/history/HistoryView.h"
+#include "monitor/history/view/HistoryView.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "monitor/files/StrictInteger.h"
 #include "monitor/history/HistoryEcho.h"
 #include "monitor/history/HistoryRecorder.h"
-#include "monitor/history/HistoryView.h"
+#include "monitor/history/view/HistoryView.h"
 #include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 

@@ -1,8 +1,8 @@
 #include "HistoryTestSupport.h"
 
-#include "monitor/history/HistoryQuery.h"
+#include "monitor/history/view/HistoryQuery.h"
 #include "monitor/history/HistoryStore.h"
-#include "monitor/history/HistoryView.h"
+#include "monitor/history/view/HistoryView.h"
 
 #include <QDir>
 #include <QTemporaryDir>

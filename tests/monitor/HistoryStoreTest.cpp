@@ -1,6 +1,6 @@
 #include "HistoryTestSupport.h"
 
-#include "monitor/history/HistoryQuery.h"
+#include "monitor/history/view/HistoryQuery.h"
 #include "monitor/history/HistoryStore.h"
 #include "monitor/history/HistoryWriter.h"
 

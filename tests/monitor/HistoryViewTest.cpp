@@ -1,9 +1,9 @@
 #include "FakeDialogs.h"
 #include "HistoryTestSupport.h"
 
-#include "monitor/history/HistoryChart.h"
+#include "monitor/history/view/HistoryChart.h"
 #include "monitor/history/HistoryStore.h"
-#include "monitor/history/HistoryView.h"
+#include "monitor/history/view/HistoryView.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "monitor/history/HistoryReader.h"
+#include "monitor/history/view/HistoryReader.h"
 
-#include "monitor/history/HistoryCsv.h"
+#include "monitor/history/view/HistoryCsv.h"
 #include "monitor/history/HistoryConnection.h"
 #include "monitor/threads/BackgroundThread.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/history/HistorySpan.h"
+#include "monitor/history/view/HistorySpan.h"
 #include "monitor/history/HistoryStore.h"
 
 #include <QWidget>
@@ -44,6 +44,7 @@ private:
     void scroll(int quarters);
     void latest();
     void exportCsv();
+    const SpanRow& shownRow() const;
     qint64 nowEnd() const;
     qint64 latestEnd() const;
     QString describe(const HistorySpan& span) const;

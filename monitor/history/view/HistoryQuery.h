@@ -1,7 +1,7 @@
 #pragma once
 
 #include "monitor/history/HistoryEcho.h"
-#include "monitor/history/HistorySpan.h"
+#include "monitor/history/view/HistorySpan.h"
 
 #include <QString>
 

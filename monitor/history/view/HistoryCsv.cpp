@@ -1,4 +1,4 @@
-#include "monitor/history/HistoryCsv.h"
+#include "monitor/history/view/HistoryCsv.h"
 
 #include <QDateTime>
 #include <QStringList>

@@ -1,10 +1,10 @@
-#include "monitor/history/HistoryView.h"
+#include "monitor/history/view/HistoryView.h"
 
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/files/WholeFileSave.h"
-#include "monitor/history/HistoryChart.h"
-#include "monitor/history/HistoryReader.h"
+#include "monitor/history/view/HistoryChart.h"
+#include "monitor/history/view/HistoryReader.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -104,11 +104,16 @@ void HistoryView::showHost(const QString& host, const QString& description)
     m_chart->setFocus();
 }
 
+const HistoryView::SpanRow& HistoryView::shownRow() const
+{
+    return Spans[static_cast<std::size_t>(std::max(0, m_spanBox->currentIndex()))];
+}
+
 // Spans end on a whole bucket, so that a bucket's summary is the same
 // whichever span shows it.
 qint64 HistoryView::nowEnd() const
 {
-    const qint64 bucket = Spans[static_cast<std::size_t>(std::max(0, m_spanBox->currentIndex()))].bucketMs;
+    const qint64 bucket = shownRow().bucketMs;
     return (m_clock() / bucket + 1) * bucket;
 }
 
@@ -116,13 +121,13 @@ qint64 HistoryView::nowEnd() const
 // their stamps: the span may be moved on to the newest of them.
 qint64 HistoryView::latestEnd() const
 {
-    const qint64 bucket = Spans[static_cast<std::size_t>(std::max(0, m_spanBox->currentIndex()))].bucketMs;
+    const qint64 bucket = shownRow().bucketMs;
     return std::max(nowEnd(), m_newestAheadMs ? (*m_newestAheadMs / bucket + 1) * bucket : nowEnd());
 }
 
 void HistoryView::ask()
 {
-    const SpanRow& row = Spans[static_cast<std::size_t>(std::max(0, m_spanBox->currentIndex()))];
+    const SpanRow& row = shownRow();
     m_endMs = std::min(((m_endMs + row.bucketMs - 1) / row.bucketMs) * row.bucketMs, latestEnd());
     HistorySpanRequest request{++m_asked, m_host, m_endMs - row.spanMs, m_endMs, row.bucketMs};
     m_chart->setNotice("Reading the history...");
@@ -171,7 +176,7 @@ void HistoryView::zoom(int steps)
 
 void HistoryView::scroll(int quarters)
 {
-    const SpanRow& row = Spans[static_cast<std::size_t>(m_spanBox->currentIndex())];
+    const SpanRow& row = shownRow();
     m_endMs += quarters * (row.spanMs / 4);
     ask();
 }

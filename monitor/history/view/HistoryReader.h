@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/history/HistoryQuery.h"
+#include "monitor/history/view/HistoryQuery.h"
 
 #include <QByteArray>
 #include <QObject>

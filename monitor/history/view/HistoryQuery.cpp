@@ -1,10 +1,10 @@
-#include "monitor/history/HistoryQuery.h"
+#include "monitor/history/view/HistoryQuery.h"
 
 #include "monitor/history/HistoryConnection.h"
 #include "monitor/history/HistoryFiles.h"
 #include "monitor/history/HistoryOwnership.h"
 #include "monitor/history/HistorySchema.h"
-#include "monitor/history/SpanBuckets.h"
+#include "monitor/history/view/SpanBuckets.h"
 
 #include <QFileInfo>
 #include <QSqlQuery>

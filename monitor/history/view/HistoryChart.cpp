@@ -1,4 +1,4 @@
-#include "monitor/history/HistoryChart.h"
+#include "monitor/history/view/HistoryChart.h"
 
 #include <QDateTime>
 #include <QHelpEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "monitor/history/HistoryEcho.h"
-#include "monitor/history/HistoryQuery.h"
+#include "monitor/history/view/HistoryQuery.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "monitor/history/SpanBuckets.h"
+#include "monitor/history/view/SpanBuckets.h"
 
 #include <algorithm>
 

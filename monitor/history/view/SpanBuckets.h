@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitor/history/HistorySpan.h"
+#include "monitor/history/view/HistorySpan.h"
 
 #include <vector>
 
