@@ -39,20 +39,15 @@ bool readsAsMarkup(const QString& text)
 
 }
 
-SentEcho HostDownWatch::send(const Moment& now)
-{
-    return {m_nextSequence++, now};
-}
-
 void HostDownWatch::restart()
 {
     m_hosts.clear();
-    m_firstCounted = m_nextSequence;
+    m_firstCounted = SentEcho::following();
 }
 
 void HostDownWatch::restart(const QString& text)
 {
-    m_hosts[text] = Host{m_nextSequence, {}, false, {}, 0};
+    m_hosts[text] = Host{SentEcho::following(), {}, false, {}, 0};
 }
 
 HostDownWatch::Host& HostDownWatch::host(const QString& text)

@@ -33,8 +33,6 @@ public:
     static constexpr int MaxThreshold = 100;
     static constexpr qint64 GatheringMs = 1000;
 
-    SentEcho send(const Moment& now);
-
     void setThreshold(int lostInARow) { m_threshold = lostInARow; }
     int threshold() const { return m_threshold; }
 
@@ -83,7 +81,6 @@ private:
     HostStateNotice compose();
 
     int m_threshold = DefaultThreshold;
-    std::uint64_t m_nextSequence = 0;
     std::uint64_t m_firstCounted = 0;
     std::map<QString, Host> m_hosts;
     std::vector<Change> m_changes;

@@ -2,6 +2,8 @@
 
 #include "monitor/echo/Moment.h"
 #include "monitor/echo/SentEcho.h"
+#include "monitor/echo/SignalLevel.h"
+#include "monitor/echo/SlotNumbers.h"
 
 #include <QString>
 
@@ -10,8 +12,8 @@
 class TPingThread;
 
 // What a finished echo means, decided once, as a value, for the reply
-// processing, the down-watch, the metrics and the history alike: none of
-// them reads the worker again. An error report, whether a router or the
+// processing and every listener alike: none of them reads the worker or the
+// slots again. An error report, whether a router or the
 // host itself sent it, arrives as a reply record, but the echo failed: a
 // host that rejects echoes must not look alive with a 0 ms sample. A reply
 // from another address is no answer of the pinged host.
@@ -36,6 +38,13 @@ struct EchoOutcome {
     std::uint16_t replyDataSize = 0;
     QString replyAddress;
     QString errorText;
+
+    // The slots that show the host (none once no slot shows it any more),
+    // the first description among them, and, once they took the outcome,
+    // the highest signal level among them.
+    SlotNumbers showing;
+    QString description;
+    Signal::Level level = Signal::Level::Normal;
 
     static EchoOutcome of(const TPingThread& worker, const SentEcho& sent, const Moment& now);
 

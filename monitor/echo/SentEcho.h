@@ -9,4 +9,9 @@
 struct SentEcho {
     std::uint64_t sequence = 0;
     Moment at;
+
+    // The next in send order, for the whole run: a listener that starts
+    // afresh compares with the next one still to come.
+    static SentEcho next(const Moment& at);
+    static std::uint64_t following();
 };

@@ -3,11 +3,37 @@
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/UserDialogs.h"
 #include "monitor/files/RecordsInUse.h"
+#include "monitor/files/SettingsStore.h"
+#include "monitor/files/StrictInteger.h"
+#include "monitor/history/HistoryEcho.h"
 #include "monitor/history/HistoryWriter.h"
 #include "monitor/threads/BackgroundThread.h"
 
 #include <QApplication>
 #include <QDir>
+
+#include <stdexcept>
+
+namespace {
+
+// A stored age that is no number in its range is told, and the default
+// serves: the history is an extra and must not end the start-up.
+qint64 storedAge(const char* name, const QString& text, int fallback, int maximum)
+{
+    try {
+        const std::int32_t n = StrictInteger::parse(text);
+        if (n >= 1 && n <= maximum)
+            return n;
+    } catch (const std::runtime_error&) {
+    }
+    ErrorHandler::report(QString("The setting \"%1\" in %2: '%3' is not from 1 to %4; %5 is used")
+                             .arg(name, SettingsStore::location(), text)
+                             .arg(maximum)
+                             .arg(fallback));
+    return fallback;
+}
+
+}
 
 HistoryRecorder::HistoryRecorder(QString folder, QObject* parent, HistoryStore::Clock clock)
     : QObject(parent)
@@ -36,6 +62,33 @@ HistoryRecorder::~HistoryRecorder()
                                .arg(m_path)
                                .arg(unwritten)
                                .arg(QuitWaitMs / 1000.0));
+}
+
+std::vector<OptionItem> HistoryRecorder::optionItems()
+{
+    OptionItem keep = OptionItem::onOff("Keep &history", "Keephistory1", "keephistory", true,
+                                        [this](bool on) { setKeeping(on); });
+    keep.statusTip = QString("Keeps every echo in %1").arg(QDir::toNativeSeparators(m_path));
+    const auto age = [this](const char* key, int fallback, int maximum, qint64 unitMs, qint64 HistoryLimits::*limit) {
+        OptionItem item;
+        item.key = key;
+        item.byDefault = QString::number(fallback);
+        item.apply = [this, key, fallback, maximum, unitMs, limit](const QString& value) {
+            HistoryLimits limits = m_limits;
+            limits.*limit = storedAge(key, value, fallback, maximum) * unitMs;
+            setLimits(limits);
+            return false;
+        };
+        return item;
+    };
+    return {keep, age("historyhours", 48, 24 * 366, HistoryLimits::HourMs, &HistoryLimits::rawMs),
+            age("historydays", 90, 3660, HistoryLimits::DayMs, &HistoryLimits::summaryMs)};
+}
+
+void HistoryRecorder::echoEnded(const EchoOutcome& outcome)
+{
+    if (m_keeping && outcome.kind != EchoOutcome::Kind::NotSent)
+        record(HistoryEcho::of(outcome));
 }
 
 void HistoryRecorder::setKeeping(bool on)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/controls/OptionItem.h"
+#include "monitor/echo/EchoListener.h"
 #include "monitor/history/HistoryStore.h"
 
 #include <QObject>
@@ -7,6 +9,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class BackgroundThread;
 class HistoryWriter;
@@ -16,7 +19,7 @@ class HistoryWriter;
 // it, but for at most QuitWaitMs at quit, to write the last batch. The
 // thread is started by the first echo kept, so a run without history has
 // none. Trouble is told on standard error and, with a display, in a box.
-class HistoryRecorder : public QObject {
+class HistoryRecorder : public QObject, public EchoListener {
     Q_OBJECT
 
 public:
@@ -32,6 +35,12 @@ public:
     ~HistoryRecorder() override;
 
     QString path() const { return m_path; }
+    // "Keep history", on unless the user turned it off, and the two ages
+    // it keeps, which have no item.
+    std::vector<OptionItem> optionItems();
+    // An echo that could not be sent left nothing on the network to keep;
+    // its reason is in the logs.
+    void echoEnded(const EchoOutcome& outcome) override;
     void setKeeping(bool on);
     bool keeping() const { return m_keeping; }
     void setLimits(const HistoryLimits& limits);

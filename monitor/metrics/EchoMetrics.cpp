@@ -1,12 +1,56 @@
 #include "monitor/metrics/EchoMetrics.h"
 
+#include "monitor/controls/UserDialogs.h"
+#include "monitor/files/WholeFileSave.h"
+
+#include <QFileInfo>
+
 #include <set>
+#include <stdexcept>
+
+namespace {
+
+// Where Debian's node_exporter reads its textfile collector's files.
+const QString CollectorFolder = "/var/lib/prometheus/node-exporter";
+
+}
 
 EchoMetrics::EchoMetrics(const HostDownWatch& watch, QObject* parent)
     : QObject(parent)
     , m_watch(watch)
 {
     connect(&m_writer, &MetricsFileWriter::news, this, &EchoMetrics::news);
+}
+
+// A missing or unusable stored file is no reason to stop the start-up: the
+// writer tells on standard error why it cannot write, once.
+OptionItem EchoMetrics::optionItem(QWidget* dialogParent, const QString& folder)
+{
+    OptionItem item;
+    item.text = "Write &metrics file...";
+    item.objectName = "Writemetrics1";
+    item.checkable = true;
+    item.key = "metricsfile";
+    item.apply = [this](const QString& path) {
+        setPath(path);
+        return on();
+    };
+    item.click = [this, dialogParent, folder](bool) -> std::optional<QString> {
+        if (on())
+            return QString();
+        const QString start = QFileInfo(CollectorFolder).isDir() ? CollectorFolder : folder;
+        const QString path = UserDialogs::active().saveFileName(dialogParent, start, "quorvane.prom",
+                                                                "Prometheus metrics (*.prom);;All files (*)");
+        if (path.isEmpty())
+            return std::nullopt;
+        const QString failure = "The metrics file cannot be written to";
+        WholeFileSave::refuseIfNotRegular(path, failure);
+        if (!QFileInfo(QFileInfo(path).absolutePath()).isWritable())
+            throw std::runtime_error(
+                QString("%1 \"%2\": its folder is not writable").arg(failure, path).toStdString());
+        return path;
+    };
+    return item;
 }
 
 void EchoMetrics::setPath(const QString& path)
@@ -18,7 +62,7 @@ void EchoMetrics::setPath(const QString& path)
     m_counting = false;
 }
 
-void EchoMetrics::sent(const QString& host, const SentEcho& echo)
+void EchoMetrics::echoSent(const QString& host, const SentEcho& echo)
 {
     if (!on())
         return;
@@ -29,7 +73,7 @@ void EchoMetrics::sent(const QString& host, const SentEcho& echo)
     ++m_hosts[host].requests;
 }
 
-void EchoMetrics::ended(const EchoOutcome& outcome)
+void EchoMetrics::echoEnded(const EchoOutcome& outcome)
 {
     if (!m_counting || outcome.sent.sequence < m_firstSequence)
         return;

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "monitor/alerts/HostDownWatch.h"
-#include "monitor/echo/EchoOutcome.h"
+#include "monitor/controls/OptionItem.h"
+#include "monitor/echo/EchoListener.h"
 #include "monitor/metrics/MetricsFileWriter.h"
 #include "monitor/metrics/MetricsText.h"
 
@@ -10,6 +11,8 @@
 
 #include <map>
 #include <vector>
+
+class QWidget;
 
 // Counts every host's echoes from their typed outcomes and keeps the
 // metrics file of them, replaced once per tick. It counts only while the
@@ -20,16 +23,18 @@
 // first non-empty one in slot order (as the down-watch names it). A host
 // that no slot shows any more leaves the file; shown again, it starts
 // from zero, which Prometheus takes as a counter reset.
-class EchoMetrics : public QObject {
+class EchoMetrics : public QObject, public EchoListener {
     Q_OBJECT
 
 public:
-    struct ShownHost {
-        QString host;
-        QString description;
-    };
+    using ShownHost = ::ShownHost;
 
     explicit EchoMetrics(const HostDownWatch& watch, QObject* parent = nullptr);
+
+    // "Write metrics file...": checked, it stops the file and removes it;
+    // unchecked, it asks where to write it, first in node_exporter's
+    // folder where there is one, else in the given folder.
+    OptionItem optionItem(QWidget* dialogParent, const QString& folder);
 
     // An empty path ends the file and removes it; another starts counting
     // afresh.
@@ -37,9 +42,11 @@ public:
     QString path() const { return m_writer.path(); }
     bool on() const { return !path().isEmpty(); }
 
-    void sent(const QString& host, const SentEcho& echo);
-    void ended(const EchoOutcome& outcome);
-    // Once per tick, with every slot that has a host, in slot order.
+    void echoSent(const QString& host, const SentEcho& echo) override;
+    void echoEnded(const EchoOutcome& outcome) override;
+    void hostsShown(const ShownHosts& hosts) override { m_shown = hosts; }
+    void tickSent() override { tick(m_shown); }
+    // With the hosts shown, in slot order.
     void tick(const std::vector<ShownHost>& shown);
 
     // The file's text for these hosts as counted so far, in the order of
@@ -54,6 +61,7 @@ private:
     const HostDownWatch& m_watch;
     MetricsFileWriter m_writer;
     std::map<QString, HostMetrics> m_hosts;
+    ShownHosts m_shown;
     bool m_counting = false;
     // Echoes sent before it were sent before the file was chosen.
     std::uint64_t m_firstSequence = 0;

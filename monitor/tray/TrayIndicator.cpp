@@ -1,14 +1,54 @@
 #include "monitor/tray/TrayIndicator.h"
 
+#include "monitor/alerts/HostDownWatch.h"
 #include "monitor/tray/TrayPanel.h"
 #include "monitor/tray/XEmbedTray.h"
 
 #include <QGuiApplication>
 #include <QMenu>
 
-TrayIndicator::TrayIndicator(QObject* parent)
+#include <algorithm>
+
+TrayIndicator::TrayIndicator(const HostDownWatch& watch, QObject* parent)
     : QObject(parent)
+    , m_watch(watch)
 {
+}
+
+OptionItem TrayIndicator::optionItem()
+{
+    return OptionItem::onOff("Show in &tray", "Showintray1", "showtray", true, [this](bool on) { setWanted(on); });
+}
+
+void TrayIndicator::pollingChanged(bool polling)
+{
+    m_polling = polling;
+    for (TrayGlance::Host& h : m_hosts)
+        h.down = m_watch.downSince(h.host).has_value();
+    show();
+}
+
+void TrayIndicator::hostsShown(const ShownHosts& hosts)
+{
+    m_hosts.clear();
+    for (const ShownHost& h : hosts)
+        m_hosts.push_back({h.host, h.description, m_watch.downSince(h.host).has_value(), Signal::isAbove(h.level)});
+    show();
+}
+
+// Most outcomes change nothing the tray shows: those cost a lookup.
+void TrayIndicator::echoEnded(const EchoOutcome& outcome)
+{
+    const auto shown = std::ranges::find(m_hosts, outcome.host, &TrayGlance::Host::host);
+    if (shown == m_hosts.end() || outcome.showing.isEmpty())
+        return;
+    const bool down = m_watch.downSince(outcome.host).has_value();
+    const bool above = Signal::isAbove(outcome.level);
+    if (down == shown->down && above == shown->aboveThreshold)
+        return;
+    shown->down = down;
+    shown->aboveThreshold = above;
+    show();
 }
 
 // The panel item goes with the process, as the panel sees its connection
@@ -37,13 +77,13 @@ void TrayIndicator::setWanted(bool wanted)
     placeXEmbed();
 }
 
-void TrayIndicator::show(bool polling, const std::vector<TrayGlance::Host>& hosts)
+void TrayIndicator::show()
 {
-    const TrayGlance glance = TrayGlance::of(polling, hosts);
-    if (glance.level == m_glance.level && glance.toolTip == m_glance.toolTip && polling == m_polling)
+    const TrayGlance glance = TrayGlance::of(m_polling, m_hosts);
+    if (glance.level == m_glance.level && glance.toolTip == m_glance.toolTip && m_polling == m_shownPolling)
         return;
     m_glance = glance;
-    m_polling = polling;
+    m_shownPolling = m_polling;
     if (m_panel)
         refresh();
 }

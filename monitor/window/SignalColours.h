@@ -1,19 +1,11 @@
 #pragma once
 
+#include "monitor/echo/SignalLevel.h"
+
 #include "common/TColor.h"
 
-// The signal by which a graph tells its host's state. The reply processing
-// works out a slot's level once and paints the background from it; the
-// screen reader's words and the tray read the same level, so that all three
-// tell the same.
+// The background colour of each signal level.
 namespace Signal {
-
-enum class Level {
-    Normal,        // white
-    LastAbove,     // yellow: the last time above the threshold
-    AverageAbove,  // orange: the average at or above the threshold
-    Failed,        // red: a lost echo
-};
 
 constexpr TColor White = TColor::FromRgb(255, 255, 255);
 constexpr TColor Yellow = TColor::FromRgb(255, 255, 0);
@@ -33,12 +25,6 @@ constexpr TColor colourOf(Level level)
         break;
     }
     return White;
-}
-
-// Yellow or orange: above the threshold, however it is measured.
-constexpr bool isAbove(Level level)
-{
-    return level == Level::LastAbove || level == Level::AverageAbove;
 }
 
 }

@@ -2,7 +2,6 @@
 
 #include "monitor/window/Unit1.h"
 
-#include "monitor/access/SpokenState.h"
 #include "monitor/statistics/EchoStatistics.h"
 #include "monitor/statistics/FixedRing.h"
 #include "monitor/window/SignalColours.h"
@@ -43,8 +42,6 @@ struct TForm1::Slot {
     std::array<QAction*, 4> popupItems{};
     std::unique_ptr<TVumo> graph;
     EchoStatistics statistics;
-    SpokenState spoken;  // what a screen reader was last told of the graph
-    QTimer* spokenGathering = nullptr;  // the span over which its changes are gathered
     // The error text of the last outcome if it failed; empty after a reply.
     QString lastFailure;
 
@@ -68,6 +65,7 @@ struct TForm1::Slot {
     void showSignal(Signal::Level level);
     // The graph shows its host above the threshold (yellow or orange).
     bool signalsAbove() const { return Signal::isAbove(m_signal); }
+    Signal::Level signal() const { return m_signal; }
 
     // The only way a graph changes on screen: redrawn, then its picture
     // handed to the slot's image.

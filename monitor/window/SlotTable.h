@@ -1,5 +1,7 @@
 #pragma once
 
+#include "monitor/echo/SlotNumbers.h"
+
 #include <array>
 
 // Everything in which the ten host slots differ, as data: the names of
@@ -48,7 +50,6 @@ struct RowPanelRow {
     int top;
 };
 
-inline constexpr int SlotCount = 10;
 inline constexpr int GraphWidth = 300;
 inline constexpr int GraphHeight = 113;
 

@@ -6,7 +6,6 @@
 #include "monitor/controls/GraphImage.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/HostListHolder.h"
-#include "monitor/tray/TrayIndicator.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/LogView.h"
@@ -111,13 +110,8 @@ void TForm1::connectHandlers()
     handle(action("Resetgraphs1"), &QAction::triggered, [this] { Resetgraphs1Click(); });
     handle(action("Savecurrenthostselection1"), &QAction::triggered, [this] { Savecurrenthostselection1Click(); });
     handleCommand(Writelog1, [this] { Writelog1Click(); });
-    handleCommand(Notify1, [this] { Notify1Click(); });
-    handle(action("Notifyafter1"), &QAction::triggered, [this] { Notifyafter1Click(); });
-    handleCommand(Showintray1, [this] { Showintray1Click(); });
-    handle(m_tray, &TrayIndicator::startStopRequested, [this] { Button2Click(); });
-    handle(m_tray, &TrayIndicator::showRequested, [this] { bringToFront(); });
-    handle(m_tray, &TrayIndicator::quitRequested, [this] { Button1Click(); });
-    handleCommand(Writemetrics1, [this] { Writemetrics1Click(); });
+    for (QAction* item : m_optionItems.actions())
+        handleCommand(item, [this, item] { m_optionItems.click(item); });
     handle(action("Producthomepage1"), &QAction::triggered, [this] { Producthomepage1Click(); });
     handle(action("About2"), &QAction::triggered, [this] { About2Click(); });
 
@@ -132,13 +126,11 @@ void TForm1::connectHandlers()
         handle(s.thresholdEdit, &QLineEdit::textChanged, [this, n] { thresholdChanged(n); });
         handle(s.image, &GraphImage::doubleClicked, [this, n] { showPollLog(n); });
         handle(s.pollLog, &LogView::doubleClicked, [this, n] { hidePollLog(n); });
-        handle(s.spokenGathering, &QTimer::timeout, [this, n] { tellGatheredChange(n); });
         new SlotKeys(s.image, s.pollLog,
                      {[this, n] { runHandler([this, n] { openGraphMenu(n); }); },
                       [this, n] { runHandler([this, n] { showPollLog(n); }); },
                       [this, n] { runHandler([this, n] { hidePollLog(n); }); }});
     }
-    handleCommand(Keephistory1, [this] { Keephistory1Click(); });
     for (int n = 1; n <= SlotCount; ++n)
         handle(addHistoryItem(n), &QAction::triggered, [this, n] { showHistory(n); });
 }

@@ -3,8 +3,10 @@
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFileOutage.h"
 #include "monitor/files/SettingsStore.h"
+#include "monitor/controls/OptionItems.h"
+#include "monitor/echo/EchoListeners.h"
 #include "monitor/echo/EchoOutcome.h"
-#include "monitor/window/SlotNumbers.h"
+#include "monitor/echo/SlotNumbers.h"
 #include "monitor/window/SlotTable.h"
 
 #include <QDateTime>
@@ -18,11 +20,9 @@
 #include <optional>
 
 class GraphImage;
-class EchoMetrics;
 class HistoryRecorder;
 class HistoryView;
 class HostDownAlerts;
-class TrayIndicator;
 class TickPaintGate;
 class HostListHolder;
 class LogView;
@@ -42,9 +42,6 @@ class TVumo;
 class TzavTransLabel;
 class TzavWebLabel;
 class WindowTimer;
-namespace Signal {
-enum class Level;
-}
 
 // The monitor window: ten host slots, the top bar, the menus, the logs and
 // the polling cycle. It keeps no model apart from its controls.
@@ -75,10 +72,6 @@ public:
 
     // Start-up and window commands.
     void FormCreate();
-    void N4graphs1Click() { layoutCommand(4); }
-    void N6graphs1Click() { layoutCommand(6); }
-    void N8graphs1Click() { layoutCommand(8); }
-    void N10graphs1Click() { layoutCommand(10); }
     void Stayontop1Click();
     void Producthomepage1Click();
     void About2Click();
@@ -98,16 +91,7 @@ public:
     void PingThreadDone(QObject* sender);
     void PingThreadDone(QObject* sender, const SentEcho& echo);
 
-    // Desktop notifications of hosts that go down.
-    void Notify1Click();
-    void Notifyafter1Click();
-
-    // The tray item.
-    void Showintray1Click();
-    // The metrics file for Prometheus.
-    void Writemetrics1Click();
-    // The history database and its view.
-    void Keephistory1Click();
+    // The history's view of a slot's host.
     void showHistory(int slot);
 
     // Logs.
@@ -187,8 +171,6 @@ private:
     void applyLayoutSetting();
     void applySwitchSetting(const char* name, QCheckBox* box);
     void applyThresholdSetting(int slot);
-    void applyNotifySettings();
-    void applyTraySetting();
 
     std::optional<std::int32_t> payloadForTick();
     void storeSetting(const QString& name, const QString& value);
@@ -203,27 +185,16 @@ private:
     void writeLogRecord(const QString& record);
     void addCombinedLine(const QString& line);
 
-    void buildHistoryItems(QMenu* options);
+    // What follows the echoes beside the slots, and its Options items.
+    void buildListeners(QMenu* options);
+    ShownHost shownHost(const SlotNumbers& showing) const;
+    // Tells the listeners the hosts shown, after a change of the slots'
+    // hosts, descriptions or signals that no outcome made.
+    void showHosts();
+    SlotNumbers slotsShowing(const QString& host) const;
+    void bringToFront();
     // Show history... in the slot's graph menu, after the items it had.
     QAction* addHistoryItem(int slot);
-    void applyHistorySettings();
-    void recordHistory(const EchoOutcome& outcome);
-
-    void buildNotificationItems(QMenu* options);
-    void watchEcho(const EchoOutcome& outcome, const SlotNumbers& shown);
-    // After the slots took an outcome: their changes of state, gathered over
-    // a span; at its end, where the state ended in words, to a screen reader
-    // on the slot's graph or poll log.
-    void tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& shown);
-    void tellGatheredChange(int slot);
-    SlotNumbers slotsShowing(const QString& host) const;
-    void buildTrayItem(QMenu* options);
-    void refreshTray();
-    void bringToFront();
-
-    void buildMetricsItem(QMenu* options);
-    void applyMetricsSetting();
-    void tickMetrics();
 
     bool showStatisticsToolTip(int slot, const QPoint& globalPos);
     void refreshStatisticsToolTip(int slot);
@@ -259,14 +230,8 @@ private:
     QAction* Stayontop1 = nullptr;       // View > Always on top
     QAction* Showlog1 = nullptr;         // View > Show log
     QAction* Writelog1 = nullptr;        // Options > Write log
-    QAction* Notify1 = nullptr;          // Options > Notify when a host goes down
-    HostDownAlerts* m_downAlerts = nullptr;
-    QAction* Showintray1 = nullptr;      // Options > Show in tray
-    TrayIndicator* m_tray = nullptr;
-    QAction* Writemetrics1 = nullptr;    // Options > Write metrics file...
-    EchoMetrics* m_metrics = nullptr;
-    QAction* Keephistory1 = nullptr;     // Options > Keep history
-    HistoryRecorder* m_history = nullptr;
+    HostDownAlerts* m_downAlerts = nullptr;  // read by the statistics and the host commands
+    HistoryRecorder* m_history = nullptr;    // read by its view
     HistoryView* m_historyView = nullptr;  // made at its first showing
     QFocusFrame* m_graphFocusFrame = nullptr; // around the graph or poll log that has the focus
     TickPaintGate* m_paintGate = nullptr; // one paint pass for a tick's replies
@@ -274,6 +239,8 @@ private:
     std::array<std::unique_ptr<Slot>, SlotCount> m_slots;
 
     SettingsStore m_settings;
+    EchoListeners m_listeners;
+    OptionItems m_optionItems{m_settings};
     Options m_options;
     QString m_programFolder;
     QString m_openDialogFileName;

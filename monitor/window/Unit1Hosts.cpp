@@ -113,7 +113,7 @@ void TForm1::applyHostChange(const QString& slotText, const QString& host, const
 
 void TForm1::nameSlots()
 {
-    refreshTray();
+    showHosts();
     for (int n = 1; n <= SlotCount; ++n) {
         bool shared = false;
         for (int other = 1; other <= SlotCount; ++other)
@@ -141,7 +141,7 @@ void TForm1::Button3Click()
         s.clearReadings();
     }
     m_downAlerts->watch().restart();
-    refreshTray();
+    showHosts();
 }
 
 void TForm1::saveGraph(int n)

@@ -1,9 +1,6 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/access/SpokenChange.h"
-#include "monitor/alerts/HostDownAlerts.h"
 #include "monitor/controls/GraphImage.h"
-#include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/Slot.h"
 
 #include "widgets/LogView.h"
@@ -35,9 +32,6 @@ void TForm1::buildKeyboardAccess()
         next(s.thresholdEdit);
         next(s.closeButton);
         framed << s.image << s.pollLog;
-        s.spokenGathering = new QTimer(this);
-        s.spokenGathering->setObjectName("SpokenGathering");
-        s.spokenGathering->setSingleShot(true);
     }
     next(Memo1);
 
@@ -61,31 +55,4 @@ void TForm1::openGraphMenu(int n)
     // Opened by key, the menu starts at its first item, as a menu bar's
     // menus do: the arrows then walk it from there.
     s.popup->setActiveAction(s.popup->actions().value(0));
-}
-
-// Every slot's state follows each outcome, focused or not, so that the
-// focus arriving later finds no stale change to tell. A change opens the
-// slot's span of gathering, which later changes leave as it is.
-void TForm1::tellStateChanges(const EchoOutcome& outcome, const SlotNumbers& shown)
-{
-    if (outcome.kind == EchoOutcome::Kind::Untold)
-        return;
-    const HostDownWatch& watch = m_downAlerts->watch();
-    for (const int n : shown) {
-        Slot& s = slot(n);
-        const QString host = s.host();
-        const bool changed = s.spoken.follow({host, outcome.kind == EchoOutcome::Kind::Reply, s.signalsAbove(),
-                                              s.threshold(), watch.downSince(host), s.lastFailure});
-        if (changed && !s.spokenGathering->isActive())
-            s.spokenGathering->start(SpokenState::GatheringMs);
-    }
-}
-
-void TForm1::tellGatheredChange(int n)
-{
-    Slot& s = slot(n);
-    const QString words = s.spoken.settle();
-    QWidget* focused = focusWidget();
-    if (!words.isEmpty() && (focused == s.image || focused == s.pollLog))
-        SpokenChange::tell(focused, words);
 }

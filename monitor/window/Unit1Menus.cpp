@@ -51,10 +51,7 @@ void TForm1::buildMenus()
     item(options, "Savecurrenthostselection1", "&Save current host selection");
     Writelog1 = item(options, "Writelog1", "&Write log");
     Writelog1->setCheckable(true);
-    buildNotificationItems(options);
-    buildTrayItem(options);
-    buildMetricsItem(options);
-    buildHistoryItems(options);
+    buildListeners(options);
 
     QMenu* help = menuBar()->addMenu("&?");
     item(help, "Producthomepage1", "&Product homepage");

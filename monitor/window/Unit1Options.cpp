@@ -58,7 +58,7 @@ void TForm1::CheckBox6Click()
         slot(n).showSignal(Signal::Level::Normal);
     for (int n = 1; n <= SlotCount; ++n)
         slot(n).publish();
-    refreshTray();
+    showHosts();
 }
 
 void TForm1::toggleThresholdPanel(int n)

@@ -1,12 +1,10 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/alerts/HostDownAlerts.h"
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/controls/WindowTimer.h"
 #include "monitor/files/LocalClock.h"
 #include "monitor/files/LogFormat.h"
 #include "monitor/files/StrictInteger.h"
-#include "monitor/metrics/EchoMetrics.h"
 #include "monitor/window/Slot.h"
 #include "monitor/window/TickPaintGate.h"
 
@@ -35,14 +33,12 @@ void TForm1::Button2Click()
     if (Timer1->enabled()) {
         Timer1->setEnabled(false);
         Button2->setText("&Start");
-        m_downAlerts->stopped();
     } else {
-        m_downAlerts->watch().restart();
         Timer1->setEnabled(true);
         Button2->setText("&Stop");
         Memo1->clear();
     }
-    refreshTray();
+    m_listeners.pollingChanged(Timer1->enabled());
 }
 
 // The payload text is read and converted once, before any worker exists,
@@ -87,8 +83,8 @@ void TForm1::Timer1Timer()
         auto* worker = new TPingThread;
         RegisterWorker(worker);
         worker->FreeOnTerminate = true;
-        const SentEcho echo = m_downAlerts->watch().send(Moment::now());
-        m_metrics->sent(s.host(), echo);
+        const SentEcho echo = SentEcho::next(Moment::now());
+        m_listeners.echoSent(s.host(), echo);
         worker->OnTerminate = [this, echo, tick](QObject* sender) {
             ErrorHandler::run([this, sender, &echo] { PingThreadDone(sender, echo); });
             m_paintGate->echoEnded(tick);
@@ -100,7 +96,7 @@ void TForm1::Timer1Timer()
         worker->PayloadSize = *payload;
         worker->Resume();
     }
-    tickMetrics();
+    m_listeners.tickSent();
 }
 
 void TForm1::TrackBar1Change()

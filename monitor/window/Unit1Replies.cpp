@@ -1,11 +1,9 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/alerts/HostDownAlerts.h"
 #include "monitor/controls/ErrorHandler.h"
 #include "monitor/files/LocalClock.h"
 #include "monitor/files/LogFile.h"
 #include "monitor/files/LogFormat.h"
-#include "monitor/metrics/EchoMetrics.h"
 #include "monitor/echo/EchoOutcome.h"
 #include "monitor/window/SignalColours.h"
 #include "monitor/window/Slot.h"
@@ -20,8 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include <algorithm>
-
 namespace {
 
 constexpr int MaxCombinedLines = 1000;
@@ -30,9 +26,12 @@ constexpr int MaxCombinedLines = 1000;
 
 void TForm1::PingThreadDone(QObject* sender)
 {
-    PingThreadDone(sender, m_downAlerts->watch().send(Moment::now()));
+    PingThreadDone(sender, SentEcho::next(Moment::now()));
 }
 
+// The listeners hear of the outcome after the slots took it, and the
+// statistics tooltips are shown anew after the listeners, so that both
+// tell the down-watch's latest word.
 void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
 {
     if (m_closing)
@@ -40,50 +39,42 @@ void TForm1::PingThreadDone(QObject* sender, const SentEcho& echo)
     const auto* worker = qobject_cast<TPingThread*>(sender);
     if (!worker)
         return;
-    const EchoOutcome outcome = EchoOutcome::of(*worker, echo, Moment::now());
+    EchoOutcome outcome = EchoOutcome::of(*worker, echo, Moment::now());
+    outcome.showing = slotsShowing(outcome.host);
 
     if (outcome.kind == EchoOutcome::Kind::NotSent && !m_permissionErrorShown) {
         m_permissionErrorShown = true;
         ErrorHandler::report(PermissionAdvice::text(outcome.errorText));
     }
-    const SlotNumbers shown = slotsShowing(outcome.host);
-    const auto signalsAbove = [this, &shown] {
-        return std::ranges::any_of(shown, [this](int n) { return slot(n).signalsAbove(); });
-    };
-    const bool wasAbove = signalsAbove();
-    watchEcho(outcome, shown);
-    m_metrics->ended(outcome);
-    recordHistory(outcome);
-
     if (outcome.answered()) {
         while (Memo1->lineCount() > MaxCombinedLines)
             Memo1->deleteFirstLine();
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::replyRecord(outcome.host, outcome.replyDataSize, outcome.roundTripMs,
                                                   outcome.now.wall));
-        for (const int n : shown) {
+        for (const int n : outcome.showing) {
             if (outcome.kind == EchoOutcome::Kind::Reply)
                 sampleProcedure(slot(n), outcome);
             else
                 foreignReplyProcedure(slot(n), outcome);
-            refreshStatisticsToolTip(n);
         }
     } else {
-        for (const int n : shown) {
+        for (const int n : outcome.showing) {
             if (outcome.kind == EchoOutcome::Kind::Failure)
                 failureProcedure(slot(n), outcome);
             else if (outcome.kind == EchoOutcome::Kind::NotSent)
                 notSentProcedure(slot(n), outcome);
-            else
-                continue;
-            refreshStatisticsToolTip(n);
         }
         if (CheckBox4->isChecked())
             writeLogRecord(LogFormat::failureRecord(outcome.host, outcome.errorText, outcome.now.wall));
     }
-    if (signalsAbove() != wasAbove)
-        refreshTray();
-    tellStateChanges(outcome, shown);
+    const ShownHost shown = shownHost(outcome.showing);
+    outcome.description = shown.description;
+    outcome.level = shown.level;
+    m_listeners.echoEnded(outcome);
+    if (outcome.kind != EchoOutcome::Kind::Untold)
+        for (const int n : outcome.showing)
+            refreshStatisticsToolTip(n);
 }
 
 SlotNumbers TForm1::slotsShowing(const QString& host) const

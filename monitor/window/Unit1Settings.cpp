@@ -1,12 +1,9 @@
 #include "monitor/window/Unit1.h"
 
-#include "monitor/alerts/HostDownAlerts.h"
-#include "monitor/controls/ErrorHandler.h"
 #include "monitor/files/SettingsStore.h"
 #include "monitor/files/StrictInteger.h"
 #include "monitor/window/Slot.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSlider>
@@ -48,10 +45,7 @@ void TForm1::applySettings()
     applySwitchSetting("writelog", CheckBox4);
     for (int n = 1; n <= SlotCount; ++n)
         applyThresholdSetting(n);
-    applyNotifySettings();
-    applyTraySetting();
-    applyMetricsSetting();
-    applyHistorySettings();
+    m_optionItems.applySettings();
 }
 
 void TForm1::applyIntervalSetting()
@@ -118,35 +112,4 @@ void TForm1::applyThresholdSetting(int n)
         text = m_settings.read(name);
     }
     slot(n).thresholdEdit->setText(text.value_or("10"));
-}
-
-// A bad count of lost echoes is told as every bad stored value is, but it
-// does not end the start-up: notifications are an extra, and the default
-// serves until the user chooses another count.
-void TForm1::applyNotifySettings()
-{
-    const auto notify = m_settings.read("notify");
-    if (!notify)
-        storeSetting("notify", "no");
-    Notify1->setChecked(notify == "yes");
-    m_downAlerts->setNotifying(Notify1->isChecked());
-
-    const auto after = m_settings.read("notifyafter");
-    if (!after) {
-        storeSetting("notifyafter", QString::number(HostDownWatch::DefaultThreshold));
-        return;
-    }
-    int threshold = HostDownWatch::DefaultThreshold;
-    try {
-        const std::int32_t n = storedInteger("notifyafter", *after);
-        if (n < 1 || n > HostDownWatch::MaxThreshold)
-            throw std::runtime_error(QString("The setting \"notifyafter\" in %1: '%2' is not from 1 to %3")
-                                         .arg(SettingsStore::location(), *after)
-                                         .arg(HostDownWatch::MaxThreshold)
-                                         .toStdString());
-        threshold = n;
-    } catch (const std::runtime_error& e) {
-        ErrorHandler::report(QString::fromUtf8(e.what()) + QString("; %1 is used").arg(threshold));
-    }
-    m_downAlerts->watch().setThreshold(threshold);
 }

@@ -52,7 +52,7 @@ void TForm1::FormCreate()
     if (completed && Edit1->text() == "1")
         Timer1->setEnabled(true);
     m_startupCompleted = completed;
-    refreshTray();
+    m_listeners.pollingChanged(Timer1->enabled());
 }
 
 void TForm1::startUpSteps()

@@ -54,7 +54,7 @@ QStringList run(const Sequence& c)
         const QString host = echo.section(QRegularExpression("\\d"), 0, 0);
         if (what == "tick") {
             for (const QString& h : word.mid(2))
-                echoes[h + QString::number(sent[h]++)] = watch.send(now);
+                echoes[h + QString::number(sent[h]++)] = SentEcho::next(now);
         } else if (what == "ok") {
             watch.answered(host, Descriptions.value(host), echoes.value(echo), word.value(3, "5").toUInt(), now);
         } else if (what == "lost") {

@@ -76,16 +76,16 @@ QByteArray run(const ScriptCase& c, const QString& path)
     std::map<QString, int> count;
     std::vector<SentEcho> early;
     for (int i = 0; i < 3; ++i)
-        early.push_back(watch.send(Moment::now()));
+        early.push_back(SentEcho::next(Moment::now()));
     metrics.setPath(path);
     std::vector<EchoMetrics::ShownHost> shown;
     for (const QString& step : QString(c.script).split(';', Qt::SkipEmptyParts)) {
         const QStringList word = step.split(' ', Qt::SkipEmptyParts);
         if (word[0] == "sent" || word[0] == "early") {
-            const SentEcho echo = word[0] == "sent" ? watch.send(Moment::now()) : early.at(count[word[1]]);
+            const SentEcho echo = word[0] == "sent" ? SentEcho::next(Moment::now()) : early.at(count[word[1]]);
             echoes[word[1] + QString::number(count[word[1]]++)] = echo;
             if (word[0] == "sent")
-                metrics.sent(word[1], echo);
+                metrics.echoSent(word[1], echo);
         } else if (word[0] == "reply" || word[0] == "lost") {
             TPingThread worker;
             worker.HostText = word[1].left(1);
@@ -95,7 +95,7 @@ QByteArray run(const ScriptCase& c, const QString& path)
             worker.RoundTripTime = word.value(2).toUInt();
             worker.ErrorText = word.value(2) == "timeout" ? "Request timed out" : "";
             worker.ConstructionError = word.value(2) == "notsent" ? "Unable to get ping handle" : "";
-            metrics.ended(EchoOutcome::of(worker, echoes.at(word[1]), Moment::now()));
+            metrics.echoEnded(EchoOutcome::of(worker, echoes.at(word[1]), Moment::now()));
         } else if (word[0] == "down") {
             for (const auto& [name, echo] : echoes)
                 if (name.startsWith(word[1]))

@@ -100,7 +100,7 @@ TEST_F(StartupTest, UnknownLayoutLeavesTheTenGraphSizeWithNoItemChecked)
     for (const char* item : {"N4graphs1", "N6graphs1", "N8graphs1", "N10graphs1"})
         EXPECT_FALSE(control<QAction>(item)->isChecked()) << item;
     EXPECT_EQ(storedSettings()["graphnumber"], "5");
-    form->N6graphs1Click();
+    control<QAction>("N6graphs1")->trigger();
     EXPECT_EQ(storedSettings()["graphnumber"], "6");
 }
 
