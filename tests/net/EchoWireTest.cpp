@@ -1,4 +1,5 @@
 #include "EchoRun.h"
+#include "HostLogs.h"
 #include "TestNet.h"
 
 #include <gtest/gtest.h>
@@ -7,20 +8,11 @@
 
 namespace {
 
+using testnet::requestsTo;
+
 std::string text(const std::vector<std::uint8_t>& bytes)
 {
     return std::string(bytes.begin(), bytes.end());
-}
-
-// The requests as the responder received them, after the router's hop.
-std::vector<testnet::ResponderLog::Entry> requestsTo(const char* host, std::size_t skip)
-{
-    std::vector<testnet::ResponderLog::Entry> found;
-    const auto log = testnet::ResponderLog::read();
-    for (std::size_t i = skip; i < log.size(); ++i)
-        if (log[i].dst == host)
-            found.push_back(log[i]);
-    return found;
 }
 
 struct WireCase {

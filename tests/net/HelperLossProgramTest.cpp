@@ -1,6 +1,6 @@
 #include "EchoRun.h"
+#include "HostLogs.h"
 #include "ProgramRun.h"
-#include "ResponderLog.h"
 #include "TestNet.h"
 
 #include <QFile>
@@ -15,6 +15,8 @@
 #include <ostream>
 
 namespace {
+
+using testnet::requestsTo;
 
 // The real program, without a display, where the ping sockets are closed:
 // whatever befalls its helper or its settings, it goes on polling, and
@@ -41,14 +43,6 @@ QStringList replies(const ProgramRun& program)
     return program.logRecords().filter(" bytes, ");
 }
 
-std::size_t requestsTo(const char* host)
-{
-    std::size_t count = 0;
-    for (const auto& entry : testnet::ResponderLog::read())
-        count += entry.dst == host;
-    return count;
-}
-
 class ProgramTrouble : public testing::TestWithParam<TroubleCase> {
 protected:
     void SetUp() override { setPingSocketsAllowed(false); }
@@ -67,17 +61,18 @@ TEST_P(ProgramTrouble, PollsOnAndTellsWhy)
         ASSERT_TRUE(within(10000, [&] { return !replies(program).isEmpty(); })) << program.errors().toStdString();
         c.afterFirstReply(program);
     }
-    const auto requests = requestsTo(testnet::Echo);
+    const auto requests = requestsTo(testnet::Echo).size();
     const auto answered = replies(program).size();
     if (c.polls) {
         // A settings file that cannot be read leaves "Write log" off: the
         // responder counts what was sent.
         EXPECT_TRUE(within(5000, [&] {
-            return requestsTo(testnet::Echo) >= requests + 2 && (answered == 0 || replies(program).size() >= answered + 2);
+            return requestsTo(testnet::Echo).size() >= requests + 2
+                && (answered == 0 || replies(program).size() >= answered + 2);
         }));
     } else {
         EXPECT_TRUE(within(5000, [&] { return program.logRecords().size() >= 2; }));
-        EXPECT_EQ(requestsTo(testnet::Echo), requests);
+        EXPECT_EQ(requestsTo(testnet::Echo).size(), requests);
     }
     EXPECT_EQ(program.stop(SIGTERM, 3000), 0);
 

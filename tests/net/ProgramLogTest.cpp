@@ -1,3 +1,4 @@
+#include "HostLogs.h"
 #include "ProgramRun.h"
 #include "TestNet.h"
 
@@ -11,12 +12,10 @@
 
 namespace {
 
-const QString Stamp = R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d)";
+using testnet::recordsOf;
+using testnet::requestsTo;
 
-QStringList matching(const QStringList& records, const QString& host)
-{
-    return records.filter(QRegularExpression("^" + QRegularExpression::escape(host) + ", "));
-}
+const QString Stamp = R"(\d{4}\.\d\d\.\d\d \d\d:\d\d:\d\d)";
 
 void expectEvery(const QStringList& records, const QString& pattern)
 {
@@ -25,20 +24,12 @@ void expectEvery(const QStringList& records, const QString& pattern)
         EXPECT_TRUE(format.match(record).hasMatch()) << record.toStdString() << "  against  " << pattern.toStdString();
 }
 
-std::size_t requestsTo(const char* host)
-{
-    std::size_t count = 0;
-    for (const auto& entry : testnet::ResponderLog::read())
-        count += entry.dst == host;
-    return count;
-}
-
 // The real program polls nine hosts, two of them over IPv6, once a second with "Write log" on: every
 // echo leaves exactly one record of the right form in the log file.
 TEST(ProgramLog, OneWellFormedRecordPerEcho)
 {
-    const std::size_t slowBefore = requestsTo(testnet::Delayed);
-    const std::size_t silentBefore = requestsTo(testnet::Silent);
+    const std::size_t slowBefore = requestsTo(testnet::Delayed).size();
+    const std::size_t silentBefore = requestsTo(testnet::Silent).size();
     ProgramRun program({QString(testnet::FastName) + ";fast;50", QString(testnet::DelayedName) + ";slow;50",
                         QString(testnet::SilentName) + ";silent;50", QString(testnet::Unrouted) + ";unrouted;50",
                         QString(testnet::LoopTarget) + ";loop;50", QString(testnet::UnknownName) + ";unknown;50",
@@ -49,40 +40,40 @@ TEST(ProgramLog, OneWellFormedRecordPerEcho)
 
     QElapsedTimer clock;
     clock.start();
-    while (matching(program.logRecords(), testnet::FastName).size() < 8 && clock.elapsed() < 20000)
+    while (recordsOf(program.logRecords(), testnet::FastName).size() < 8 && clock.elapsed() < 20000)
         QThread::msleep(20);
     // Halfway to the next tick: every echo that can have ended has ended.
     QThread::msleep(450);
     EXPECT_EQ(program.stop(SIGTERM), 0);
 
     const QStringList records = program.logRecords();
-    const auto ticks = matching(records, testnet::FastName).size();
+    const auto ticks = recordsOf(records, testnet::FastName).size();
     ASSERT_GE(ticks, 8);
-    EXPECT_EQ(matching(records, testnet::DelayedName).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::Unrouted).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::LoopTarget).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::UnknownName).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::Rejecting).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::v6::Fast).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::v6::DelayedName).size(), ticks);
-    EXPECT_EQ(matching(records, testnet::SilentName).size(), ticks - 5) << "each silent echo ends after 5 s";
+    EXPECT_EQ(recordsOf(records, testnet::DelayedName).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::Unrouted).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::LoopTarget).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::UnknownName).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::Rejecting).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::v6::Fast).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::v6::DelayedName).size(), ticks);
+    EXPECT_EQ(recordsOf(records, testnet::SilentName).size(), ticks - 5) << "each silent echo ends after 5 s";
     EXPECT_EQ(records.size(), 9 * ticks - 5) << records.join('\n').toStdString();
 
-    EXPECT_EQ(requestsTo(testnet::Delayed) - slowBefore, ticks) << "one request per tick, none doubled";
-    EXPECT_EQ(requestsTo(testnet::Silent) - silentBefore, ticks);
+    EXPECT_EQ(requestsTo(testnet::Delayed).size() - slowBefore, ticks) << "one request per tick, none doubled";
+    EXPECT_EQ(requestsTo(testnet::Silent).size() - silentBefore, ticks);
 
     const QString fastRtt = testnet::Sanitized ? R"(\d+)" : "[01]";
     const QString slowRtt = testnet::Sanitized ? R"(\d+)" : "3[78]";
-    expectEvery(matching(records, testnet::FastName), R"(fast\.test, 32 bytes, )" + fastRtt + "ms");
-    expectEvery(matching(records, testnet::DelayedName), R"(slow\.test, 32 bytes, )" + slowRtt + "ms");
-    expectEvery(matching(records, testnet::v6::Fast), R"(2001:db8:1::2, 32 bytes, )" + fastRtt + "ms");
-    expectEvery(matching(records, testnet::v6::DelayedName), R"(slow6\.test, 32 bytes, )" + slowRtt + "ms");
-    expectEvery(matching(records, testnet::SilentName), R"(silent\.test, Request timed out, )");
+    expectEvery(recordsOf(records, testnet::FastName), R"(fast\.test, 32 bytes, )" + fastRtt + "ms");
+    expectEvery(recordsOf(records, testnet::DelayedName), R"(slow\.test, 32 bytes, )" + slowRtt + "ms");
+    expectEvery(recordsOf(records, testnet::v6::Fast), R"(2001:db8:1::2, 32 bytes, )" + fastRtt + "ms");
+    expectEvery(recordsOf(records, testnet::v6::DelayedName), R"(slow6\.test, 32 bytes, )" + slowRtt + "ms");
+    expectEvery(recordsOf(records, testnet::SilentName), R"(silent\.test, Request timed out, )");
     // Error reports are failed echoes, whether a router or the host sent them.
-    expectEvery(matching(records, testnet::Unrouted), R"(198\.19\.250\.1, Destination network unreachable, )");
-    expectEvery(matching(records, testnet::LoopTarget), R"(198\.18\.200\.1, TTL expired in transit, )");
-    expectEvery(matching(records, testnet::Rejecting), R"(198\.18\.1\.3, Destination port unreachable, )");
-    expectEvery(matching(records, testnet::UnknownName), R"(nosuch\.test, Bad Destination, )");
+    expectEvery(recordsOf(records, testnet::Unrouted), R"(198\.19\.250\.1, Destination network unreachable, )");
+    expectEvery(recordsOf(records, testnet::LoopTarget), R"(198\.18\.200\.1, TTL expired in transit, )");
+    expectEvery(recordsOf(records, testnet::Rejecting), R"(198\.18\.1\.3, Destination port unreachable, )");
+    expectEvery(recordsOf(records, testnet::UnknownName), R"(nosuch\.test, Bad Destination, )");
 }
 
 }

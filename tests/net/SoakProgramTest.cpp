@@ -1,3 +1,4 @@
+#include "HostLogs.h"
 #include "ProgramRun.h"
 #include "ResponderLog.h"
 #include "TestNet.h"
@@ -18,6 +19,8 @@
 #include <vector>
 
 namespace {
+
+using testnet::recordsOf;
 
 struct SoakHost {
     const char* text;
@@ -68,11 +71,6 @@ qint64 residentBytes(qint64 pid)
             return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
     }
     return -1;
-}
-
-QStringList recordsOf(const QStringList& records, const QString& host)
-{
-    return records.filter(QRegularExpression("^" + QRegularExpression::escape(host) + ", "));
 }
 
 double megabytes(qint64 bytes)

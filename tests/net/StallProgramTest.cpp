@@ -1,3 +1,4 @@
+#include "HostLogs.h"
 #include "ProgramRun.h"
 #include "TestNet.h"
 
@@ -12,10 +13,7 @@
 
 namespace {
 
-QStringList recordsOf(const QStringList& records, const QString& host)
-{
-    return records.filter(QRegularExpression("^" + QRegularExpression::escape(host) + ", "));
-}
+using testnet::recordsOf;
 
 // The real program stopped for 10 s while answers arrive: when it runs on,
 // whichever it serves first (the queued answers or the passed deadlines),
