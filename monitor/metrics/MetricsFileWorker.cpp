@@ -1,18 +1,15 @@
 #include "monitor/metrics/MetricsFileWorker.h"
 
-#include "monitor/files/UniqueDescriptor.h"
 #include "monitor/files/WholeFileSave.h"
 
 #include <QFile>
+#include <QIODevice>
 #include <QThread>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -25,44 +22,12 @@ const QString Failure = "The metrics file could not be written to";
         QString("%1 \"%2\": %3").arg(Failure, path, QString::fromLocal8Bit(std::strerror(error))).toStdString());
 }
 
-void writeAll(int fd, const QByteArray& text, const QString& path)
-{
-    const char* data = text.constData();
-    qsizetype left = text.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<std::size_t>(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            fail(path, errno);
-        }
-        data += written;
-        left -= written;
-    }
-}
-
+// Readable by the collector, which runs as a user of its own; not synced,
+// since the next tick writes it anew anyway.
 void replace(const QString& path, const QByteArray& text)
 {
-    WholeFileSave::refuseIfNotRegular(path, Failure);
-    // Beside the file, in its folder, so that the rename stays on one file
-    // system; the suffix keeps it out of the collector's "*.prom".
-    QByteArray temporary = QFile::encodeName(path) + ".XXXXXX";
-    UniqueDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (file.get() < 0)
-        fail(path, errno);
-    try {
-        // Readable by the collector, which runs as a user of its own.
-        if (::fchmod(file.get(), 0644) != 0)
-            fail(path, errno);
-        writeAll(file.get(), text, path);
-        if (file.release() != 0)
-            fail(path, errno);
-        if (::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
-            fail(path, errno);
-    } catch (...) {
-        ::unlink(temporary.constData());
-        throw;
-    }
+    WholeFileSave::save(path, Failure, [&text](QIODevice& file) { return file.write(text) == text.size(); },
+                        {false, 0644});
 }
 
 // Only a regular file: a FIFO or device put there since is none of ours.

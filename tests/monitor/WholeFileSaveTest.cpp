@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <ostream>
 #include <stdexcept>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -112,6 +114,61 @@ INSTANTIATE_TEST_SUITE_P(
                     InUseCase{"its_write_ahead_log_not_there_yet", "history.sqlite-wal", false, true},
                     InUseCase{"a_hard_link_to_it", "other.csv", true, true},
                     InUseCase{"a_name_of_its_own", "history.csv", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The saved file's mode: an existing file keeps its own, a new one gets
+// what the umask leaves, and a mode asked for holds whatever the umask. A
+// symbolic link stays a link, and the file it leads to is replaced.
+struct ModeCase {
+    const char* name;
+    int before;      // the existing file's mode; 0: no file yet
+    bool viaLink;    // saved under a symbolic link to the file
+    mode_t umask;
+    int asked;       // 0: none asked for
+    int after;
+
+    friend void PrintTo(const ModeCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class SavedFileModes : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(SavedFileModes, KeepTheFilesOwnOrTheOneAskedFor)
+{
+    const ModeCase& c = GetParam();
+    QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath("saved.prom");
+    if (c.before) {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(old.setPermissions(QFileDevice::Permissions()));
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(c.before)), 0);
+    }
+    const QString named = c.viaLink ? QDir(folder.path()).filePath("link.prom") : path;
+    if (c.viaLink) {
+        ASSERT_TRUE(QFile::link(path, named));
+    }
+    WholeFileSave::Way way;
+    if (c.asked)
+        way.mode = static_cast<mode_t>(c.asked);
+    const mode_t old = ::umask(c.umask);
+    WholeFileSave::save(named, "Cannot save", [](QIODevice& d) { return d.write("new") == 3; }, way);
+    ::umask(old);
+    struct stat status {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, static_cast<mode_t>(c.after));
+    EXPECT_EQ(QFileInfo(named).isSymLink(), c.viaLink);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), "new");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, SavedFileModes,
+    testing::Values(ModeCase{"existing_file_keeps_its_mode", 0640, false, 022, 0, 0640},
+                    ModeCase{"new_file_by_the_umask", 0, false, 027, 0, 0640},
+                    ModeCase{"asked_for_past_a_narrow_umask", 0, false, 077, 0644, 0644},
+                    ModeCase{"asked_for_over_an_existing_file", 0600, false, 022, 0644, 0644},
+                    ModeCase{"through_a_link_to_the_file", 0604, true, 022, 0, 0604}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }
