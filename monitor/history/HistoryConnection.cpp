@@ -1,5 +1,7 @@
 #include "monitor/history/HistoryConnection.h"
 
+#include "monitor/history/SqliteStatement.h"
+
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
@@ -71,6 +73,9 @@ HistoryConnection::HistoryConnection(const QString& path, Mode mode, int busyMs)
 
 HistoryConnection::~HistoryConnection()
 {
+    m_begin.reset();
+    m_commit.reset();
+    m_rollback.reset();
     m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_name);
@@ -118,19 +123,29 @@ void HistoryConnection::run(QSqlQuery& query)
 
 void HistoryConnection::beginWriting()
 {
-    run("BEGIN IMMEDIATE");
+    if (!m_begin) {
+        m_begin = std::make_unique<SqliteStatement>(*this, "BEGIN IMMEDIATE");
+        m_commit = std::make_unique<SqliteStatement>(*this, "COMMIT");
+        m_rollback = std::make_unique<SqliteStatement>(*this, "ROLLBACK");
+    }
+    m_begin->run();
 }
 
 void HistoryConnection::commit()
 {
-    run("COMMIT");
+    m_commit->run();
 }
 
 // Nothing to undo is no failure: a failed COMMIT may have ended the
 // transaction already.
 void HistoryConnection::rollback()
 {
-    QSqlQuery(m_database).exec("ROLLBACK");
+    if (!m_rollback || sqlite3_get_autocommit(handle()))
+        return;
+    try {
+        m_rollback->run();
+    } catch (const HistoryFailure&) {
+    }
 }
 
 void HistoryConnection::fail(const QString& what, const QSqlError& error) const

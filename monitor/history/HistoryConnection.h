@@ -3,9 +3,11 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <memory>
 #include <stdexcept>
 
 class QSqlQuery;
+class SqliteStatement;
 struct sqlite3;
 
 // Why the history could not be read or written, and what to do about it.
@@ -50,7 +52,9 @@ public:
     QSqlQuery prepare(const QString& statement);
     // Runs a prepared query; throws with what went wrong.
     void run(QSqlQuery& query);
-    // A write transaction takes its lock at once, so that a lock held
+    // Transactions are begun and ended here alone, on SQLite's interface,
+    // so that no other layer's idea of an open transaction can undo ours. A
+    // write transaction takes its lock at once, so that a lock held
     // elsewhere is waited for here rather than failing a later statement.
     void beginWriting();
     void commit();
@@ -63,4 +67,8 @@ private:
     QString m_name;
     QSqlDatabase m_database;
     sqlite3* m_handle = nullptr;
+    // Prepared at the first transaction, finalised before the close.
+    std::unique_ptr<SqliteStatement> m_begin;
+    std::unique_ptr<SqliteStatement> m_commit;
+    std::unique_ptr<SqliteStatement> m_rollback;
 };

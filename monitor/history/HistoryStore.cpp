@@ -18,9 +18,7 @@ using namespace HistorySchema;
 
 struct HistoryStore::Statements {
     explicit Statements(HistoryConnection& c)
-        : begin(c, "BEGIN IMMEDIATE")
-        , commit(c, "COMMIT")
-        , insertEcho(c, "INSERT OR IGNORE INTO raw(key, host, rtt_ms, outcome, note) VALUES(?, ?, ?, ?, ?)")
+        : insertEcho(c, "INSERT OR IGNORE INTO raw(key, host, rtt_ms, outcome, note) VALUES(?, ?, ?, ?, ?)")
         , insertHost(c.prepare("INSERT OR IGNORE INTO hosts(name) VALUES(?)"))
         , selectHost(c.prepare("SELECT id FROM hosts WHERE name = ?"))
         , insertNote(c.prepare("INSERT OR IGNORE INTO notes(text) VALUES(?)"))
@@ -33,8 +31,6 @@ struct HistoryStore::Statements {
         minuteRows.setForwardOnly(true);
     }
 
-    SqliteStatement begin;
-    SqliteStatement commit;
     SqliteStatement insertEcho;
     QSqlQuery insertHost;
     QSqlQuery selectHost;
@@ -168,10 +164,10 @@ void HistoryStore::write(const HistoryBatch& batch)
         m_reopened = true;
     }
     try {
-        m_statements->begin.run();
+        m_connection->beginWriting();
         for (const HistoryEcho& echo : batch)
             insertEcho(echo);
-        m_statements->commit.run();
+        m_connection->commit();
     } catch (const HistoryFailure&) {
         m_connection->rollback();
         forgetIds();
@@ -219,7 +215,7 @@ void HistoryStore::maintain(Upkeep upkeep)
         return;
     const qint64 summarisedBefore = m_summarisedTo;
     try {
-        m_statements->begin.run();
+        m_connection->beginWriting();
         if (m_summarisedTo == NotYet)
             m_summarisedTo = std::min(closed, oldestMinute());
         for (const qint64 minute : std::as_const(m_lateMinutes))
@@ -236,7 +232,7 @@ void HistoryStore::maintain(Upkeep upkeep)
             prune(now);
             m_prunedAtHour = now / HistoryLimits::HourMs;
         }
-        m_statements->commit.run();
+        m_connection->commit();
         m_lateMinutes.clear();
         m_maintainedFor = closed;
     } catch (const HistoryFailure&) {
