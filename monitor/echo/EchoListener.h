@@ -12,9 +12,9 @@ public:
 
     // Polling started or stopped; listeners are told the state at start-up.
     virtual void pollingChanged(bool /*polling*/) {}
-    // The hosts the slots show, with their descriptions and signal levels:
-    // at each tick and whenever the window changes them other than by an
-    // outcome, which tells its own host's level.
+    // The hosts the slots show, with their descriptions and signal levels,
+    // whenever the window changes them other than by an outcome, which
+    // tells its own host's level.
     virtual void hostsShown(const ShownHosts& /*hosts*/) {}
     // One echo left for a host; every echo of a tick is told before the
     // tick's end.
