@@ -1,5 +1,6 @@
 #include "ping/PingThrd.h"
 
+#include "ping/EngineTurn.h"
 #include "ping/Icmp.h"
 #include "ping/names/NameLookups.h"
 #include "ping/names/Resolver.h"
@@ -56,6 +57,7 @@ TPingThread::~TPingThread() = default;
 
 void TPingThread::Resume()
 {
+    EngineTurn::setEnd(&TPingThread::deliverReadyOutcomes);
     m_life = Life::Running;
     try {
         EchoClient = std::make_unique<TICMP>();
@@ -155,16 +157,18 @@ void TPingThread::lookUpReplyName(const QByteArray& address)
         QTimer::singleShot(EchoClient->TimeOut, this, [this] { handOver(); });
 }
 
-// The outcome goes over from the event loop, outside the echo engine's own
-// calls, so that whatever the callback does, even raising, reaches the
-// application's error handler and not the engine.
+// The outcome goes over outside the echo engine's own calls, so that
+// whatever the callback does, even raising, reaches the application's error
+// handler and not the engine: at the end of the engine's turn where the
+// engine finished the echo, else from the event loop.
 void TPingThread::handOver()
 {
     if (m_handedOver || m_life != Life::Running)
         return;
     m_handedOver = true;
     readyOutcomes().workers.emplace_back(this);
-    postDelivery();
+    if (!EngineTurn::inTurn())
+        postDelivery();
 }
 
 void TPingThread::postDelivery()

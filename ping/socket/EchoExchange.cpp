@@ -1,5 +1,6 @@
 #include "ping/socket/EchoExchange.h"
 
+#include "ping/EngineTurn.h"
 #include "ping/FinishedEcho.h"
 #include "packet/InternetChecksum.h"
 
@@ -197,8 +198,9 @@ EchoExchange::EchoExchange(std::unique_ptr<IcmpSocket> socket)
 {
     m_timer->setSingleShot(true);
     m_timer->setTimerType(Qt::PreciseTimer);
-    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &m_home, [this] { drain(); });
-    QObject::connect(m_timer.get(), &QTimer::timeout, &m_home, [this] { expire(); });
+    QObject::connect(m_notifier.get(), &QSocketNotifier::activated, &m_home,
+                     [this] { EngineTurn::run([this] { drain(); }); });
+    QObject::connect(m_timer.get(), &QTimer::timeout, &m_home, [this] { EngineTurn::run([this] { expire(); }); });
 }
 
 EchoExchange::~EchoExchange() = default;
@@ -253,11 +255,28 @@ void EchoExchange::drain()
     for (;;) {
         // Everything queued now is read now: a wake-up per packet would
         // fall behind a burst, and a full queue drops answers.
+        // A datagram socket is read no further than the echoes waiting for
+        // answers: the kernel queues it nothing but our own, whatever else
+        // waits keeps it readable, and one more read would only learn that
+        // nothing does. The helper's messages come in batches of their own.
+        const std::size_t wanted = m_socket->kind() == IcmpSocket::Kind::Helper
+                                       ? Batch::MaxPackets
+                                       : std::clamp<std::size_t>(m_deadlines.size(), 1, Batch::MaxPackets);
+        // A read that finds a report pending stops: the reports are read
+        // before the answers behind them, and with a report in the batch
+        // every answer queued is read too, so that none that came before
+        // it is left for later.
         batch.size = 0;
-        while (batch.size < Batch::MaxPackets && m_socket->receiveError(packet))
-            batch.add(packet);
-        while (batch.size < Batch::MaxPackets && m_socket->receive(packet))
-            batch.add(packet);
+        std::size_t answers = 0;
+        const auto answersWanted = [&] { return answers < wanted || batch.size > answers; };
+        do {
+            while (batch.size < Batch::MaxPackets && m_socket->receiveError(packet))
+                batch.add(packet);
+            while (answersWanted() && batch.size < Batch::MaxPackets && m_socket->receive(packet)) {
+                batch.add(packet);
+                ++answers;
+            }
+        } while (m_socket->reportsWaiting() && answersWanted() && batch.size < Batch::MaxPackets);
         if (batch.size == 0)
             return;
         const auto arrived = Clock::now();

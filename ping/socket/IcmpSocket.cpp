@@ -153,7 +153,10 @@ std::uint32_t IcmpSocket::send(const IcmpDestination& destination, std::span<con
             return IpStatus::Success;
         if (errno == EINTR)
             continue;
-        if (++attempts >= AttemptsPastPendingReports || errno == EAGAIN || errno == ENOBUFS)
+        if (errno == EAGAIN || errno == ENOBUFS)
+            return EchoReplyParser::statusForSendErrno(errno);
+        m_reportsWaiting = true;
+        if (++attempts >= AttemptsPastPendingReports)
             return EchoReplyParser::statusForSendErrno(errno);
     }
 }

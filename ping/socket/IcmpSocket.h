@@ -57,6 +57,7 @@ public:
     // until the next read; false when the queue is empty.
     bool receive(ReceivedPacket& packet);
     bool receiveError(ReceivedPacket& packet);
+    bool reportsWaiting() const { return m_reportsWaiting; }
 
     // Room for any IP datagram; a larger one is not an answer we asked for.
     static constexpr std::size_t ReceiveBufferSize = 65536 + 512;
@@ -91,6 +92,10 @@ private:
     Kind m_kind;
     const IcmpFamily& m_family;
     std::unique_ptr<IcmpHelperProcess> m_helper;
+    // A send or read failed with a pending report, whose message waits in
+    // the error queue: only then is the queue read, which otherwise costs
+    // a read per wake-up that finds nothing.
+    bool m_reportsWaiting = false;
     std::vector<std::uint8_t> m_request;  // to the helper
     // The helper's messages, read as many at a time as have come, each
     // with room for the largest, untouched until the kernel writes into it.

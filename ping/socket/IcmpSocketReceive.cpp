@@ -27,10 +27,13 @@ ssize_t IcmpSocket::read(Message& m, int flags)
         const ssize_t n = recvmsg(m_fd, &m.msg, flags | MSG_DONTWAIT);
         if (n >= 0 || errno == EAGAIN)
             return n;
-        // EINTR, or a pending router report that this read has taken off
-        // the socket (its message waits in the error queue): the queue may
-        // still hold answers.
-        if (errno != EINTR && ++attempts >= AttemptsPastPendingReports)
+        if (errno == EINTR)
+            continue;
+        // A pending router report that this read has taken off the socket:
+        // its message waits in the error queue, which is read before this
+        // queue again, so that a report never overtakes the answer before it.
+        m_reportsWaiting = true;
+        if (!(flags & MSG_ERRQUEUE) || ++attempts >= AttemptsPastPendingReports)
             return n;
     }
 }
@@ -78,13 +81,17 @@ bool IcmpSocket::receiveMessage(ReceivedPacket& packet)
 // The helper relays reports as the packets that carried them.
 bool IcmpSocket::receiveError(ReceivedPacket& packet)
 {
-    if (m_helper)
+    if (m_helper || !m_reportsWaiting)
         return false;
     for (;;) {
         Message m;
         const ssize_t n = read(m, MSG_ERRQUEUE);
-        if (n < 0)
+        // Read to its end, or past what it cannot give: whatever stays
+        // there keeps the socket's error flag raised for the next wake-up.
+        if (n < 0) {
+            m_reportsWaiting = false;
             return false;
+        }
         const sockaddr_storage& target = m.from;
         for (cmsghdr* c = CMSG_FIRSTHDR(&m.msg); c; c = CMSG_NXTHDR(&m.msg, c)) {
             const bool report = c->cmsg_level == m_family.level && c->cmsg_type == m_family.receiveErrorsOption;
