@@ -12,13 +12,11 @@ namespace {
 QMutex guard;
 QStringList names;
 
-bool sameFile(const QString& a, const QString& b)
+bool isFile(const QString& name, const struct stat& file)
 {
-    struct stat first {};
-    struct stat second {};
-    if (::stat(QFile::encodeName(a).constData(), &first) != 0 || ::stat(QFile::encodeName(b).constData(), &second) != 0)
-        return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    struct stat other {};
+    return ::stat(QFile::encodeName(name).constData(), &other) == 0 && other.st_dev == file.st_dev &&
+           other.st_ino == file.st_ino;
 }
 
 }
@@ -37,9 +35,12 @@ void RecordsInUse::addHistory(const QString& path)
 bool RecordsInUse::holds(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
+    // A name that leads to nothing is none of theirs but by its spelling.
+    struct stat file {};
+    const bool exists = ::stat(QFile::encodeName(path).constData(), &file) == 0;
     QMutexLocker lock(&guard);
     for (const QString& name : std::as_const(names))
-        if (name == absolute || sameFile(name, path))
+        if (name == absolute || (exists && isFile(name, file)))
             return true;
     return false;
 }

@@ -77,10 +77,13 @@ void WholeFileSave::refuseIfNotRegular(const QString& path, const QString& failu
 void WholeFileSave::save(const QString& path, const QString& failure, const std::function<bool(QIODevice&)>& write,
                          const Way& way)
 {
-    refuseIfNotRegular(path, failure);
+    if (RecordsInUse::holds(path))
+        fail(failure, path, "it is this program's history, which is in use");
     const QFileInfo named(path);
     const QString target = named.isSymLink() && named.exists() ? named.canonicalFilePath() : path;
     const auto existing = statusOf(target, failure);
+    if (existing && !S_ISREG(existing->st_mode))
+        fail(failure, path, "it is not a regular file");
     const QByteArray targetName = QFile::encodeName(target);
     QByteArray temporary;
     UniqueDescriptor fd(createBeside(targetName, temporary));
