@@ -15,6 +15,37 @@ void appendNumber(QString& text, qint64 number)
     text += QLatin1StringView(digits, end - digits);
 }
 
+// Two digits or more, zero-padded, as "MM" and "HH" give them.
+void appendPadded(QString& text, int number, int width)
+{
+    char digits[12];
+    const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    for (auto length = end - digits; length < width; ++length)
+        text += QLatin1Char('0');
+    text += QLatin1StringView(digits, end - digits);
+}
+
+// "yyyy.MM.dd HH:mm:ss" by hand: QDateTime's formatter parses its format
+// for every stamp, which with one host is every echo. Years outside four
+// digits are left to it.
+QString formatStamp(const QDate& date, const QTime& time)
+{
+    QString text;
+    text.reserve(19);
+    appendPadded(text, date.year(), 4);
+    text += QLatin1Char('.');
+    appendPadded(text, date.month(), 2);
+    text += QLatin1Char('.');
+    appendPadded(text, date.day(), 2);
+    text += QLatin1Char(' ');
+    appendPadded(text, time.hour(), 2);
+    text += QLatin1Char(':');
+    appendPadded(text, time.minute(), 2);
+    text += QLatin1Char(':');
+    appendPadded(text, time.second(), 2);
+    return text;
+}
+
 void appendStampWithMilliseconds(QString& text, const QDateTime& when)
 {
     text += LogFormat::stamp(when);
@@ -50,12 +81,12 @@ QString LogFormat::stamp(const QDateTime& when)
     } last;
     const QDate date = when.date();
     const QTime time = when.time();
-    if (!date.isValid() || !time.isValid())
+    if (!date.isValid() || !time.isValid() || date.year() < 1000 || date.year() > 9999)
         return when.toString(StampFormat);
     const qint64 day = date.toJulianDay();
     const int second = time.msecsSinceStartOfDay() / 1000;
     if (day != last.day || second != last.second) {
-        last.text = when.toString(StampFormat);
+        last.text = formatStamp(date, time);
         last.day = day;
         last.second = second;
     }
